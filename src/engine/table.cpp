@@ -1,0 +1,57 @@
+#include "engine/table.hpp"
+
+#include <cmath>
+
+namespace arribada::engine {
+
+std::int32_t roundToTwelve(std::int32_t IHR) {
+  if (IHR % 12 == 0) return IHR;
+  return 12 * static_cast<std::int32_t>(static_cast<double>(IHR) / 12.0 + 0.5);
+}
+
+NestingTable builtInTable(std::int32_t& IHR) {
+  IHR = roundToTwelve(IHR);
+  NestingTable table;
+  table.KK = IHR / 12;
+  table.LL = table.KK % 2 == 0 ? table.KK / 2 : (table.KK + 1) / 2;
+  const float DIVH = static_cast<float>(static_cast<double>(0.96f) / table.LL);
+  const float DIVL = static_cast<float>(static_cast<double>(0.04f) / (table.KK - table.LL));
+  table.PERCNT[0] = DIVH;
+  table.UINT[0] = 12.0f;
+  bool nextIsLow = true;
+  for (std::int32_t i = 1; i < table.KK; ++i) {
+    table.UINT[i] = static_cast<float>(static_cast<double>(table.UINT[i - 1]) + 12.0);
+    table.PERCNT[i] = static_cast<float>(static_cast<double>(table.PERCNT[i - 1]) + (nextIsLow ? DIVL : DIVH));
+    nextIsLow = !nextIsLow;
+  }
+  table.PERCNT[table.KK - 1] = 1.0f;
+  return table;
+}
+
+NestingTable userTable(std::span<const float> marks, std::span<const float> weights, std::int32_t& IHR) {
+  NestingTable table;
+  table.KK = static_cast<std::int32_t>(marks.size());
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    table.UINT[i] = marks[i];
+    table.PERCNT[i] = weights[i];
+  }
+  IHR = static_cast<std::int32_t>(table.UINT[table.KK - 1]);
+  float sum = 0.0f;
+  for (std::int32_t i = 0; i < table.KK; ++i) sum = static_cast<float>(static_cast<double>(sum) + table.PERCNT[i]);
+  table.PERCNT[0] = static_cast<float>(static_cast<double>(table.PERCNT[0]) / sum);
+  for (std::int32_t i = 1; i < table.KK; ++i) {
+    table.PERCNT[i] =
+        static_cast<float>(static_cast<double>(table.PERCNT[i]) / sum + static_cast<double>(table.PERCNT[i - 1]));
+  }
+  table.PERCNT[table.KK - 1] = 1.0f;
+  return table;
+}
+
+void echoTable(const NestingTable& table, text::RecordSink& report) {
+  report.write({std::string("    INDEX        PROPORTION       HOURS")});
+  for (std::int32_t i = 0; i < table.KK; ++i) {
+    report.write({i + 1, table.PERCNT[i], table.UINT[i]});
+  }
+}
+
+}  // namespace arribada::engine

@@ -1,0 +1,31 @@
+#pragma once
+// The nesting-time table: how the nesting of the females is spread over the
+// arribada.
+
+#include <cstdint>
+#include <span>
+
+#include "engine/parameters.hpp"
+#include "text/channels.hpp"
+
+namespace arribada::engine {
+
+// The built-in day-and-night table of 12-hour intervals for IHR >= 18: IHR
+// is first rounded to the nearest multiple of 12 (halves upward). The odd
+// intervals share 96% of the females, the even ones 4%. The caller makes
+// sure that the rounded IHR is at most kMaxHours.
+NestingTable builtInTable(std::int32_t& IHR);
+
+// The rounding of IHR to a multiple of 12 that the built-in table applies.
+std::int32_t roundToTwelve(std::int32_t IHR);
+
+// A user table from `marks.size()` hour marks and as many weights (1 to
+// kMaxIntervals rows): the weights are normalised and accumulated, the last
+// proportion is forced to 1.0 and IHR becomes the integer part of the last
+// mark. The caller makes sure that the weights do not add up to zero.
+NestingTable userTable(std::span<const float> marks, std::span<const float> weights, std::int32_t& IHR);
+
+// The table's report echo: the heading and one line per interval.
+void echoTable(const NestingTable& table, text::RecordSink& report);
+
+}  // namespace arribada::engine

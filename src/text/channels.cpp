@@ -1,0 +1,93 @@
+#include "text/channels.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "text/errors.hpp"
+
+namespace arribada::text {
+
+void RecordSink::write(const Items& items) {
+  for (const std::string& record : layoutRecords(items)) writeRecord(record);
+}
+
+void Screen::writeRecord(const std::string& record) {
+  // The first character only starts a new line.
+  if (!record.empty()) out_.write(record.data() + 1, static_cast<std::streamsize>(record.size() - 1));
+  out_.put('\n');
+}
+
+void Screen::writeRaw(const std::string& text) { out_ << text; }
+
+ReportFile::ReportFile(const std::string& name) : name_(name) {
+  // "x": the open fails when the file exists, so a report is never overwritten.
+  file_ = std::fopen(name.c_str(), "wbx");
+  if (file_ == nullptr) {
+    const int error = errno;
+    throw RunTimeError("open failed on unit 6, file '" + name + "': " +
+                       (error == EEXIST ? std::string("a file of that name exists already")
+                                        : std::string(std::strerror(error))));
+  }
+}
+
+ReportFile::~ReportFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void ReportFile::writeRecord(const std::string& record) {
+  const std::string stored = (record.empty() ? std::string(" ") : record) + "\r\n";
+  if (std::fwrite(stored.data(), 1, stored.size(), file_) != stored.size() || std::fflush(file_) != 0) {
+    throw RunTimeError("write failed on unit 6, file '" + name_ + "': " + std::strerror(errno));
+  }
+}
+
+void ReportFile::close() {
+  if (file_ == nullptr) return;
+  const int status = std::fclose(file_);
+  file_ = nullptr;
+  if (status != 0) throw RunTimeError("close failed on unit 6, file '" + name_ + "'");
+}
+
+void ReportUnit::writeRecord(const std::string& record) {
+  if (file_) {
+    file_->writeRecord(record);
+  } else {
+    screen_.writeRecord(record);
+  }
+}
+
+void ReportUnit::close() {
+  if (!file_) return;
+  file_->close();
+  file_.reset();
+}
+
+struct InputUnit::OpenFile {
+  explicit OpenFile(const std::string& name) : source(stream, "file '" + name + "'") {}
+  std::ifstream stream;
+  LineSource source;
+};
+
+void InputUnit::open(const std::string& name) {
+  auto file = std::make_shared<OpenFile>(name);
+  std::error_code ignored;
+  if (std::filesystem::is_directory(name, ignored)) {
+    throw RunTimeError("open failed on unit 5, file '" + name + "': it is a directory");
+  }
+  file->stream.open(name, std::ios::binary);
+  if (!file->stream) {
+    throw RunTimeError("open failed on unit 5, file '" + name + "': " +
+                       (std::filesystem::exists(name, ignored) ? std::string("it cannot be read")
+                                                                : std::string("no such file")));
+  }
+  file_ = std::move(file);
+}
+
+void InputUnit::close() { file_.reset(); }
+
+LineSource& InputUnit::source() { return file_ ? file_->source : console_.keyboard(); }
+
+}  // namespace arribada::text
