@@ -1,0 +1,25 @@
+#include "driver/clock.hpp"
+
+#include <chrono>
+#include <ctime>
+
+namespace arribada::driver {
+
+DateTime SystemClock::now() {
+  const auto stamp = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(stamp);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const auto sinceSecond = stamp - std::chrono::system_clock::from_time_t(seconds);
+  DateTime t;
+  t.year = local.tm_year + 1900;
+  t.month = local.tm_mon + 1;
+  t.day = local.tm_mday;
+  t.hour = local.tm_hour;
+  t.minute = local.tm_min;
+  t.second = local.tm_sec;
+  t.hundredths = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count() / 10);
+  return t;
+}
+
+}  // namespace arribada::driver

@@ -1,0 +1,116 @@
+#include "driver/program.hpp"
+
+#include <istream>
+#include <memory>
+#include <ostream>
+
+#include "driver/summary.hpp"
+#include "engine/simulation.hpp"
+#include "engine/table.hpp"
+#include "entry/input.hpp"
+#include "text/errors.hpp"
+#include "text/freeread.hpp"
+
+namespace arribada::driver {
+namespace {
+
+constexpr std::size_t kNameLength = 25;
+constexpr std::int32_t kReportUnit = 6;
+
+struct Run {
+  text::Console& console;
+  text::ReportUnit& report;
+  text::InputUnit& input;
+  Clock& clock;
+  DateTime start;  // the date of every stamp is the date of program start
+};
+
+void writeStamp(text::RecordSink& report, const DateTime& date, const DateTime& time) {
+  report.write({std::string("THE DATE & TIME ARE")});
+  report.write({date.year, date.month, date.day});
+  report.write({time.hour, time.minute, time.second});
+}
+
+void echoParameters(text::RecordSink& report, const engine::SimulationParameters& p) {
+  report.write({std::string("THE TRUE POPULATION IS="), p.NN});
+  report.write({std::string("NUMBER OF HOURS IN ARRIBADA="), p.IHR});
+  report.write({std::string("NUMBER OF TIME PERIODS SAMPLED="), p.NTI});
+  report.write({std::string("NUMBER OF MINUTES UNAMBIGUOUS NESTING ACT."), p.MIN});
+  report.write({std::string("THE STANDARD DEVIATION OF UNAMBIGUOUS NESTING")});
+  report.write({std::string("ACTIVITY IS"), p.STDDEV});
+  report.write({std::string("THE NUMBER OF TOTAL TRANSECTS="), p.NTR});
+  report.write({std::string("THE NUMBER OF TRANSECTS (STRIPS) SAMPLED="), p.IC});
+  report.write({std::string("THE NUMBER OF REPLICATES IS="), p.IREP});
+  report.write({std::string("RANDOM STARTING VALUE="), p.JX});
+  report.write({std::string("NORMAL=1;POISSON=2;UNIFORM=3"), p.KSW});
+}
+
+void runReplicates(Run& run, const engine::SimulationParameters& p, const engine::NestingTable& table) {
+  engine::SimulationJob job(p, table);
+  ReplicateSummary summary(p.NN);
+  for (std::int32_t L = 1; L <= p.IREP; ++L) {
+    for (int i = 0; i < 4; ++i) run.report.writeEmpty();
+    run.console.write({std::string("REPLICATE NUMBER ="), L});
+    run.report.write({std::string("REPLICATE NUMBER ="), L});
+    summary.add(job.runReplicate(L, run.report));
+  }
+  summary.write(run.report);
+}
+
+void runSimulation(Run& run, const engine::SimulationParameters& p, const engine::NestingTable& table) {
+  run.console.write({std::string("PLEASE BE PATIENT.....")});
+  run.console.write({std::string("I AM WORKING AS FAST AS POSSIBLE.....")});
+  echoParameters(run.report, p);
+  engine::echoTable(table, run.report);
+  runReplicates(run, p, table);
+  writeStamp(run.report, run.start, run.clock.now());
+  run.input.close();
+  // From the next job on, the report unit is the screen.
+  run.report.close();
+}
+
+std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::FileNamer& names) {
+  console.write({std::string("ENTER THE OUTPUT FILE NAME IN SINGLE QUOTES")});
+  std::string GNAME;
+  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, kNameLength}});
+  return std::make_unique<text::ReportFile>(names.resolve(GNAME, kReportUnit));
+}
+
+[[noreturn]] void runJobs(Run& run, entry::ParameterEntry& entry) {
+  // All values live from one job to the next: an answer "/" keeps the value
+  // of the job before.
+  engine::SimulationParameters p;
+  for (;;) {
+    engine::NestingTable table;
+    if (!entry.input(p, table) || p.NTI <= 1) throw text::OrderlyStop{};
+    runSimulation(run, p, table);
+  }
+}
+
+}  // namespace
+
+int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors,
+               std::vector<std::string> arguments, Clock& clock) {
+  text::Console console(keyboard, screen);
+  text::ReportUnit report(console.screen());
+  text::InputUnit input(console);
+  text::FileNamer names(console, std::move(arguments));
+  try {
+    report.connect(createReport(console, names));
+    Run run{console, report, input, clock, clock.now()};
+    writeStamp(report, run.start, run.start);
+    entry::ParameterEntry entry({console, report, input, names});
+    runJobs(run, entry);
+  } catch (const text::OrderlyStop&) {
+    console.screen().writeRaw("Stop - Program terminated.\n");
+    console.screen().flush();
+    return 0;
+  } catch (const text::RunTimeError& error) {
+    console.screen().flush();
+    errors << "arribada: run-time error: " << error.what() << '\n';
+    errors.flush();
+    return text::kRunTimeErrorStatus;
+  }
+}
+
+}  // namespace arribada::driver

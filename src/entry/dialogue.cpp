@@ -1,0 +1,242 @@
+#include "entry/dialogue.hpp"
+
+#include <cmath>
+
+#include "engine/table.hpp"
+#include "text/freeread.hpp"
+
+namespace arribada::entry {
+namespace {
+
+using Lines = std::initializer_list<const char*>;
+
+const Lines kNnPrompt = {"GIVE THE TRUE NUMBER OF FEMALE TURTLES:", "IN ALL CHOICES, ENTER 0 (ZERO) AS THE DEFAULT!!",
+                         "(THE MAXIMUM POSSIBLE IS 1000000 FEMALES)", "(THE MINIMUM NUMBER IS 1000)",
+                         "(THE DEFAULT ,0, VALUE IS 50000)"};
+const Lines kIhrPrompt = {"ENTER THE LENGTH OF THE ARRIBADA IN HOURS:", "(THE DEFAULT, 0, IS 60 HOURS)",
+                          "(THE MAXIMUM POSSIBLE LENGTH IS 120 HOURS)", "IHR WILL BE ALTERED IF NOT DIVISIBLE BY 12"};
+const Lines kMinPrompt = {"ENTER IN MINUTES THE LENGTH OF TIME OF THE ", "UNAMBIGUOUS NESTING ACTIVITY",
+                          "(THE DEFAULT, 0, IS 5 MINUTES)", "(THE MINIMUM LENGTH IS 1 MIN)",
+                          "(MAY BE CORRELATION PROBLEMS IF MIN > 60 MIN)"};
+const Lines kStddevPrompt = {"ENTER THE STANDARD DEVIATION IN HOURS FOR DESCRIBING ",
+                             "VARIABILITY IN UNAMBIGUOUS NESTING ACTIVITY:", "THE STD. DEV. *MUST* BE <= 2.0",
+                             "(THE DEFAULT, 0, IS 2 HOURS)"};
+const Lines kNtrPrompt = {"ENTER THE TRUE NUMBER QUADRATS (STRIPS) ON THE BEACH:",
+                          "(THE DEFAULT, 0, IS 10 QUADRATS (STRIPS))", "(THE MAXIMUM NUMBER AVAILABLE IS 1000)"};
+const Lines kIcPrompt = {"ENTER THE NO. OF STRIPS FOR INSTANTANEOUS COUNTING", "(THE MAXIMUM NUMBER AVAILABLE IS 1000)",
+                         "IC *MUST* BE AN EXACT DIVISOR OF NTR AND <= NTR",
+                         "(YOU CAN SAMPLE ALL STRIPS, I.E. CHOOSE IC=NTR", "(THE DEFAULT, 0, IS 5 QUADRATS (STRIPS))"};
+const Lines kIrepPrompt = {"ENTER THE NUMBER OF TIMES THE SIMULATION IS TO BE", "REPEATED:",
+                           "(THE DEFAULT, 0, IS 100 REPLICATIONS)", "(THE MAXIMUM NUMBER AVAILABLE IS 1000)"};
+const Lines kJxPrompt = {"IN ORDER TO GENERATE RANDOM NORMAL DEVIATES,", "ENTER A LARGE ODD NUMBER:",
+                         "(THE DEFAULT, 0, LETS THE PROGRAM CALCULATE JX)"};
+const Lines kKswPrompt = {"WHAT KIND OF RANDOM VARIABLES DO YOU WISH?", "ENTER 1, 2 OR 3 FOR NORMAL, POISSON OR UNIFORM",
+                          "RANDOM VARIABLES;  DEFAULT = NORMAL"};
+
+constexpr std::int64_t kLargestSeed = 2147483646;  // the generator's states are 1 ... 2^31 - 2
+
+template <typename Value>
+void takeDefault(Value& value, Value fallback) {
+  if (value == Value{0}) value = fallback;
+}
+
+}  // namespace
+
+bool isYes(char answer) { return answer == 'Y' || answer == 'y'; }
+
+std::int64_t madeOdd(std::int64_t JX) { return JX % 2 == 0 ? JX + 1 : JX; }
+
+bool isValidSeed(std::int64_t JX) { return JX >= 1 && JX <= kLargestSeed; }
+
+std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParameters& p) {
+  // The integer product NN x NTI x NTR x IC is formed exactly and must stay a
+  // 32-bit value, as must its product with the real MIN.
+  const std::int64_t product = std::int64_t{p.NN} * p.NTI * p.NTR * p.IC;
+  if (product > std::int64_t{INT32_MAX}) return std::nullopt;
+  const double scaled = static_cast<double>(product) * static_cast<double>(p.MIN);
+  if (!(scaled < 2147483648.0)) return std::nullopt;
+  const std::int64_t seed = madeOdd(static_cast<std::int64_t>(scaled));
+  if (!isValidSeed(seed)) return std::nullopt;
+  return static_cast<std::int32_t>(seed);
+}
+
+void KeyboardDialogue::writeLines(Lines lines) {
+  for (const char* line : lines) console_.write({std::string(line)});
+}
+
+bool KeyboardDialogue::askYesNo() {
+  answer_ = text::readCharacter(console_.keyboard());
+  return isYes(answer_);
+}
+
+bool KeyboardDialogue::confirm() {
+  console_.write({std::string("DO YOU WISH TO CHANGE THE VALUE?  (Y/N)")});
+  return !askYesNo();
+}
+
+// Each block: prompt lines, one value read in free format into the parameter
+// itself, default and range test (a refused value repeats the block without a
+// message), echo, change question.
+namespace {
+
+template <typename Value, typename Accept>
+bool readAccepted(text::Console& console, Lines prompt, Value& value, Accept accept) {
+  for (const char* line : prompt) console.write({std::string(line)});
+  text::readFreeFormat(console.keyboard(), {&value});
+  return accept(value);
+}
+
+}  // namespace
+
+void KeyboardDialogue::nnBlock(engine::SimulationParameters& p) {
+  do {
+    while (!readAccepted(console_, kNnPrompt, p.NN, [](std::int32_t& v) {
+      takeDefault(v, 50000);
+      return v >= 1000 && v <= 1000000;
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE NN ="), p.NN});
+  } while (!confirm());
+}
+
+void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
+  // 17 would round to 12, and an arribada below 18 hours takes its nesting
+  // table from the input unit, which here is the keyboard, with no prompt:
+  // it is refused like any value out of range, so that only multiples of 12
+  // from 24 to 120 leave the block.
+  do {
+    while (!readAccepted(console_, kIhrPrompt, p.IHR, [](std::int32_t& v) {
+      takeDefault(v, 60);
+      if (v < 18 || v > 120) return false;
+      v = engine::roundToTwelve(v);
+      return true;
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE IHR ="), p.IHR});
+  } while (!confirm());
+  console_.writeEmpty();
+  console_.write({std::string("THE NUMBER OF SAMPLING PERIODS IS NTI = IHR + 1")});
+  p.NTI = p.IHR + 1;
+  console_.writeEmpty();
+}
+
+void KeyboardDialogue::minBlock(engine::SimulationParameters& p) {
+  const std::int32_t longest = 60 * p.IHR;
+  do {
+    while (!readAccepted(console_, kMinPrompt, p.MIN, [longest](float& v) {
+      takeDefault(v, 5.0f);
+      return v >= 1.0f && !(static_cast<double>(longest) < v);
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE MIN ="), p.MIN});
+  } while (!confirm());
+}
+
+void KeyboardDialogue::stddevBlock(engine::SimulationParameters& p) {
+  do {
+    while (!readAccepted(console_, kStddevPrompt, p.STDDEV, [](float& v) {
+      takeDefault(v, 2.0f);
+      return v >= 0.0f && v <= 2.0f;
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE STDDEV ="), p.STDDEV});
+  } while (!confirm());
+}
+
+void KeyboardDialogue::ntrBlock(engine::SimulationParameters& p) {
+  do {
+    while (!readAccepted(console_, kNtrPrompt, p.NTR, [](std::int32_t& v) {
+      takeDefault(v, 10);
+      return v >= 1 && v <= 1000;
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE NTR ="), p.NTR});
+  } while (!confirm());
+}
+
+// False when NTR is below 3, so that no IC can be accepted: the dialogue then
+// goes back to the NTR block instead of repeating this one for ever.
+bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
+  const std::int32_t strips = p.NTR;
+  do {
+    while (!readAccepted(console_, kIcPrompt, p.IC, [strips](std::int32_t& v) {
+      takeDefault(v, 5);
+      return v <= 1000 && v != 0 && strips % v == 0 && v >= 3;
+    })) {
+      if (strips < 3) {
+        console_.write({std::string("NO IC IS POSSIBLE WITH NTR ="), strips});
+        console_.write({std::string("PLEASE ENTER NTR AGAIN")});
+        return false;
+      }
+    }
+    console_.write({std::string("YOU CHOSE IC ="), p.IC});
+  } while (!confirm());
+  return true;
+}
+
+void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
+  do {
+    while (!readAccepted(console_, kIrepPrompt, p.IREP, [](std::int32_t& v) {
+      takeDefault(v, 100);
+      return v >= 2 && v <= 1000;
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE IREP ="), p.IREP});
+  } while (!confirm());
+}
+
+// A typed JX that is, once made odd, not a state of the generator (below 1,
+// or 2147483647) is refused like a value out of range. A default whose
+// products leave that range is not used: a line says so and the block is
+// asked again.
+void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
+  do {
+    for (;;) {
+      for (const char* line : kJxPrompt) console_.write({std::string(line)});
+      text::readFreeFormat(console_.keyboard(), {&p.JX});
+      if (p.JX == 0) {
+        const auto seed = keyboardDefaultSeed(p);
+        if (!seed) {
+          console_.write({std::string("THE DEFAULT JX IS TOO LARGE FOR THESE VALUES;")});
+          console_.write({std::string("PLEASE ENTER A LARGE ODD NUMBER")});
+          continue;
+        }
+        p.JX = *seed;
+        break;
+      }
+      const std::int64_t odd = madeOdd(p.JX);
+      if (isValidSeed(odd)) {
+        p.JX = static_cast<std::int32_t>(odd);
+        break;
+      }
+    }
+    console_.write({std::string("YOU CHOSE JX ="), p.JX});
+  } while (!confirm());
+}
+
+void KeyboardDialogue::kswBlock(engine::SimulationParameters& p) {
+  do {
+    while (!readAccepted(console_, kKswPrompt, p.KSW, [](std::int32_t& v) {
+      if (v < 0 || v > 3) return false;
+      takeDefault(v, 1);
+      return true;
+    })) {
+    }
+    console_.write({std::string("YOU CHOSE KSW="), p.KSW});
+  } while (!confirm());
+}
+
+void KeyboardDialogue::run(engine::SimulationParameters& p) {
+  nnBlock(p);
+  ihrBlock(p);
+  minBlock(p);
+  stddevBlock(p);
+  do {
+    ntrBlock(p);
+  } while (!icBlock(p));
+  irepBlock(p);
+  jxBlock(p);
+  kswBlock(p);
+}
+
+}  // namespace arribada::entry
