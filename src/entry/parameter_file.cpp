@@ -1,8 +1,122 @@
-// Placeholder: the parameter-file reader is being built.
 #include "entry/parameter_file.hpp"
+
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/table.hpp"
 #include "text/errors.hpp"
+#include "text/freeread.hpp"
+
 namespace arribada::entry {
-engine::NestingTable readParameterValues(text::LineSource&, engine::SimulationParameters&) {
-  throw text::RunTimeError("parameter files are not read yet");
+namespace {
+
+// Below this length of arribada the file gives the nesting-time table itself.
+constexpr std::int32_t kShortArribada = 18;
+// The longest arribada whose rounding to a multiple of 12 stays within the
+// count grid's hours: 209 rounds to 204 (17 intervals), 210 to 216.
+constexpr std::int32_t kLongestRoundedArribada = engine::kMaxHours + 5;
+
+std::string shortReal(float value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
+  return buffer;
 }
+
+std::string named(const std::string& name, std::int32_t value) { return name + " = " + std::to_string(value); }
+
+[[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
+  throw text::RunTimeError("parameter value refused in " + file.description() + ": " + why);
 }
+
+void readNineValues(text::LineSource& file, engine::SimulationParameters& p) {
+  text::readFreeFormat(file, {&p.NTR, &p.IC, &p.NN, &p.IHR, &p.JX, &p.MIN, &p.IREP, &p.STDDEV, &p.KSW});
+}
+
+// The program's plain stops for a file without strips, without hours or
+// without a known kind of random variables.
+void stopOnUnusableFile(const engine::SimulationParameters& p) {
+  if (p.NTR <= 0 || p.IHR <= 0) throw text::OrderlyStop{};
+  if (p.KSW < 1 || p.KSW > 3) throw text::OrderlyStop{};
+}
+
+// A file may hold values that the keyboard would never accept. Those that
+// the program's tables cannot hold, or that leave a simulation without a
+// usable value, are refused before anything is simulated. An IC that does
+// not divide NTR is accepted: the count's consistency lines report it.
+// IREP 1 is accepted too: the summary's empirical variance is then 0.
+void refuseUnusableValues(const text::LineSource& file, const engine::SimulationParameters& p) {
+  if (p.NTR > engine::kMaxStrips) {
+    refuse(file, named("NTR", p.NTR) + " strips, more than the " + std::to_string(engine::kMaxStrips) +
+                     " that the program holds");
+  }
+  if (p.IREP < 1 || p.IREP > engine::kMaxReplicates) {
+    refuse(file, named("IREP", p.IREP) + " replicates, outside 1 to " + std::to_string(engine::kMaxReplicates));
+  }
+  if (p.IC < 1 || p.IC > p.NTR) {
+    refuse(file, named("IC", p.IC) + " strips sampled, outside 1 to NTR = " + std::to_string(p.NTR));
+  }
+  if (p.NN < 1) refuse(file, named("NN", p.NN) + " females: an arribada needs at least one");
+  if (p.IHR >= kShortArribada && p.IHR > kLongestRoundedArribada) {
+    refuse(file, named("IHR", p.IHR) + " hours, which rounds to more than the " + std::to_string(engine::kMaxHours) +
+                     " hours that the program holds");
+  }
+  // MIN 0 would make the window of nesting activity empty.
+  if (!(p.MIN > 0.0f)) refuse(file, "MIN = " + shortReal(p.MIN) + " minutes of nesting activity must be above 0");
+  if (p.STDDEV < 0.0f) refuse(file, "STDDEV = " + shortReal(p.STDDEV) + " hours must not be negative");
+}
+
+// The hour marks must rise from above 0, and the last one, which becomes the
+// arribada's length, must give 1 to kMaxHours whole hours; the weights must
+// not be negative and must not all be 0 (they are divided by their sum).
+void refuseUnusableTable(const text::LineSource& file, std::span<const float> marks, std::span<const float> weights) {
+  float sum = 0.0f;
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    if (weights[i] < 0.0f) {
+      refuse(file, "table weight " + std::to_string(i + 1) + " = " + shortReal(weights[i]) + " is negative");
+    }
+    sum = static_cast<float>(static_cast<double>(sum) + weights[i]);
+  }
+  if (!(sum > 0.0f)) refuse(file, "the table weights add up to " + shortReal(sum) + ": some weight must be above 0");
+  if (!(marks[0] > 0.0f)) refuse(file, "table hour mark 1 = " + shortReal(marks[0]) + " must be above 0");
+  for (std::size_t i = 1; i < marks.size(); ++i) {
+    if (!(marks[i] > marks[i - 1])) {
+      refuse(file, "table hour mark " + std::to_string(i + 1) + " = " + shortReal(marks[i]) +
+                       " does not rise above hour mark " + std::to_string(i) + " = " + shortReal(marks[i - 1]));
+    }
+  }
+  const float last = marks.back();
+  if (last < 1.0f || last >= static_cast<float>(engine::kMaxHours + 1)) {
+    refuse(file, "the last table hour mark " + shortReal(last) + " makes an arribada outside 1 to " +
+                     std::to_string(engine::kMaxHours) + " whole hours");
+  }
+}
+
+// One read of IHR hour marks, then IHR weights (all marks before all
+// weights), beginning on the line after the ninth value. A null value in the
+// table leaves 0.
+engine::NestingTable readUserTable(text::LineSource& file, std::int32_t& IHR) {
+  const auto rows = static_cast<std::size_t>(IHR);  // 1 to 17 here
+  std::vector<float> values(2 * rows, 0.0f);
+  std::vector<text::ReadTarget> targets;
+  targets.reserve(values.size());
+  for (float& value : values) targets.push_back(&value);
+  text::readFreeFormat(file, targets);
+  const std::span<const float> marks(values.data(), rows);
+  const std::span<const float> weights(values.data() + rows, rows);
+  refuseUnusableTable(file, marks, weights);
+  return engine::userTable(marks, weights, IHR);
+}
+
+}  // namespace
+
+engine::NestingTable readParameterValues(text::LineSource& file, engine::SimulationParameters& p) {
+  readNineValues(file, p);
+  stopOnUnusableFile(p);
+  refuseUnusableValues(file, p);
+  if (p.IHR < kShortArribada) return readUserTable(file, p.IHR);
+  return engine::builtInTable(p.IHR);
+}
+
+}  // namespace arribada::entry

@@ -1,5 +1,173 @@
-// Placeholder: the field-data analysis is being built.
 #include "fielddata/analysis.hpp"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "fielddata/field_file.hpp"
+#include "fielddata/value_line.hpp"
+
 namespace arribada::fielddata {
-void analyseFieldData(text::LineSource&, text::RecordSink&, text::RecordSink&, engine::SimulationParameters&) {}
+namespace {
+
+// The limits of a survey whose variance cannot be computed.
+constexpr float kSentinel = -999.0f;
+
+// Sums over the counts: SUM of the unweighted counts, SS of their squares
+// (weighted form with weights), SUMN of the per-time totals TI and SSTI of
+// their squares.
+struct CountSums {
+  float SUM = 0.0f;
+  float SS = 0.0f;
+  float SUMN = 0.0f;
+  float SSTI = 0.0f;
+};
+
+struct Limits {
+  float LCL = kSentinel;
+  float UCL = kSentinel;
+};
+
+// Console line with the value, then the report value line with `field`.
+void printValue(text::RecordSink& console, text::RecordSink& report, const std::string& label, float value,
+                const std::string& field) {
+  console.write({label, value});
+  writeValueLine(report, label, field);
 }
+
+// A free-format message line, first in the report, then on the console.
+void printMessage(text::RecordSink& console, text::RecordSink& report, const std::string& message) {
+  report.write({message});
+  console.write({message});
+}
+
+// The sample area and its ratio C to the population's area.
+float printAreas(const FieldHeader& h, text::RecordSink& console, text::RecordSink& report) {
+  constexpr int kDecimals = 6;
+  const float SAREA = sampleArea(h);
+  const float C = static_cast<float>(static_cast<double>(SAREA) / h.AREA);
+  printValue(console, report, "THE POTENTIAL AREA USED BY THE POPULATION =", h.AREA, fixedField(h.AREA, kDecimals));
+  printValue(console, report, "THE SAMPLE AREA=", SAREA, fixedField(SAREA, kDecimals));
+  console.write({std::string("RATIO="), C});
+  printValue(console, report, "THE RATIO OF SAMPLE TO POPULATION AREA=", C, fixedField(C, kDecimals));
+  return C;
+}
+
+// Transect by transect, time by time. With weights, each count enters TI and
+// SS multiplied by its transect's weight EL(J), SS taking weight x count^2;
+// a weight of 0 gives its transect a weighted count of 0 and a term of 0 in
+// SS (the term DUM * DUM / EL(J) would be 0 / 0).
+CountSums sumCounts(const CountGrid& grid, const std::vector<float>& EL) {
+  const bool weighted = !EL.empty();
+  CountSums s;
+  std::vector<float> TI(static_cast<std::size_t>(grid.times()), 0.0f);
+  for (std::int32_t j = 0; j < grid.transects(); ++j) {
+    for (std::int32_t k = 0; k < grid.times(); ++k) {
+      float DUM = static_cast<float>(grid.at(j, k));
+      s.SUM = static_cast<float>(static_cast<double>(s.SUM) + DUM);
+      if (weighted) {
+        const float weight = EL[static_cast<std::size_t>(j)];
+        DUM = static_cast<float>(static_cast<double>(weight) * DUM);
+        if (weight != 0.0f) s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM / weight);
+      } else {
+        s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM);
+      }
+      float& total = TI[static_cast<std::size_t>(k)];
+      total = static_cast<float>(static_cast<double>(total) + DUM);
+    }
+  }
+  for (const float total : TI) {
+    s.SSTI = static_cast<float>(static_cast<double>(s.SSTI) + static_cast<double>(total) * total);
+    s.SUMN = static_cast<float>(static_cast<double>(s.SUMN) + total);
+  }
+  return s;
+}
+
+// The variance of the samples; the header refusals make LENGTH nonzero with
+// weights, and the caller has handled a single transect (divisor NTR - 1 = 0).
+float samplesVariance(const FieldHeader& h, const CountSums& s, float CONST) {
+  float VARTI = 0.0f;
+  if (h.weighted()) {
+    const std::int32_t squaredTransects = h.NTR * h.NTR;  // at most 100 x 100
+    VARTI = static_cast<float>((static_cast<double>(h.LENGTH) * s.SS - s.SSTI) * squaredTransects / h.LENGTH /
+                               h.LENGTH / (h.NTR - 1.0));
+  } else {
+    VARTI = static_cast<float>((h.NTR * static_cast<double>(s.SS) - s.SSTI) / (h.NTR - 1.0));
+  }
+  return static_cast<float>(static_cast<double>(VARTI) * CONST * CONST);
+}
+
+// The estimate plus and minus twice its standard error. Rounding can leave a
+// variance a little below zero; its square root is then taken as 0.
+Limits confidenceLimits(float MHAT, float VARTI) {
+  const double s = VARTI > 0.0f ? std::sqrt(static_cast<double>(VARTI)) : 0.0;
+  return {static_cast<float>(MHAT - 2.0 * s), static_cast<float>(MHAT + 2.0 * s)};
+}
+
+// Reads the counts and weights and prints the number of UELAs, the estimate
+// and the variance; returns the confidence limits.
+Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
+                          text::RecordSink& report) {
+  const CountGrid grid = readCounts(file, h);
+  const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
+  const CountSums s = sumCounts(grid, EL);
+
+  const std::string uelas = "NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY";
+  console.write({uelas, s.SUMN});
+  report.write({uelas, s.SUMN});
+
+  // MEANT is given in minutes.
+  const float MEANT = static_cast<float>(static_cast<double>(h.MEANT) / 60.0);
+  const float CONST = static_cast<float>(static_cast<double>(h.HOURS) / MEANT / C / h.NT1);
+  const float MHAT = static_cast<float>(static_cast<double>(CONST) * s.SUM);
+  printValue(console, report, "ESTIMATED NUMBER OF FEMALE TURTLES=", MHAT, fixedField(MHAT, 1));
+
+  if (h.NTR == 1) {
+    // A single transect over several sampling times: the estimate stands,
+    // but the variance has the divisor NTR - 1 = 0.
+    printMessage(console, report, "1 TRANSECT; VARIANCE CANNOT BE COMPUTED!!");
+    return {};
+  }
+  const float VARTI = samplesVariance(h, s, CONST);
+  printValue(console, report, "VARIANCE OF THE SAMPLES=", VARTI, generalField(VARTI));
+  return confidenceLimits(MHAT, VARTI);
+}
+
+void printLimits(const Limits& limits, text::RecordSink& console, text::RecordSink& report) {
+  constexpr int kDecimals = 4;
+  const std::string lower = "THE LOWER 95% CONFIDENCE LIMIT =";
+  const std::string upper = "THE UPPER 95% CONFIDENCE LIMIT =";
+  const std::string closing[] = {"OF THE ESTIMATED TOTAL POPULATION OF EGG-LAYING", "FEMALE TURTLES"};
+  console.write({lower, limits.LCL});
+  console.write({upper, limits.UCL});
+  for (const std::string& line : closing) console.write({line});
+  writeValueLine(report, lower, fixedField(limits.LCL, kDecimals));
+  writeValueLine(report, upper, fixedField(limits.UCL, kDecimals));
+  for (const std::string& line : closing) report.write({line});
+}
+
+}  // namespace
+
+void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
+                      engine::SimulationParameters& params) {
+  const FieldHeader h = readHeader(file, params.NTR);
+  params.NTR = h.NTR;
+  echoHeader(h, console, report);
+  const float C = printAreas(h, console, report);
+
+  params.NN = h.NT1 * h.NTR;  // at most 205 x 1000
+  const auto AN = static_cast<float>(params.NN);
+  Limits limits;
+  if (AN == 1.0f) {
+    // A single count: no counts are read, and there is no estimate.
+    printMessage(console, report, "1 COUNT; VARIANCE CANNOT BE COMPUTED!!");
+  } else {
+    const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
+    writeValueLine(report, samples, integerField(params.NN));
+    console.write({samples, AN});
+    limits = estimateFromCounts(file, h, C, console, report);
+  }
+  printLimits(limits, console, report);
+}
+
+}  // namespace arribada::fielddata

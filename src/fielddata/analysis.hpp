@@ -1,8 +1,21 @@
 #pragma once
-// Placeholder: the field-data analysis is being built.
+// The analysis of a field survey: from the header and the instantaneous
+// counts of a field-data file, the sampled area and its ratio to the nesting
+// area, the number of UELAs, the estimated number of egg-laying females, the
+// variance of the samples and the 95% confidence limits.
+
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"
+#include "text/lines.hpp"
+
 namespace arribada::fielddata {
+
+// Reads a field-data file from its second line on (the title was read and
+// echoed by the caller), echoes the header, prints the areas, ratio, samples,
+// reads the counts and weights, prints the estimate, variance and limits (or
+// the single-count message) on the console and in the report.
+// Leaves params.NTR = number of sample transects and params.NN = NT1 * NTR.
 void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
                       engine::SimulationParameters& params);
-}
+
+}  // namespace arribada::fielddata

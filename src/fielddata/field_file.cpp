@@ -1,0 +1,143 @@
+#include "fielddata/field_file.hpp"
+
+#include <cstdio>
+#include <string>
+
+#include "fielddata/value_line.hpp"
+#include "text/errors.hpp"
+#include "text/freeread.hpp"
+
+namespace arribada::fielddata {
+namespace {
+
+// A count is a 16-bit cell of the grid; its lowest value is refused too, so
+// that every count has a negative of the same size.
+constexpr std::int32_t kLargestCount = 32767;
+
+std::string shortReal(float value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
+  return buffer;
+}
+
+[[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
+  throw text::RunTimeError("field-data header refused in " + file.description() + ": " + why);
+}
+
+// Refused right after the header is read, before anything of it is echoed:
+// a survey larger than the grid, one without counts, or one whose areas or
+// activity time would make the estimate a division by zero.
+void refuseUnusableHeader(const FieldHeader& h, const text::LineSource& file) {
+  const std::string transects = "NTR = " + std::to_string(h.NTR);
+  const std::string times = "NT1 = " + std::to_string(h.NT1);
+  if (h.NTR <= 0) refuse(file, transects + ": without sample transects there are no counts to analyse");
+  if (h.NTR > kMaxTransects) {
+    refuse(file, transects + " sample transects, more than the " + std::to_string(kMaxTransects) +
+                     " that the program holds");
+  }
+  if (h.NT1 <= 0) refuse(file, times + ": without sampling times there are no counts to analyse");
+  if (h.NT1 > kMaxSamplingTimes) {
+    refuse(file, times + " sampling times, more than the " + std::to_string(kMaxSamplingTimes) +
+                     " that the program holds");
+  }
+  if (h.weighted() && h.NTR > kMaxWeightedTransects) {
+    refuse(file, transects + " with weights (JCODE = 1), more than the " + std::to_string(kMaxWeightedTransects) +
+                     " weighted transects that the program holds");
+  }
+  if (h.AREA <= 0.0f) refuse(file, "AREA = " + shortReal(h.AREA) + ": the area used by the population must be above 0");
+  if (h.MEANT <= 0.0f) refuse(file, "MEANT = " + shortReal(h.MEANT) + ": the time of egg-laying activity must be above 0");
+  if (sampleArea(h) == 0.0f) {
+    refuse(file, "LENGTH = " + shortReal(h.LENGTH) + " and WIDTH = " + shortReal(h.WIDTH) +
+                     " give a sample area of 0");
+  }
+}
+
+void echoWithValueLine(text::RecordSink& console, text::RecordSink& report, const std::string& label, float value) {
+  constexpr int kDecimals = 4;
+  console.write({label, value});
+  writeValueLine(report, label, fixedField(value, kDecimals));
+}
+
+void echoSurveyShape(const FieldHeader& h, text::RecordSink& sink) {
+  sink.write({std::string("THE TOTAL LENGTH OF THE TRANSECT IS"), h.LENGTH});
+  sink.write({std::string("THE NUMBER OF SAMPLE TRANSECTS IS"), h.NTR});
+  sink.write({std::string("THE NUMBER OF SAMPLING TIMES IS"), h.NT1});
+  sink.write({std::string("DATA ARE BEING READ BY CODE="), h.CODE});
+}
+
+text::ReadTarget countTarget(std::int32_t& count) {
+  return text::BoundedIntegerTarget{&count, -kLargestCount, kLargestCount, "count"};
+}
+
+}  // namespace
+
+FieldHeader readHeader(text::LineSource& file, std::int32_t NTR) {
+  FieldHeader h;
+  h.NTR = NTR;
+  text::readFreeFormat(file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE});
+  refuseUnusableHeader(h, file);
+  return h;
+}
+
+float sampleArea(const FieldHeader& h) {
+  // Both sides of the transect, square metres to square kilometres.
+  return static_cast<float>(static_cast<double>(h.LENGTH) * h.WIDTH * 2.0 / 1000.0 / 1000.0);
+}
+
+void echoHeader(const FieldHeader& h, text::RecordSink& console, text::RecordSink& report) {
+  echoWithValueLine(console, report, "TRANSECT HALF-WIDTH, IN M.=", h.WIDTH);
+  echoWithValueLine(console, report, "THE LENGTH OF THE ARRIBADA, IN HOURS.=", h.HOURS);
+  echoWithValueLine(console, report, "THE MEAN TIME FOR UELA, IN HOURS =", h.MEANT);
+  echoSurveyShape(h, report);
+  echoSurveyShape(h, console);
+}
+
+CountGrid::CountGrid(std::int32_t NTR, std::int32_t NT1)
+    : NTR_(NTR), NT1_(NT1), cells_(static_cast<std::size_t>(NTR) * static_cast<std::size_t>(NT1), 0) {}
+
+std::int32_t CountGrid::at(std::int32_t j, std::int32_t k) const {
+  return cells_.at(static_cast<std::size_t>(k) * static_cast<std::size_t>(NTR_) + static_cast<std::size_t>(j));
+}
+
+void CountGrid::set(std::int32_t j, std::int32_t k, std::int32_t count) {
+  cells_.at(static_cast<std::size_t>(k) * static_cast<std::size_t>(NTR_) + static_cast<std::size_t>(j)) =
+      static_cast<std::int16_t>(count);
+}
+
+CountGrid readCounts(text::LineSource& file, const FieldHeader& h) {
+  // In file order: sampling time after sampling time, transect 1 to NTR in each.
+  std::vector<std::int32_t> counts(static_cast<std::size_t>(h.NTR) * static_cast<std::size_t>(h.NT1), 0);
+  if (h.freeLayout()) {
+    // One read for all counts; the end of the file ends it without an error
+    // and the counts not reached stay zero. (A grid left over from an earlier
+    // simulation in the same run is never used for them: stale simulated
+    // counts would otherwise be analysed as field data.)
+    std::vector<text::ReadTarget> targets;
+    targets.reserve(counts.size());
+    for (std::int32_t& count : counts) targets.push_back(countTarget(count));
+    text::readFreeFormat(file, targets, text::AtEndOfInput::EndRead);
+  } else {
+    // One read per count: the first value of its line, the rest of the line unused.
+    for (std::int32_t& count : counts) text::readFreeFormat(file, {countTarget(count)});
+  }
+  CountGrid grid(h.NTR, h.NT1);
+  std::size_t i = 0;
+  for (std::int32_t k = 0; k < h.NT1; ++k) {
+    for (std::int32_t j = 0; j < h.NTR; ++j) grid.set(j, k, counts[i++]);
+  }
+  return grid;
+}
+
+std::vector<float> readWeights(text::LineSource& file, std::int32_t NTR, text::RecordSink& report) {
+  std::vector<float> EL(static_cast<std::size_t>(NTR), 0.0f);
+  std::vector<text::ReadTarget> targets;
+  targets.reserve(EL.size());
+  for (float& weight : EL) targets.push_back(&weight);
+  text::readFreeFormat(file, targets);
+  text::Items line{std::string("EL=")};
+  line.insert(line.end(), EL.begin(), EL.end());
+  report.write(line);
+  return EL;
+}
+
+}  // namespace arribada::fielddata
