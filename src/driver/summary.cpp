@@ -1,10 +1,62 @@
 #include "driver/summary.hpp"
 
+#include <string>
+
 namespace arribada::driver {
+namespace {
 
-// Placeholder until the engine is built.
-void ReplicateSummary::add(const engine::ReplicateEstimate& estimate) { replicates_.push_back(estimate); }
+float plus(float total, double term) { return static_cast<float>(static_cast<double>(total) + term); }
 
-void ReplicateSummary::write(text::RecordSink&) const {}
+}  // namespace
+
+void ReplicateSummary::add(const engine::ReplicateEstimate& estimate) {
+  // A limit equal to NN counts as inside the interval.
+  const auto truth = static_cast<float>(NN_);
+  if (estimate.LCL > truth || estimate.UCL < truth) ++NTILT_;
+  replicates_.push_back(estimate);
+}
+
+ReplicateSummary::Statistics ReplicateSummary::statistics() const {
+  Statistics s;
+  // No replicate, nothing to average: everything stays 0.0 (the driver never asks for this).
+  if (replicates_.empty()) return s;
+  float SUM = 0.0f;
+  float SS = 0.0f;
+  for (const engine::ReplicateEstimate& r : replicates_) {
+    SUM = plus(SUM, r.MHAT);
+    SS = plus(SS, r.VARM);
+    s.SS2 = plus(s.SS2, r.VARTR);
+    s.SS3 = plus(s.SS3, r.VARTI);
+  }
+  const double IREP = static_cast<float>(replicateCount());
+  s.AVEPOP = static_cast<float>(SUM / IREP);
+  s.AVEVAR = static_cast<float>(SS / IREP);
+  s.SS2 = static_cast<float>(s.SS2 / IREP);
+  s.SS3 = static_cast<float>(s.SS3 / IREP);
+  float deviations = 0.0f;
+  for (const engine::ReplicateEstimate& r : replicates_) {
+    const double d = static_cast<double>(r.MHAT) - s.AVEPOP;
+    deviations = plus(deviations, d * d);
+  }
+  // A single replicate has no empirical variance (divisor IREP - 1 = 0): it prints as 0.0.
+  const std::int32_t divisor = replicateCount() - 1;
+  s.SS = divisor == 0 ? 0.0f : static_cast<float>(deviations / static_cast<double>(static_cast<float>(divisor)));
+  s.RATIO = static_cast<float>(static_cast<double>(static_cast<float>(NTILT_)) / IREP);
+  return s;
+}
+
+void ReplicateSummary::write(text::RecordSink& report) const {
+  const Statistics s = statistics();
+  report.writeEmpty();
+  report.writeEmpty();
+  report.write({std::string("SUMMARY STATISTICS FOLLOW:")});
+  report.write({std::string("AVERAGE ESTIMATED POPULATION SIZE="), s.AVEPOP});
+  report.write({std::string("AVERAGE ESTIMATED POPULATION VARIANCE="), s.AVEVAR, s.SS2, s.SS3});
+  report.write({std::string("EMPIRICAL VARIANCE="), s.SS});
+  report.write({std::string("THE NUMBER OF TIMES THE CONFIDENCE INTERVALS")});
+  report.write({std::string("DO NOT INCLUDE THE KNOWN POPULATION SIZE")});
+  report.write({std::string("IS"), NTILT_, std::string("  OUT OF"), replicateCount(), std::string("  TIMES.")});
+  report.write({std::string("WITH A PROPORTION OF"), s.RATIO});
+}
 
 }  // namespace arribada::driver

@@ -1,10 +1,52 @@
 #include "engine/simulation.hpp"
 
+#include <cmath>
+#include <string>
+
+#include "engine/random.hpp"
+#include "text/errors.hpp"
+
 namespace arribada::engine {
+namespace {
 
-SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& table) : params_(p), table_(table) {}
+void require(bool holds, const std::string& what, const std::string& value) {
+  if (!holds) throw text::RunTimeError("simulation: cannot run with " + what + " = " + value);
+}
 
-// Placeholder until the engine is built: a replicate does nothing yet.
-ReplicateEstimate SimulationJob::runReplicate(std::int32_t, text::RecordSink&) { return {}; }
+void requireInRange(std::int32_t value, std::int32_t low, std::int32_t high, const std::string& name) {
+  require(value >= low && value <= high, name + " (allowed " + std::to_string(low) + " to " + std::to_string(high) + ")",
+          std::to_string(value));
+}
+
+// The parameter entry only lets through values inside these limits; a job
+// that gets past it with anything else would leave the grid or the stream.
+const SimulationParameters& checked(const SimulationParameters& p, const NestingTable& table) {
+  requireInRange(p.JX, 1, kRandomModulus - 1, "JX");
+  requireInRange(p.NTR, 1, kMaxStrips, "NTR");
+  requireInRange(p.IC, 1, p.NTR, "IC");
+  requireInRange(p.IHR, 1, kMaxHours, "IHR");
+  requireInRange(p.NTI, 2, kMaxHours + 2, "NTI");
+  requireInRange(p.KSW, 1, 3, "KSW");
+  requireInRange(table.KK, 1, kMaxIntervals, "KK");
+  require(std::isfinite(p.MIN), "MIN", std::to_string(p.MIN));
+  require(std::isfinite(p.STDDEV), "STDDEV", std::to_string(p.STDDEV));
+  return p;
+}
+
+}  // namespace
+
+SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& table)
+    : params_(checked(p, table)),
+      generation_(makeGenerationConstants(p, table)),
+      plan_(makeSamplingPlan(p)),
+      estimate_(makeEstimateConstants(p)),
+      JX_(p.JX),
+      TRAN_(p.NTR, p.IHR + 1) {}
+
+ReplicateEstimate SimulationJob::runReplicate(std::int32_t, text::RecordSink& report) {
+  generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report);
+  const SampleTotals totals = countSample(TRAN_, plan_, work_, report);
+  return estimateReplicate(totals, estimate_, report);
+}
 
 }  // namespace arribada::engine

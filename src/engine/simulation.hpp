@@ -4,35 +4,42 @@
 
 #include <cstdint>
 
+#include "engine/counts.hpp"
+#include "engine/estimate.hpp"
+#include "engine/generation.hpp"
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"
 
 namespace arribada::engine {
 
-// What one replicate leaves for the summary over the replicates.
-struct ReplicateEstimate {
-  float MHAT = 0.0f;
-  float VARM = 0.0f;
-  float VARTR = 0.0f;
-  float VARTI = 0.0f;
-  float LCL = 0.0f;
-  float UCL = 0.0f;
-};
-
 class SimulationJob {
  public:
   // Computes the run constants; the stream starts at p.JX and the normal
-  // law's pair switch starts a fresh pair.
+  // law's pair switch starts a fresh pair. Parameters that the engine cannot
+  // run (a seed outside 1 ... 2^31 - 2, strips, hours or table rows beyond
+  // the grid, IC outside 1 ... NTR, fewer than 2 sampling periods, a law
+  // other than 1, 2, 3) are refused with a RunTimeError.
   SimulationJob(const SimulationParameters& p, const NestingTable& table);
 
   // Reset of the count grid, generation of the arribada, instantaneous
-  // counts and estimate of replicate L (1-based). Writes the engine's
-  // diagnostic lines and "MHAT=" to the report.
+  // counts and estimate of replicate L (1-based; the caller files the result
+  // under L). Writes the engine's diagnostic lines and "MHAT=" to the report.
   ReplicateEstimate runReplicate(std::int32_t L, text::RecordSink& report);
+
+  // The stream's state as it now stands (the starting value before the first replicate).
+  std::int32_t JX() const { return JX_; }
+  const CountGrid& grid() const { return TRAN_; }
+  const SampleWork& sampleWork() const { return work_; }
 
  private:
   SimulationParameters params_;
-  NestingTable table_;
+  GenerationConstants generation_;
+  SamplingPlan plan_;
+  EstimateConstants estimate_;
+  std::int32_t JX_;
+  NormalPair pair_;
+  CountGrid TRAN_;
+  SampleWork work_;
 };
 
 }  // namespace arribada::engine

@@ -1,6 +1,9 @@
 #include "engine/table.hpp"
 
 #include <cmath>
+#include <string>
+
+#include "text/errors.hpp"
 
 namespace arribada::engine {
 
@@ -10,12 +13,19 @@ std::int32_t roundToTwelve(std::int32_t IHR) {
 }
 
 NestingTable builtInTable(std::int32_t& IHR) {
-  IHR = roundToTwelve(IHR);
+  const std::int32_t rounded = roundToTwelve(IHR);
+  if (rounded < 12 || rounded > 12 * kMaxIntervals) {
+    throw text::RunTimeError("nesting-time table: an arribada of " + std::to_string(IHR) +
+                             " hours does not fit the built-in table of 12-hour intervals");
+  }
+  IHR = rounded;
   NestingTable table;
   table.KK = IHR / 12;
   table.LL = table.KK % 2 == 0 ? table.KK / 2 : (table.KK + 1) / 2;
   const float DIVH = static_cast<float>(static_cast<double>(0.96f) / table.LL);
-  const float DIVL = static_cast<float>(static_cast<double>(0.04f) / (table.KK - table.LL));
+  // A single interval has no low-activity share (it gets everything anyway).
+  const float DIVL =
+      table.KK > table.LL ? static_cast<float>(static_cast<double>(0.04f) / (table.KK - table.LL)) : 0.0f;
   table.PERCNT[0] = DIVH;
   table.UINT[0] = 12.0f;
   bool nextIsLow = true;
@@ -29,6 +39,15 @@ NestingTable builtInTable(std::int32_t& IHR) {
 }
 
 NestingTable userTable(std::span<const float> marks, std::span<const float> weights, std::int32_t& IHR) {
+  if (marks.empty() || marks.size() > static_cast<std::size_t>(kMaxIntervals) || weights.size() != marks.size()) {
+    throw text::RunTimeError("nesting-time table: " + std::to_string(marks.size()) + " hour marks and " +
+                             std::to_string(weights.size()) + " weights do not make a table of 1 to " +
+                             std::to_string(kMaxIntervals) + " rows");
+  }
+  if (!(std::fabs(marks.back()) < 2147483648.0f)) {
+    throw text::RunTimeError("nesting-time table: the last hour mark " + std::to_string(marks.back()) +
+                             " is not a usable length of the arribada");
+  }
   NestingTable table;
   table.KK = static_cast<std::int32_t>(marks.size());
   for (std::size_t i = 0; i < marks.size(); ++i) {
@@ -38,6 +57,7 @@ NestingTable userTable(std::span<const float> marks, std::span<const float> weig
   IHR = static_cast<std::int32_t>(table.UINT[table.KK - 1]);
   float sum = 0.0f;
   for (std::int32_t i = 0; i < table.KK; ++i) sum = static_cast<float>(static_cast<double>(sum) + table.PERCNT[i]);
+  if (sum == 0.0f) throw text::RunTimeError("nesting-time table: the weights add up to zero");
   table.PERCNT[0] = static_cast<float>(static_cast<double>(table.PERCNT[0]) / sum);
   for (std::int32_t i = 1; i < table.KK; ++i) {
     table.PERCNT[i] =

@@ -13,7 +13,8 @@ namespace arribada::engine {
 // The built-in day-and-night table of 12-hour intervals for IHR >= 18: IHR
 // is first rounded to the nearest multiple of 12 (halves upward). The odd
 // intervals share 96% of the females, the even ones 4%. The caller makes
-// sure that the rounded IHR is at most kMaxHours.
+// sure that the rounded IHR is at most kMaxHours; one that does not fit the
+// 17 rows of the table (or rounds to 0) is refused with a RunTimeError.
 NestingTable builtInTable(std::int32_t& IHR);
 
 // The rounding of IHR to a multiple of 12 that the built-in table applies.
@@ -22,7 +23,9 @@ std::int32_t roundToTwelve(std::int32_t IHR);
 // A user table from `marks.size()` hour marks and as many weights (1 to
 // kMaxIntervals rows): the weights are normalised and accumulated, the last
 // proportion is forced to 1.0 and IHR becomes the integer part of the last
-// mark. The caller makes sure that the weights do not add up to zero.
+// mark. The caller refuses weights that add up to zero with its own message;
+// should any reach here, or a row count outside 1 ... kMaxIntervals, or a last
+// mark with no integer part, they are refused with a RunTimeError.
 NestingTable userTable(std::span<const float> marks, std::span<const float> weights, std::int32_t& IHR);
 
 // The table's report echo: the heading and one line per interval.

@@ -1,0 +1,60 @@
+#include "engine/counts.hpp"
+
+#include <string>
+
+namespace arribada::engine {
+namespace {
+
+float plus(float total, double term) { return static_cast<float>(static_cast<double>(total) + term); }
+double square(float x) { return static_cast<double>(x) * x; }
+
+// Steps through strips 1, 1 + IT, ... and their hours 1, 3, ...
+void readSampledStrips(const CountGrid& TRAN, const SamplingPlan& plan, SampleWork& work, SampleTotals& t) {
+  for (std::int32_t J = 1; J <= plan.NTR; J += plan.IT) {
+    float BUM = 0.0f;
+    ++t.M;
+    for (std::int32_t NM = 1; NM <= plan.samplingHours; ++NM) {
+      const auto DUM = static_cast<float>(TRAN.at(J, 2 * NM));
+      t.SS = plus(t.SS, square(DUM));
+      t.SUM = plus(t.SUM, DUM);
+      BUM = plus(BUM, DUM);
+      work.TI[static_cast<std::size_t>(NM - 1)] = plus(work.TI[static_cast<std::size_t>(NM - 1)], DUM);
+    }
+    work.TR[static_cast<std::size_t>(t.M - 1)] = BUM;
+  }
+}
+
+}  // namespace
+
+SamplingPlan makeSamplingPlan(const SimulationParameters& p) {
+  SamplingPlan plan;
+  plan.IT = p.NTR / p.IC;
+  plan.NTR = p.NTR;
+  plan.IC = p.IC;
+  plan.NT1 = p.NTI - 1;
+  plan.samplingHours = p.IHR / 2;
+  return plan;
+}
+
+SampleTotals countSample(const CountGrid& TRAN, const SamplingPlan& plan, SampleWork& work, text::RecordSink& report) {
+  // The time totals start from zero in every replicate.
+  work.TI.fill(0.0f);
+  SampleTotals t;
+  readSampledStrips(TRAN, plan, work, t);
+  t.AN = static_cast<float>(plan.NT1 * plan.IC);
+  for (std::int32_t k = 0; k < plan.IC; ++k) {
+    const float TRk = work.TR[static_cast<std::size_t>(k)];
+    t.SSTR = plus(t.SSTR, square(TRk));
+    t.SUMN = plus(t.SUMN, TRk);
+  }
+  for (std::int32_t k = 0; k < plan.NT1; ++k) {
+    const float TIk = work.TI[static_cast<std::size_t>(k)];
+    t.SSTI = plus(t.SSTI, square(TIk));
+    t.SUMM = plus(t.SUMM, TIk);
+  }
+  if (t.SUM != t.SUMN) report.write({std::string("SUMN NE SUM"), t.SUMN, t.SUM});
+  if (t.SUMM != t.SUMN) report.write({std::string("SUMN NE SUMM"), t.SUMM, t.SUMN});
+  return t;
+}
+
+}  // namespace arribada::engine

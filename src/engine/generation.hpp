@@ -1,0 +1,210 @@
+#pragma once
+// The synthetic arribada of one replicate: every female gets a nesting
+// interval, a nesting time inside it and a strip, and is tallied in the count
+// grid at the whole hour nearest to her nesting time when her egg-laying
+// window covers that hour.
+//
+// The per-female step is a small function of the stream, the normal law's
+// pair state and constants computed once per job. It is a template on the
+// stream (anything with `float next()`), so that other ways of producing the
+// same uniforms give the same grid; the plain path is generateReplicate.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/parameters.hpp"
+#include "text/channels.hpp"
+#include "text/errors.hpp"
+
+namespace arribada::engine {
+
+// Returned by femaleStep for a female whose window does not cover her hour.
+inline constexpr std::int32_t kNotTallied = -1;
+
+// A female whose nesting time falls outside the arribada is drawn again
+// without limit in principle; a table and law that can never place her inside
+// would loop for ever, so after this many redraws of one female the run ends
+// with a RunTimeError. With any usable parameters the chance of reaching it is nil.
+inline constexpr std::int32_t kMaxRedraws = 100000;
+
+// What the generation needs of one nesting interval, computed once per job
+// exactly as each female would compute it.
+struct IntervalShape {
+  float DIFF = 0.0f;   // length in hours
+  float MEANT = 0.0f;  // midpoint
+  float start = 0.0f;  // hour at which the interval starts (0 for the first)
+  float STUD = 0.0f;   // normal law: scale in hours, DIFF * STDDEV / 12
+  float DEXP = 0.0f;   // Poisson law: exp(-DIFF / 2)
+  std::int32_t NM = 0; // Poisson law: the largest whole hour after the start
+};
+
+struct GenerationConstants {
+  std::int32_t KK = 0;
+  std::int32_t KSW = 1;
+  std::int32_t NTR = 0;
+  std::int32_t hours = 0;  // time indices of the grid: IHR + 1
+  float DIV = 0.0f;        // half the egg-laying window in hours, MIN / 120
+  std::array<float, kMaxIntervals> PERCNT{};
+  std::array<IntervalShape, kMaxIntervals> intervals{};
+};
+
+GenerationConstants makeGenerationConstants(const SimulationParameters& p, const NestingTable& table);
+
+// The normal law draws its deviates in pairs: ISW = 1 starts a fresh pair,
+// ISW = 0 uses the second deviate of the last one (Z scaled by U2 / U1).
+// The state lives for a whole job, across females and replicates.
+struct NormalPair {
+  std::int32_t ISW = 1;
+  float Z = 0.0f;
+  float U1 = 0.0f;
+  float U2 = 0.0f;
+};
+
+// Where one female ended up. MM, J and K are 1-based; HR is her whole hour.
+struct Placement {
+  std::int32_t MM = 0;
+  float TIME = 0.0f;
+  float HR = 0.0f;
+  std::int32_t J = 0;
+  std::int32_t K = 0;
+  bool tallied = false;
+};
+
+// The count grid TRAN: one row of IHR + 1 hours per strip. 32-bit cells: a
+// cell never holds more than NN, so it cannot overflow (a 16-bit grid would
+// have overflowed above 32767 with many females in few strips).
+class CountGrid {
+ public:
+  CountGrid(std::int32_t NTR, std::int32_t hours)
+      : hours_(hours), cells_(static_cast<std::size_t>(NTR) * static_cast<std::size_t>(hours), 0) {}
+  void clear() { std::fill(cells_.begin(), cells_.end(), 0); }
+  void tally(std::int32_t cell) { ++cells_[static_cast<std::size_t>(cell)]; }
+  // TRAN(J, K), both 1-based.
+  std::int32_t at(std::int32_t J, std::int32_t K) const { return cells_[static_cast<std::size_t>(cellOf(J, K, hours_))]; }
+  static std::int32_t cellOf(std::int32_t J, std::int32_t K, std::int32_t hours) { return (J - 1) * hours + (K - 1); }
+
+ private:
+  std::int32_t hours_;
+  std::vector<std::int32_t> cells_;
+};
+
+// MM: the first interval whose cumulative proportion reaches UU.
+inline std::int32_t chooseInterval(float UU, const GenerationConstants& c) {
+  std::int32_t j = 0;
+  while (j < c.KK - 1 && c.PERCNT[static_cast<std::size_t>(j)] < UU) ++j;
+  return j + 1;
+}
+
+template <class Stream>
+float normalDeviate(Stream& stream, NormalPair& pair) {
+  if (pair.ISW == 1) {
+    float W = 0.0f;
+    do {
+      do {
+        pair.U1 = static_cast<float>(2.0 * stream.next() - 1.0);
+      } while (pair.U1 == 0.0f);
+      pair.U2 = static_cast<float>(2.0 * stream.next() - 1.0);
+      W = static_cast<float>(static_cast<double>(pair.U1) * pair.U1 + static_cast<double>(pair.U2) * pair.U2);
+    } while (W > 1.0f);
+    pair.Z = static_cast<float>(pair.U1 * std::sqrt(-2.0 * std::log(static_cast<double>(W)) / W));
+  } else {
+    pair.Z = static_cast<float>(static_cast<double>(pair.Z) * pair.U2 / pair.U1);
+  }
+  pair.ISW = 1 - pair.ISW;
+  if (std::fabs(pair.Z) > 3.0f) pair.Z = pair.Z < 0.0f ? -3.0f : 3.0f;
+  return pair.Z;
+}
+
+// Whole hours after the interval start follow a Poisson law of mean DIFF / 2,
+// capped at NM; a uniform fraction of an hour is added.
+template <class Stream>
+float poissonTime(Stream& stream, const IntervalShape& shape) {
+  float PROD = stream.next();
+  float TIME = 0.0f;
+  if (!(PROD < shape.DEXP)) {
+    bool reached = false;
+    for (std::int32_t j = 1; j <= shape.NM && !reached; ++j) {
+      TIME = static_cast<float>(j);
+      PROD = static_cast<float>(static_cast<double>(PROD) * stream.next());
+      reached = PROD < shape.DEXP;
+    }
+    if (!reached) TIME = static_cast<float>(shape.NM);
+  }
+  TIME = static_cast<float>(static_cast<double>(TIME) + stream.next());
+  // Adding the start of the first interval (0) leaves TIME as it is.
+  return static_cast<float>(static_cast<double>(TIME) + shape.start);
+}
+
+template <class Stream>
+float nestingTime(Stream& stream, NormalPair& pair, const IntervalShape& shape, std::int32_t KSW) {
+  if (KSW == 1) {
+    const float Z = normalDeviate(stream, pair);
+    return static_cast<float>(static_cast<double>(shape.STUD) * Z + shape.MEANT);
+  }
+  if (KSW == 2) return poissonTime(stream, shape);
+  return static_cast<float>(static_cast<double>(stream.next()) * shape.DIFF + shape.start);
+}
+
+// A draw of exactly 1.0 would give strip NTR + 1, off the beach: it is put in
+// strip NTR. The stream is unchanged; the last strip just gets the 63 states
+// in 2^31 that round to 1.0 on top of its share.
+inline std::int32_t stripOf(float draw, std::int32_t NTR) {
+  const auto J = static_cast<std::int32_t>(static_cast<double>(draw) * NTR + 1.0);
+  return J > NTR ? NTR : J;
+}
+
+// The nearest whole hour, INT(TIME + 0.5) with truncation toward zero, so
+// every time in (-1.5, 0.5) gives hour 0. A time too far out for an integer
+// hour (only from absurd standard deviations) ends the run.
+inline double nearestHour(float TIME) {
+  const double hour = std::trunc(static_cast<double>(TIME) + 0.5);
+  if (!(std::fabs(hour) < 1073741824.0)) {
+    throw text::RunTimeError("simulation: the nesting time " + std::to_string(TIME) +
+                             " lies too far outside the arribada to be given an hour");
+  }
+  return hour;
+}
+
+// One female: interval, then (again after every out-of-range time) nesting
+// time and strip, nearest hour and tally decision. `onRedraw(K, TIME, HR)` is
+// called for every time outside hours 0 ... IHR before it is drawn again.
+template <class Stream, class OnRedraw>
+Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw) {
+  Placement female;
+  female.MM = chooseInterval(stream.next(), c);
+  const IntervalShape& shape = c.intervals[static_cast<std::size_t>(female.MM - 1)];
+  for (std::int32_t redraws = 0;; ++redraws) {
+    female.TIME = nestingTime(stream, pair, shape, c.KSW);
+    female.J = stripOf(stream.next(), c.NTR);
+    const double hour = nearestHour(female.TIME);
+    female.HR = static_cast<float>(hour);
+    female.K = static_cast<std::int32_t>(hour) + 1;
+    if (female.K >= 1 && female.K <= c.hours) break;
+    onRedraw(female.K, female.TIME, female.HR);
+    if (redraws == kMaxRedraws) {
+      throw text::RunTimeError("simulation: the nesting times of interval " + std::to_string(female.MM) +
+                               " keep falling outside the arribada (" + std::to_string(kMaxRedraws) +
+                               " redraws for one female)");
+    }
+  }
+  female.tallied = std::fabs(static_cast<double>(female.TIME) - female.HR) <= c.DIV;
+  return female;
+}
+
+// The female's cell of the count grid, or kNotTallied.
+template <class Stream, class OnRedraw>
+std::int32_t femaleStep(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw) {
+  const Placement female = placeFemale(stream, pair, c, onRedraw);
+  return female.tallied ? CountGrid::cellOf(female.J, female.K, c.hours) : kNotTallied;
+}
+
+// The plain path: clears the grid and places NN females, drawing from RANDOM
+// on JX. Every redraw writes K, TIME, HR and the female's number to `report`.
+void generateReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, const GenerationConstants& c,
+                       std::int32_t NN, text::RecordSink& report);
+
+}  // namespace arribada::engine
