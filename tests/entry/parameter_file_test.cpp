@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -190,6 +191,30 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"ValuesEndEarly", "10 5 50000 60 0 5.0\n", "end of input"},
                       Refusal{"RealForAnInteger", "10 5 50000 60.0 0 5.0 100 2.0 1\n", "60.0"}),
     [](const auto& info) { return info.param.name; });
+
+// The shipped parameter files read as their layout says.
+engine::NestingTable readExample(const std::string& name, engine::SimulationParameters& p) {
+  std::ifstream in(std::string(ARRIBADA_SOURCE_DIR) + "/examples/" + name);
+  text::LineSource file(in, "file '" + name + "'");
+  std::string title;
+  EXPECT_TRUE(file.next(title)) << name;
+  return readParameterValues(file, p);
+}
+
+TEST(ParameterFile, ShippedExamples) {
+  engine::SimulationParameters p;
+  EXPECT_EQ(readExample("default.par", p).KK, 5);
+  EXPECT_EQ(p.NN, 50000);
+  EXPECT_EQ(p.JX, 0);
+
+  const engine::NestingTable table = readExample("short-arribada.par", p);
+  EXPECT_EQ(p.IHR, 12);
+  EXPECT_EQ(table.KK, 6);
+  EXPECT_FLOAT_EQ(table.PERCNT[0], 1.0f / 20.0f);  // weights 1 3 6 6 3 1 of 20
+  EXPECT_FLOAT_EQ(table.PERCNT[3], 16.0f / 20.0f);
+
+  EXPECT_THROW(readExample("stop.par", p), text::OrderlyStop);
+}
 
 }  // namespace
 }  // namespace arribada::entry
