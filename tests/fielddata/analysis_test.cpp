@@ -46,6 +46,15 @@ const std::string kLower = "THE LOWER 95% CONFIDENCE LIMIT =";
 const std::string kUpper = "THE UPPER 95% CONFIDENCE LIMIT =";
 const std::string kSamples = "THE TOTAL NUMBER OF SAMPLES IS=";
 
+// The report fields of the estimate, the variance and the two limits.
+void expectResults(const Analysis& a, const std::string& estimate, const std::string& variance,
+                   const std::string& lower, const std::string& upper) {
+  EXPECT_EQ(a.value(kEstimate), estimate);
+  EXPECT_EQ(a.value(kVariance), variance);
+  EXPECT_EQ(a.value(kLower), lower);
+  EXPECT_EQ(a.value(kUpper), upper);
+}
+
 // AREA 1, half-width 250 m, 60 hours, 60 minutes, 1000 m: sample area 0.5,
 // ratio 0.5; 2 transects, 2 sampling times, counts 1 3 then 2 2.
 const std::string kWorkedHeader = "1.0 250 60 60 1000 2 2 1 0\n";
@@ -144,20 +153,14 @@ TEST(FieldAnalysis, HalfWidthFiveMetresOnHalfASquareKilometre) {
 
 TEST(FieldAnalysis, AllCountsZero) {
   const Analysis a("1.0 250 60 60 1000 3 2 1 0\n0 0 0 0 0 0\n");
-  EXPECT_EQ(a.value(kEstimate), "           .0");
-  EXPECT_EQ(a.value(kVariance), "    .0000    ");
-  EXPECT_EQ(a.value(kLower), "        .0000");
-  EXPECT_EQ(a.value(kUpper), "        .0000");
+  expectResults(a, "           .0", "    .0000    ", "        .0000", "        .0000");
 }
 
 TEST(FieldAnalysis, EqualCountsAcrossTransectsHaveNoVariance) {
   // SS = 3 x 25 + 3 x 4 = 87, TI = 15 and 6: 3 x 87 - 261 = 0.
   // CONST = 60 / 1 / 0.5 / 2 = 60, SUM = 21: MHAT = 1260.
   const Analysis a("1.0 250 60 60 1000 3 2 1 0\n5 5 5\n2 2 2\n");
-  EXPECT_EQ(a.value(kEstimate), "       1260.0");
-  EXPECT_EQ(a.value(kVariance), "    .0000    ");
-  EXPECT_EQ(a.value(kLower), "    1260.0000");
-  EXPECT_EQ(a.value(kUpper), "    1260.0000");
+  expectResults(a, "       1260.0", "    .0000    ", "    1260.0000", "    1260.0000");
 }
 
 TEST(FieldAnalysis, MeanTimeIsGivenInMinutes) {
@@ -165,10 +168,7 @@ TEST(FieldAnalysis, MeanTimeIsGivenInMinutes) {
   // MHAT = 960, variance 4 x 120^2 = 57600, standard error 240.
   const Analysis a("1.0 250 60 30 1000 2 2 1 0\n" + kWorkedCounts);
   EXPECT_EQ(a.value("THE MEAN TIME FOR UELA, IN HOURS ="), "      30.0000");
-  EXPECT_EQ(a.value(kEstimate), "        960.0");
-  EXPECT_EQ(a.value(kVariance), "    .5760E+05");
-  EXPECT_EQ(a.value(kLower), "     480.0000");
-  EXPECT_EQ(a.value(kUpper), "    1440.0000");
+  expectResults(a, "        960.0", "    .5760E+05", "     480.0000", "    1440.0000");
 }
 
 TEST(FieldAnalysis, UnitWeightsWithLengthEqualToTransectsMatchTheUnweightedVariance) {
@@ -268,10 +268,7 @@ TEST(FieldAnalysis, FreeLayoutFileEndingHalfWayLeavesTheRestZero) {
   // Counts 1 3 then 0 0: SUM 4, MHAT 240; SS = 10, TI = 4 and 0,
   // (2 x 10 - 16) / 1 = 4, variance 4 x 3600.
   const Analysis a(kWorkedHeader + "1 3\n");
-  EXPECT_EQ(a.value(kEstimate), "        240.0");
-  EXPECT_EQ(a.value(kVariance), "    .1440E+05");
-  EXPECT_EQ(a.value(kLower), "        .0000");
-  EXPECT_EQ(a.value(kUpper), "     480.0000");
+  expectResults(a, "        240.0", "    .1440E+05", "        .0000", "     480.0000");
 }
 
 struct BadFile {
