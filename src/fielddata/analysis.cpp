@@ -68,7 +68,9 @@ CountSums sumCounts(const CountGrid& grid, const std::vector<float>& EL) {
       if (weighted) {
         const float weight = EL[static_cast<std::size_t>(j)];
         DUM = static_cast<float>(static_cast<double>(weight) * DUM);
-        if (weight != 0.0f) s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM / weight);
+        if (weight != 0.0f) {
+          s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM / weight);
+        }
       } else {
         s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM);
       }

@@ -45,7 +45,9 @@ void refuseUnusableHeader(const FieldHeader& h, const text::LineSource& file) {
                      " weighted transects that the program holds");
   }
   if (h.AREA <= 0.0f) refuse(file, "AREA = " + shortReal(h.AREA) + ": the area used by the population must be above 0");
-  if (h.MEANT <= 0.0f) refuse(file, "MEANT = " + shortReal(h.MEANT) + ": the time of egg-laying activity must be above 0");
+  if (h.MEANT <= 0.0f) {
+    refuse(file, "MEANT = " + shortReal(h.MEANT) + ": the time of egg-laying activity must be above 0");
+  }
   if (sampleArea(h) == 0.0f) {
     refuse(file, "LENGTH = " + shortReal(h.LENGTH) + " and WIDTH = " + shortReal(h.WIDTH) +
                      " give a sample area of 0");

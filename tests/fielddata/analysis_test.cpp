@@ -145,12 +145,6 @@ TEST(FieldAnalysis, SingleCountReadsNoCountsAndPrintsSentinelLimits) {
   EXPECT_EQ(params.NTR, 1);
 }
 
-TEST(FieldAnalysis, HalfWidthFiveMetresOnHalfASquareKilometre) {
-  const Analysis a("0.5 5 60 10 1000 1 1 1 0\n");
-  EXPECT_EQ(a.value("THE SAMPLE AREA="), "      .010000");
-  EXPECT_EQ(a.value("THE RATIO OF SAMPLE TO POPULATION AREA="), "      .020000");
-}
-
 TEST(FieldAnalysis, AllCountsZero) {
   const Analysis a("1.0 250 60 60 1000 3 2 1 0\n0 0 0 0 0 0\n");
   expectResults(a, "           .0", "    .0000    ", "        .0000", "        .0000");
@@ -256,13 +250,6 @@ INSTANTIATE_TEST_SUITE_P(
         "1.0 250 60 60 1000 2 2 2 0\n1 99 99\n3\n\n2 7\n2\n", "1.0 250 60 60 1000 2 2 0 0\n1\n3\n2\n2\n",
         "1.0 250 60 60 1000 2 2 1.5 0\n1 3 4 5\n3\n2\n2\n"),
     [](const auto& info) { return "File" + std::to_string(info.index); });
-
-TEST(FieldAnalysis, CodeOtherThanOneIsEchoed) {
-  const Analysis a("1.0 250 60 60 1000 2 2 2 0\n1 99 99\n3\n2 7\n2\n");
-  EXPECT_TRUE(a.reportHas(" DATA ARE BEING READ BY CODE=       2.000000"));
-  EXPECT_EQ(a.value(kEstimate), "        480.0");
-  EXPECT_EQ(a.value(kVariance), "    .1440E+05");
-}
 
 TEST(FieldAnalysis, FreeLayoutFileEndingHalfWayLeavesTheRestZero) {
   // Counts 1 3 then 0 0: SUM 4, MHAT 240; SS = 10, TI = 4 and 0,

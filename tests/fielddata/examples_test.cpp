@@ -51,7 +51,9 @@ INSTANTIATE_TEST_SUITE_P(Examples, ShippedFieldData,
                          ::testing::Values(Example{"survey.dat", "     443200.0", "    .3047E+09", "    1108.000000"},
                                            Example{"perline.dat", "      17333.3", "    .5262E+07", "      65.000000"},
                                            Example{"weighted.dat", "      91600.0", "    .4354E+08", "   11445.000000"}),
-                         [](const auto& info) { return info.param.file.substr(0, info.param.file.find('.')); });
+                         [](const auto& info) {
+                           return info.param.file.substr(0, info.param.file.find('.'));
+                         });
 
 }  // namespace
 }  // namespace arribada::fielddata
