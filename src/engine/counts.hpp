@@ -14,7 +14,7 @@ namespace arribada::engine {
 
 // How the beach is sampled; fixed for a job.
 struct SamplingPlan {
-  std::int32_t IT = 1;             // step between sampled strips, NTR / IC
+  std::int32_t IT = 1;  // step between sampled strips, NTR / IC
   std::int32_t NTR = 0;
   std::int32_t IC = 0;
   std::int32_t NT1 = 0;            // sampling times used by the estimate, NTI - 1
@@ -36,8 +36,8 @@ struct SampleTotals {
   float SSTR = 0.0f;
   float SUMM = 0.0f;  // TI(1 ... NT1)
   float SSTI = 0.0f;
-  float AN = 0.0f;    // sampled cells, NT1 * IC
-  std::int32_t M = 0; // strips visited
+  float AN = 0.0f;     // sampled cells, NT1 * IC
+  std::int32_t M = 0;  // strips visited
 };
 
 // Reads the sampled cells of TRAN into `work` and the totals, and writes

@@ -11,9 +11,7 @@ float varianceOrZero(double numerator, double divisor) {
   return divisor == 0.0 ? 0.0f : static_cast<float>(numerator / divisor);
 }
 
-float scaled(float CONST, float variance) {
-  return static_cast<float>(static_cast<double>(CONST) * CONST * variance);
-}
+float scaled(float CONST, float variance) { return static_cast<float>(static_cast<double>(CONST) * CONST * variance); }
 
 double rootOrZero(float variance) { return variance > 0.0f ? std::sqrt(static_cast<double>(variance)) : 0.0; }
 
@@ -37,8 +35,7 @@ ReplicateEstimate estimateReplicate(const SampleTotals& t, const EstimateConstan
   const double NT1 = static_cast<float>(k.NT1);
   const double IC = static_cast<float>(k.IC);
   const double AN = t.AN;
-  const float VARN =
-      varianceOrZero(static_cast<double>(t.SS) * AN - static_cast<double>(t.SUM) * t.SUM, AN - 1.0);
+  const float VARN = varianceOrZero(static_cast<double>(t.SS) * AN - static_cast<double>(t.SUM) * t.SUM, AN - 1.0);
   const float VARTR = varianceOrZero(NT1 * t.SS - t.SSTR, NT1 - 1.0);
   const float VARTI = varianceOrZero(IC * t.SS - t.SSTI, IC - 1.0);
   const float CONST = expansionFactor(k);

@@ -34,12 +34,12 @@ inline constexpr std::int32_t kMaxRedraws = 100000;
 // What the generation needs of one nesting interval, computed once per job
 // exactly as each female would compute it.
 struct IntervalShape {
-  float DIFF = 0.0f;   // length in hours
-  float MEANT = 0.0f;  // midpoint
-  float start = 0.0f;  // hour at which the interval starts (0 for the first)
-  float STUD = 0.0f;   // normal law: scale in hours, DIFF * STDDEV / 12
-  float DEXP = 0.0f;   // Poisson law: exp(-DIFF / 2)
-  std::int32_t NM = 0; // Poisson law: the largest whole hour after the start
+  float DIFF = 0.0f;    // length in hours
+  float MEANT = 0.0f;   // midpoint
+  float start = 0.0f;   // hour at which the interval starts (0 for the first)
+  float STUD = 0.0f;    // normal law: scale in hours, DIFF * STDDEV / 12
+  float DEXP = 0.0f;    // Poisson law: exp(-DIFF / 2)
+  std::int32_t NM = 0;  // Poisson law: the largest whole hour after the start
 };
 
 struct GenerationConstants {
@@ -84,7 +84,9 @@ class CountGrid {
   void clear() { std::fill(cells_.begin(), cells_.end(), 0); }
   void tally(std::int32_t cell) { ++cells_[static_cast<std::size_t>(cell)]; }
   // TRAN(J, K), both 1-based.
-  std::int32_t at(std::int32_t J, std::int32_t K) const { return cells_[static_cast<std::size_t>(cellOf(J, K, hours_))]; }
+  std::int32_t at(std::int32_t J, std::int32_t K) const {
+    return cells_[static_cast<std::size_t>(cellOf(J, K, hours_))];
+  }
   static std::int32_t cellOf(std::int32_t J, std::int32_t K, std::int32_t hours) { return (J - 1) * hours + (K - 1); }
 
  private:

@@ -14,8 +14,8 @@ void require(bool holds, const std::string& what, const std::string& value) {
 }
 
 void requireInRange(std::int32_t value, std::int32_t low, std::int32_t high, const std::string& name) {
-  require(value >= low && value <= high, name + " (allowed " + std::to_string(low) + " to " + std::to_string(high) + ")",
-          std::to_string(value));
+  require(value >= low && value <= high,
+          name + " (allowed " + std::to_string(low) + " to " + std::to_string(high) + ")", std::to_string(value));
 }
 
 // The parameter entry only lets through values inside these limits; a job

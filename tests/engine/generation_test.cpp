@@ -42,7 +42,9 @@ struct Beach {
   std::vector<Redraw> redraws;
 
   Placement place(auto& stream) {
-    return placeFemale(stream, pair, c, [&](std::int32_t K, float TIME, float HR) { redraws.push_back({K, TIME, HR}); });
+    return placeFemale(stream, pair, c, [&](std::int32_t K, float TIME, float HR) {
+      redraws.push_back({K, TIME, HR});
+    });
   }
 };
 
@@ -131,12 +133,11 @@ TEST(Generation, UniformTallyWindowIncludesItsBoundary) {
   };
   const float tiny = 1.0f / 1048576.0f;
   const Case cases[] = {
-      {0.125f, 30.0f, 3, true},          // 2.25: exactly DIV = 0.25 after hour 2
-      {0.375f, 30.0f, 4, true},          // 2.75: exactly DIV before hour 3
-      {0.125f + tiny, 30.0f, 3, false},  // just past the window
-      {0.375f - tiny, 30.0f, 4, false},
-      {0.25f, 30.0f, 4, false},  // 2.5 rounds half up to hour 3
-      {0.25f, 60.0f, 4, true},   // ... and is inside a one-hour window
+      {0.125f, 30.0f, 3, true},                                    // 2.25: exactly DIV = 0.25 after hour 2
+      {0.375f, 30.0f, 4, true},                                    // 2.75: exactly DIV before hour 3
+      {0.125f + tiny, 30.0f, 3, false},                            // just past the window
+      {0.375f - tiny, 30.0f, 4, false}, {0.25f, 30.0f, 4, false},  // 2.5 rounds half up to hour 3
+      {0.25f, 60.0f, 4, true},                                     // ... and is inside a one-hour window
   };
   for (const Case& c : cases) {
     Beach s = user({2.0f, 4.0f}, {1.0f, 1.0f}, 3, c.MIN);

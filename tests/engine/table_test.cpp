@@ -113,10 +113,10 @@ TEST(EchoTable, HeadingThenIndexProportionAndHourInTheirColumns) {
   ASSERT_EQ(report.records.size(), 3u);
   EXPECT_EQ(report.records[0], "     INDEX        PROPORTION       HOURS");
   // Columns 1-12 the index, 13-28 the proportion, 29-44 the hour mark.
-  EXPECT_EQ(report.records[1], std::string(11, ' ') + "1" + std::string(4, ' ') + "9.600000E-01" +
-                                   std::string(7, ' ') + "12.000000");
-  EXPECT_EQ(report.records[2], std::string(11, ' ') + "2" + std::string(8, ' ') + "1.000000" + std::string(7, ' ') +
-                                   "24.000000");
+  EXPECT_EQ(report.records[1],
+            std::string(11, ' ') + "1" + std::string(4, ' ') + "9.600000E-01" + std::string(7, ' ') + "12.000000");
+  EXPECT_EQ(report.records[2],
+            std::string(11, ' ') + "2" + std::string(8, ' ') + "1.000000" + std::string(7, ' ') + "24.000000");
   EXPECT_EQ(report.records[2].size(), 44u);
 }
 
