@@ -18,6 +18,12 @@ void requireInRange(std::int32_t value, std::int32_t low, std::int32_t high, con
           name + " (allowed " + std::to_string(low) + " to " + std::to_string(high) + ")", std::to_string(value));
 }
 
+// Reals far beyond any beach (or not numbers at all) would carry the
+// nesting-time arithmetic out of single precision.
+void requireModest(float value, const std::string& name) {
+  require(std::isfinite(value) && std::fabs(value) <= 1.0e30f, name, std::to_string(value));
+}
+
 // The parameter entry only lets through values inside these limits; a job
 // that gets past it with anything else would leave the grid or the stream.
 const SimulationParameters& checked(const SimulationParameters& p, const NestingTable& table) {
@@ -28,8 +34,13 @@ const SimulationParameters& checked(const SimulationParameters& p, const Nesting
   requireInRange(p.NTI, 2, kMaxHours + 2, "NTI");
   requireInRange(p.KSW, 1, 3, "KSW");
   requireInRange(table.KK, 1, kMaxIntervals, "KK");
-  require(std::isfinite(p.MIN), "MIN", std::to_string(p.MIN));
-  require(std::isfinite(p.STDDEV), "STDDEV", std::to_string(p.STDDEV));
+  requireModest(p.MIN, "MIN");
+  requireModest(p.STDDEV, "STDDEV");
+  for (std::int32_t i = 0; i < table.KK; ++i) {
+    const auto row = static_cast<std::size_t>(i);
+    requireModest(table.UINT[row], "hour mark " + std::to_string(i + 1));
+    requireModest(table.PERCNT[row], "proportion " + std::to_string(i + 1));
+  }
   return p;
 }
 

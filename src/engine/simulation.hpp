@@ -18,7 +18,8 @@ class SimulationJob {
   // law's pair switch starts a fresh pair. Parameters that the engine cannot
   // run (a seed outside 1 ... 2^31 - 2, strips, hours or table rows beyond
   // the grid, IC outside 1 ... NTR, fewer than 2 sampling periods, a law
-  // other than 1, 2, 3) are refused with a RunTimeError.
+  // other than 1, 2, 3, reals that are not finite or beyond 1e30) are
+  // refused with a RunTimeError.
   SimulationJob(const SimulationParameters& p, const NestingTable& table);
 
   // Reset of the count grid, generation of the arribada, instantaneous

@@ -349,6 +349,7 @@ TEST(SimulationJob, ParametersBeyondTheGridAreRefused) {
   refused([](SimulationParameters& p) { p.NTI = 1; });
   refused([](SimulationParameters& p) { p.KSW = 4; });
   refused([](SimulationParameters& p) { p.STDDEV = INFINITY; });
+  refused([](SimulationParameters& p) { p.MIN = 1e38f; });
 }
 
 }  // namespace
