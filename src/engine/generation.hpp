@@ -83,6 +83,12 @@ class CountGrid {
       : hours_(hours), cells_(static_cast<std::size_t>(NTR) * static_cast<std::size_t>(hours), 0) {}
   void clear() { std::fill(cells_.begin(), cells_.end(), 0); }
   void tally(std::int32_t cell) { ++cells_[static_cast<std::size_t>(cell)]; }
+  // Adds 1 or 0 without a branch on which.
+  void tallyIf(std::int32_t cell, bool counted) { cells_[static_cast<std::size_t>(cell)] += counted ? 1 : 0; }
+  // Adds the counts of a grid of the same shape.
+  void add(const CountGrid& other) {
+    for (std::size_t i = 0; i < cells_.size(); ++i) cells_[i] += other.cells_[i];
+  }
   // TRAN(J, K), both 1-based.
   std::int32_t at(std::int32_t J, std::int32_t K) const {
     return cells_[static_cast<std::size_t>(cellOf(J, K, hours_))];
@@ -100,6 +106,11 @@ inline std::int32_t chooseInterval(float UU, const GenerationConstants& c) {
   while (j < c.KK - 1 && c.PERCNT[static_cast<std::size_t>(j)] < UU) ++j;
   return j + 1;
 }
+
+// The plain way of choosing the interval, the linear scan above.
+struct ScanIntervals {
+  std::int32_t operator()(float UU, const GenerationConstants& c) const { return chooseInterval(UU, c); }
+};
 
 template <class Stream>
 float normalDeviate(Stream& stream, NormalPair& pair) {
@@ -174,10 +185,13 @@ inline double nearestHour(float TIME) {
 // One female: interval, then (again after every out-of-range time) nesting
 // time and strip, nearest hour and tally decision. `onRedraw(K, TIME, HR)` is
 // called for every time outside hours 0 ... IHR before it is drawn again.
-template <class Stream, class OnRedraw>
-Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw) {
+// `choose` finds the interval of a draw; any other chooser must give the
+// same interval as the scan for every draw.
+template <class Stream, class OnRedraw, class Choose = ScanIntervals>
+Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw,
+                      const Choose& choose = {}) {
   Placement female;
-  female.MM = chooseInterval(stream.next(), c);
+  female.MM = choose(stream.next(), c);
   const IntervalShape& shape = c.intervals[static_cast<std::size_t>(female.MM - 1)];
   for (std::int32_t redraws = 0;; ++redraws) {
     female.TIME = nestingTime(stream, pair, shape, c.KSW);

@@ -1,7 +1,9 @@
 #include "engine/simulation.hpp"
 
 #include <cmath>
+#include <algorithm>
 #include <string>
+#include <thread>
 
 #include "engine/random.hpp"
 #include "text/errors.hpp"
@@ -46,16 +48,27 @@ const SimulationParameters& checked(const SimulationParameters& p, const Nesting
 
 }  // namespace
 
-SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& table)
+std::int32_t EngineOptions::defaultThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores >= 2 ? 2 : 1;
+}
+
+SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options)
     : params_(checked(p, table)),
       generation_(makeGenerationConstants(p, table)),
       plan_(makeSamplingPlan(p)),
       estimate_(makeEstimateConstants(p)),
       JX_(p.JX),
+      plain_(options.plain),
+      fast_(generation_, table, options.plain ? 1 : options.threads),
       TRAN_(p.NTR, p.IHR + 1) {}
 
 ReplicateEstimate SimulationJob::runReplicate(std::int32_t, text::RecordSink& report) {
-  generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report);
+  if (plain_) {
+    generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report);
+  } else {
+    fast_.generate(TRAN_, JX_, pair_, params_.NN, report);
+  }
   const SampleTotals totals = countSample(TRAN_, plan_, work_, report);
   return estimateReplicate(totals, estimate_, report);
 }

@@ -6,11 +6,22 @@
 
 #include "engine/counts.hpp"
 #include "engine/estimate.hpp"
+#include "engine/fast_generation.hpp"
 #include "engine/generation.hpp"
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"
 
 namespace arribada::engine {
+
+// How the count grids are built. Both ways give the same grids, report lines
+// and stream; the plain one, one RANDOM call per draw on one thread, is the
+// reference that the fast one is checked and timed against.
+struct EngineOptions {
+  bool plain = false;
+  std::int32_t threads = defaultThreads();
+  // The machine's cores, but at most 2: the second thread of a replicate is all the fast path uses.
+  static std::int32_t defaultThreads();
+};
 
 class SimulationJob {
  public:
@@ -20,7 +31,7 @@ class SimulationJob {
   // the grid, IC outside 1 ... NTR, fewer than 2 sampling periods, a law
   // other than 1, 2, 3, reals that are not finite or beyond 1e30) are
   // refused with a RunTimeError.
-  SimulationJob(const SimulationParameters& p, const NestingTable& table);
+  SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options = {});
 
   // Reset of the count grid, generation of the arribada, instantaneous
   // counts and estimate of replicate L (1-based; the caller files the result
@@ -39,6 +50,8 @@ class SimulationJob {
   EstimateConstants estimate_;
   std::int32_t JX_;
   NormalPair pair_;
+  bool plain_;
+  FastGenerator fast_;
   CountGrid TRAN_;
   SampleWork work_;
 };

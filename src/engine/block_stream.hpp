@@ -1,0 +1,85 @@
+#pragma once
+// The generator's states produced ahead in blocks. 16807 * IX mod (2^31 - 1)
+// is computed as a 64-bit product reduced with the modulus's own shape
+// (2^31 = 1 mod P), which gives exactly the states of the 32-bit Schrage
+// steps. A block is filled in lanes: eight states are stepped one by one,
+// then every state is the one eight places back times 16807^8 mod P, a loop
+// the compiler can vectorise without any particular instruction set.
+//
+// The stream returns the same draws in the same order as RANDOM on the same
+// state. The degenerate state 0 of RANDOM never occurs here: the stream only
+// starts from a state in 1 ... P - 1 (the job refuses any other seed), and
+// those states never lead to 0.
+
+#include <array>
+#include <cstdint>
+
+namespace arribada::engine {
+
+// a * x mod P for a, x in 0 ... P - 1.
+constexpr std::uint32_t mulModP(std::uint64_t a, std::uint64_t x) {
+  constexpr std::uint64_t P = 2147483647u;
+  const std::uint64_t product = a * x;
+  std::uint64_t r = (product & P) + (product >> 31);
+  if (r >= P) r -= P;
+  return static_cast<std::uint32_t>(r);
+}
+
+// 16807^n mod P.
+constexpr std::uint32_t multiplierPower(std::uint64_t n) {
+  std::uint32_t result = 1;
+  std::uint32_t square = 16807;
+  for (; n != 0; n >>= 1) {
+    if ((n & 1u) != 0) result = mulModP(result, square);
+    square = mulModP(square, square);
+  }
+  return result;
+}
+
+// The state n steps after `state`.
+inline std::int32_t stateAfter(std::int32_t state, std::uint64_t n) {
+  return static_cast<std::int32_t>(mulModP(multiplierPower(n), static_cast<std::uint32_t>(state)));
+}
+
+// The draw that RANDOM returns for a state: IX * 2^-31 rounded once to float.
+// The conversion of IX to float is that one rounding; the power of two is exact.
+inline float drawOf(std::uint32_t state) { return static_cast<float>(state) * 4.656612873077392578125e-10f; }
+
+class BlockStream {
+ public:
+  static constexpr int kLanes = 8;
+  static constexpr int kBlock = 2048;  // states per block, a multiple of kLanes
+
+  // The first draw is the one after `state` (1 ... P - 1).
+  explicit BlockStream(std::int32_t state);
+
+  float next() {
+    if (pos_ == kBlock) refill();
+    return drawOf(states_[static_cast<std::size_t>(pos_++)]);
+  }
+
+  // The state after the last draw taken (the value RANDOM would have left in IX).
+  std::int32_t state() const {
+    return static_cast<std::int32_t>(pos_ == 0 ? last_ : states_[static_cast<std::size_t>(pos_ - 1)]);
+  }
+  // Draws taken since the stream was made.
+  std::uint64_t used() const { return blocks_ * kBlock + static_cast<std::uint64_t>(pos_); }
+
+ private:
+  // Moves on to the block after the current one.
+  void refill() {
+    last_ = states_[kBlock - 1];
+    fill();
+    pos_ = 0;
+    ++blocks_;
+  }
+  // states_ = the kBlock states after last_.
+  void fill();
+
+  std::array<std::uint32_t, kBlock> states_{};
+  std::uint32_t last_;  // the state before states_[0]
+  int pos_ = 0;
+  std::uint64_t blocks_ = 0;  // blocks used up before the current one
+};
+
+}  // namespace arribada::engine

@@ -1,0 +1,103 @@
+#pragma once
+// The fast way to build a replicate's count grid: the same per-female step
+// as the plain path, fed by a block-generated stream, and with two threads
+// sharing the females of a replicate.
+//
+// The second thread cannot know where in the stream the second half of the
+// replicate starts: the number of draws per female depends on the draws. It
+// starts at a guessed place with a fresh normal pair and notes, for its first
+// kWindow females, where each starts in the stream and in what pair state.
+// The first thread places the first half, then goes on female by female until
+// it stands at one of those starts in the same pair state: from there both
+// decode the same stream identically, so the second thread's work from that
+// female on is the replicate's own, and the female numbers follow. When the
+// two never meet (a bad guess, or redraws that shift the stream), or the
+// second thread fails, the first thread simply places the rest itself. Which
+// of these happens depends only on the draws, never on the threads' timing,
+// and the grid, the report lines and the final stream are those of the plain
+// path in every case.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "engine/generation.hpp"
+#include "text/channels.hpp"
+
+namespace arribada::engine {
+
+// The interval of a draw without a branch per row. When the cumulative
+// proportions never decrease (always so for the built-in table, and for user
+// tables without negative weights), the rows the scan passes over are exactly
+// the rows below UU, so their number gives the scan's answer; otherwise the
+// scan itself is used.
+class IntervalChooser {
+ public:
+  explicit IntervalChooser(const GenerationConstants& c);
+  std::int32_t operator()(float UU, const GenerationConstants& c) const {
+    if (!ascending_) return chooseInterval(UU, c);
+    std::int32_t below = 0;
+    for (float bound : bounds_) below += bound < UU ? 1 : 0;
+    return below + 1;
+  }
+
+ private:
+  bool ascending_ = true;
+  std::array<float, kMaxIntervals - 1> bounds_{};  // PERCNT of all rows but the last, then +infinity
+};
+
+// An out-of-range time noted by the second thread, reported once its female's
+// number is known.
+struct RedrawNote {
+  std::int64_t female = 0;  // 0-based among the second thread's females
+  std::int32_t K = 0;
+  float TIME = 0.0f;
+  float HR = 0.0f;
+};
+
+// Where a female starts: draws from the start of the replicate, and the pair state.
+struct FemaleStart {
+  std::uint64_t offset = 0;
+  NormalPair pair;
+};
+
+class FastGenerator {
+ public:
+  static constexpr std::int32_t kWindow = 2048;         // starts the second thread notes
+  static constexpr std::int32_t kLeadIn = kWindow / 2;  // how far before the guess it starts
+  static constexpr std::int32_t kMinParallel = 16 * kWindow;
+  static constexpr std::size_t kMaxNotes = 1 << 16;  // redraw lines the second thread may hold
+
+  // threads: 1 for the sequential block path, 2 to share each replicate.
+  FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads);
+
+  // Clears TRAN and places NN females, exactly as generateReplicate does.
+  void generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN, text::RecordSink& report);
+
+ private:
+  struct Speculation;
+
+  void runSecond(Speculation& s);
+  bool shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
+                      text::RecordSink& report);
+  std::uint64_t guessedOffset(std::int32_t females) const;
+
+  GenerationConstants c_;
+  IntervalChooser choose_;
+  std::int32_t threads_;
+  double drawsPerFemale_;  // expected draws per female, refined by every replicate
+  std::uint64_t drawsSeen_ = 0;
+  std::uint64_t femalesSeen_ = 0;
+  std::uint64_t granule_;  // draws per female are a multiple of this (without redraws)
+  CountGrid second_;
+  std::vector<std::int32_t> windowCells_;
+  std::vector<FemaleStart> windowStarts_;
+  std::vector<RedrawNote> notes_;
+};
+
+// Draws a female takes on average with this table and law, out-of-range
+// redraws left aside; the first guess for the second thread's start.
+double expectedDrawsPerFemale(const GenerationConstants& c, const NestingTable& table);
+
+}  // namespace arribada::engine
