@@ -72,6 +72,18 @@ double expectedProducts(const IntervalShape& shape) {
   return sum;
 }
 
+// Without redraws every female takes a multiple of this many draws: a normal
+// one 2 (interval and strip, and a pair's draws or none), a uniform one 3, a
+// Poisson one 4 plus her products, so 4 when no interval has room for one.
+std::uint64_t drawGranule(const GenerationConstants& c) {
+  if (c.KSW == 1) return 2;
+  if (c.KSW == 3) return 3;
+  for (std::int32_t i = 0; i < c.KK; ++i) {
+    if (c.intervals[static_cast<std::size_t>(i)].NM >= 1) return 1;
+  }
+  return 4;
+}
+
 }  // namespace
 
 double expectedDrawsPerFemale(const GenerationConstants& c, const NestingTable& table) {
@@ -117,8 +129,7 @@ FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& t
       choose_(c),
       threads_(threads),
       drawsPerFemale_(expectedDrawsPerFemale(c, table)),
-      // Without redraws a normal female takes an even number of draws and a uniform one three.
-      granule_(c.KSW == 1 ? 2 : c.KSW == 3 ? 3 : 1),
+      granule_(drawGranule(c)),
       second_(threads >= 2 ? c.NTR : 0, c.hours) {
   if (threads_ >= 2) {
     windowCells_.resize(kWindow);
@@ -213,6 +224,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
     pair = own;
     drawsSeen_ += stream.used();
   } else {
+    ++shared_;
     TRAN.add(second_);
     for (std::int64_t i = meet; i < kWindow; ++i) {
       const std::int32_t cell = windowCells_[static_cast<std::size_t>(i)];

@@ -75,6 +75,9 @@ class FastGenerator {
   // Clears TRAN and places NN females, exactly as generateReplicate does.
   void generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN, text::RecordSink& report);
 
+  // Replicates so far whose second half came from the second thread.
+  std::int32_t sharedReplicates() const { return shared_; }
+
  private:
   struct Speculation;
 
@@ -87,6 +90,7 @@ class FastGenerator {
   IntervalChooser choose_;
   std::int32_t threads_;
   double drawsPerFemale_;  // expected draws per female, refined by every replicate
+  std::int32_t shared_ = 0;
   std::uint64_t drawsSeen_ = 0;
   std::uint64_t femalesSeen_ = 0;
   std::uint64_t granule_;  // draws per female are a multiple of this (without redraws)

@@ -42,6 +42,8 @@ class SimulationJob {
   std::int32_t JX() const { return JX_; }
   const CountGrid& grid() const { return TRAN_; }
   const SampleWork& sampleWork() const { return work_; }
+  // Replicates shared between two threads (always 0 on the plain path).
+  std::int32_t sharedReplicates() const { return fast_.sharedReplicates(); }
 
  private:
   SimulationParameters params_;
