@@ -1,6 +1,8 @@
 #include "entry/input.hpp"
 
+#include <cmath>
 #include <limits>
+#include <optional>
 
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
@@ -37,8 +39,12 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   }
   p.NTI = p.IHR % 2 == 0 ? p.IHR / 2 + 1 : (p.IHR + 1) / 2;
   if (p.JX == 0) {
-    const auto minutes = static_cast<std::int32_t>(static_cast<double>(p.MIN) + 0.5);
-    const auto seed = checkedProduct({p.NN, p.NTI, p.NTR, p.IC, minutes});
+    // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
+    // minutes or more leaves the range before the product is formed.
+    const double minutes = std::trunc(static_cast<double>(p.MIN) + 0.5);
+    const auto seed = std::fabs(minutes) < 2147483648.0
+                          ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
+                          : std::nullopt;
     if (!seed) {
       throw text::RunTimeError("parameter values from " + source +
                                ": the default random starting value NN x NTI x NTR x IC x MIN leaves the "

@@ -6,13 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -107,6 +112,79 @@ class Sandbox {
 
  private:
   std::filesystem::path directory_;
+};
+
+// The program run in `directory` while the test types its answers into a pipe
+// one piece at a time, watches the files grow and may send it a signal. The
+// screen and the error messages go to screen.out and errors.out there.
+class LiveRun {
+ public:
+  explicit LiveRun(const std::filesystem::path& directory) {
+    // A program that has ended must not take the test with it when it is typed to.
+    std::signal(SIGPIPE, SIG_IGN);
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      // The child: the answers on standard input, a console user's signals.
+      ::dup2(pipeEnds[0], 0);
+      ::close(pipeEnds[0]);
+      ::close(pipeEnds[1]);
+      if (::chdir(directory.c_str()) != 0) ::_exit(126);
+      const int screen = ::open("screen.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errors = ::open("errors.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(screen, 1);
+      ::dup2(errors, 2);
+      std::signal(SIGINT, SIG_DFL);
+      std::signal(SIGPIPE, SIG_DFL);
+      ::execl(ARRIBADA_BINARY, ARRIBADA_BINARY, static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(pipeEnds[0]);
+    input_ = pipeEnds[1];
+  }
+  ~LiveRun() {
+    if (input_ >= 0) ::close(input_);
+    if (pid_ > 0 && !ended_) {
+      ::kill(pid_, SIGKILL);
+      wait();
+    }
+  }
+  LiveRun(const LiveRun&) = delete;
+  LiveRun& operator=(const LiveRun&) = delete;
+
+  void type(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n = ::write(input_, text.data() + done, text.size() - done);
+      if (n <= 0) return;  // the program has ended
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  void sendSignal(int signal) { ::kill(pid_, signal); }
+
+  // Waits until the file holds `text`, for at most `seconds`; false if it never did.
+  static bool waitForText(const std::filesystem::path& file, const std::string& text, double seconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+      if (readFile(file).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+  // Waits for the program's end and gives its raw wait status.
+  int wait() {
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    ended_ = true;
+    return status;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int input_ = -1;
+  bool ended_ = false;
 };
 
 // Answers for a whole keyboard dialogue: `values` are the nine answers in
