@@ -64,19 +64,29 @@ void printRow(const char* path, std::int32_t threads, double females, double sec
               females / seconds, seconds * 1e9 / females, plainSeconds / seconds);
 }
 
+// The best of three runs: the machine may be shared, and a run can only be slowed down by others.
+Timing bestOf(const SimulationParameters& p, const EngineOptions& options) {
+  Timing best = runJob(p, options, true);
+  for (int run = 1; run < 3; ++run) {
+    Timing t = runJob(p, options, true);
+    if (t.seconds < best.seconds) best = std::move(t);
+  }
+  return best;
+}
+
 bool benchSet(const BenchSet& set) {
   const double females = static_cast<double>(set.p.NN) * set.p.IREP;
   std::printf("%s (NN %d, IHR %d, NTR %d, IC %d, IREP %d, JX %d)\n", set.name.c_str(), set.p.NN, set.p.IHR,
               set.p.NTR, set.p.IC, set.p.IREP, set.p.JX);
   EngineOptions plain;
   plain.plain = true;
-  const Timing reference = runJob(set.p, plain, true);
+  const Timing reference = bestOf(set.p, plain);
   printRow("plain", 1, females, reference.seconds, reference.seconds);
   bool same = true;
   for (std::int32_t threads = 1; threads <= 2; ++threads) {
     EngineOptions fast;
     fast.threads = threads;
-    const Timing t = runJob(set.p, fast, true);
+    const Timing t = bestOf(set.p, fast);
     printRow("fast", threads, females, t.seconds, reference.seconds);
     if (t.report != reference.report || t.finalJX != reference.finalJX) {
       std::printf("  ** the fast path on %d thread(s) gave a different report\n", threads);
@@ -94,7 +104,7 @@ int runSets(bool quick) {
     sets.push_back({std::string("defaults, ") + laws[KSW], makeParameters(KSW, 50000, 60, 10, 5, 25 * scale, 762500001)});
   }
   for (std::int32_t KSW = 1; KSW <= 3; ++KSW) {
-    sets.push_back({std::string("large, ") + laws[KSW], makeParameters(KSW, 1000000, 120, 1000, 1000, 2 * scale, 123456789)});
+    sets.push_back({std::string("large, ") + laws[KSW], makeParameters(KSW, 1000000, 120, 1000, 1000, quick ? 2 : 10, 123456789)});
   }
   bool same = true;
   for (const BenchSet& set : sets) same = benchSet(set) && same;
