@@ -47,8 +47,8 @@ void checkAccepted(const engine::SimulationParameters& p, const engine::NestingT
 }
 
 void simulateOneReplicate(const engine::SimulationParameters& p, const engine::NestingTable& table) {
-  engine::SimulationJob job(p, table);
   if (p.NN > kMostFemalesToSimulate) return;
+  engine::SimulationJob job(p, table);
   CheckingSink report;
   (void)job.runReplicate(1, report);
 }

@@ -37,7 +37,9 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
     throw text::RunTimeError("parameter values from " + source + ": the arribada's length IHR = " +
                              std::to_string(p.IHR) + " leaves no sampling time (at least 2 hours are needed)");
   }
-  p.NTI = p.IHR % 2 == 0 ? p.IHR / 2 + 1 : (p.IHR + 1) / 2;
+  // IHR / 2 + 1 for an even IHR, (IHR + 1) / 2 for an odd one: for IHR >= 0
+  // both are IHR / 2 + 1, which cannot overflow.
+  p.NTI = p.IHR / 2 + 1;
   if (p.JX == 0) {
     // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
     // minutes or more leaves the range before the product is formed.

@@ -456,5 +456,26 @@ TEST(FileDecisionTest, OneReplicateHasAnEmpiricalVarianceOfZero) {
             1);
 }
 
+// A grid cell holds more than 16 bits' worth of turtles: a million females on
+// 3 strips, a 24-hour arribada whose first interval (96% of them) is centred
+// on hour 6 with a deviation of 2 hours, an hour of activity so that every
+// female is counted. The sampled hours 5 and 7 then hold some 56000 turtles
+// per strip. Every strip is sampled (C = 1), the expansion factor is
+// 24 / 1 / 1 / 12 = 2, and the odd hours hold about half the females, so the
+// estimate is near 1000000; cells cut to 16 bits would wrap negative.
+TEST(FileDecisionTest, CellsHoldMoreThanSixteenBits) {
+  Sandbox box;
+  box.writeFile("dense.par", "DENSE\n3 3 1000000 24 7 60 1 2.0 1\n");
+  box.writeFile("stop.par", kStopFile);
+  const auto result = box.run(parameterFileAnswers("dense.par") + "\nN\n" + quoted("stop.par"));
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const auto line = find(result.report, " REPLICATE NUMBER =          1");
+  ASSERT_LT(line + 1, result.report.size());
+  ASSERT_EQ(result.report[line + 1].rfind(" MHAT=", 0), 0u) << result.report[line + 1];
+  const double MHAT = std::stod(result.report[line + 1].substr(6));
+  EXPECT_GT(MHAT, 900000.0);
+  EXPECT_LT(MHAT, 1100000.0);
+}
+
 }  // namespace
 }  // namespace arribada::e2e

@@ -54,6 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         Finished{"OddHours", parameters(1000, 13, 10, 5, 7.49f, 0), 7, 2450001},
         Finished{"TwoHoursAreOneSamplingTime", parameters(1000, 2, 10, 5, 5.0f, 9), 2, 9},
         Finished{"TypedEvenSeedMadeOdd", parameters(1000, 60, 10, 5, 5.0f, 1000), 31, 1001},
+        // No overflow on the way: 2147483647 / 2 + 1.
+        Finished{"LongestOddHours", parameters(1, 2147483647, 1, 1, 1.0f, 9), 1073741824, 9},
         Finished{"LargestState", parameters(1000, 60, 10, 5, 5.0f, 2147483645), 31, 2147483645}),
     [](const auto& info) { return std::string(info.param.name); });
 
