@@ -442,13 +442,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"short.par", "SHORT\n10 5 1000 2 7 5.0 2 2.0 1\n0.5 1.5\n1 1\n"}}, {"file 'short.par'", "IHR = 1"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// One simulation job from a parameter file, then the plain stop.
+Result runParameterFileJob(const std::string& content) {
+  Sandbox box;
+  box.writeFile("job.par", content);
+  box.writeFile("stop.par", kStopFile);
+  return box.run(parameterFileAnswers("job.par") + "\nN\n" + quoted("stop.par"));
+}
+
 // IREP 1 from a file: the one replicate runs and the empirical variance,
 // whose divisor IREP - 1 is 0, prints as 0.
 TEST(FileDecisionTest, OneReplicateHasAnEmpiricalVarianceOfZero) {
-  Sandbox box;
-  box.writeFile("one.par", "ONE\n10 5 1000 60 7 5.0 1 2.0 1\n");
-  box.writeFile("stop.par", kStopFile);
-  const auto result = box.run(parameterFileAnswers("one.par") + "\nN\n" + quoted("stop.par"));
+  const auto result = runParameterFileJob("ONE\n10 5 1000 60 7 5.0 1 2.0 1\n");
   EXPECT_EQ(result.status, 0) << result.errors;
   EXPECT_LT(find(result.report, " EMPIRICAL VARIANCE=   0.000000E+00"), result.report.size());
   EXPECT_EQ(std::count_if(result.report.begin(), result.report.end(),
@@ -464,10 +469,7 @@ TEST(FileDecisionTest, OneReplicateHasAnEmpiricalVarianceOfZero) {
 // 24 / 1 / 1 / 12 = 2, and the odd hours hold about half the females, so the
 // estimate is near 1000000; cells cut to 16 bits would wrap negative.
 TEST(FileDecisionTest, CellsHoldMoreThanSixteenBits) {
-  Sandbox box;
-  box.writeFile("dense.par", "DENSE\n3 3 1000000 24 7 60 1 2.0 1\n");
-  box.writeFile("stop.par", kStopFile);
-  const auto result = box.run(parameterFileAnswers("dense.par") + "\nN\n" + quoted("stop.par"));
+  const auto result = runParameterFileJob("DENSE\n3 3 1000000 24 7 60 1 2.0 1\n");
   EXPECT_EQ(result.status, 0) << result.errors;
   const auto line = find(result.report, " REPLICATE NUMBER =          1");
   ASSERT_LT(line + 1, result.report.size());
