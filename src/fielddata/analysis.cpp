@@ -6,6 +6,7 @@
 
 #include "fielddata/field_file.hpp"
 #include "fielddata/value_line.hpp"
+#include "text/errors.hpp"
 
 namespace arribada::fielddata {
 namespace {
@@ -28,6 +29,16 @@ struct Limits {
   float UCL = kSentinel;
 };
 
+// Header values far out of the ordinary (a length of 1e30 metres, say) can
+// carry a result beyond the range of a real: the analysis then stops with a
+// message rather than print Infinity or NaN as a number of turtles.
+void requireUsable(const text::LineSource& file, const char* what, bool usable) {
+  if (!usable) {
+    throw text::RunTimeError("field data refused in " + file.description() + ": the header's values carry " + what +
+                             " beyond the range of a real");
+  }
+}
+
 // Console line with the value, then the report value line with `field`.
 void printValue(text::RecordSink& console, text::RecordSink& report, const std::string& label, float value,
                 const std::string& field) {
@@ -42,10 +53,13 @@ void printMessage(text::RecordSink& console, text::RecordSink& report, const std
 }
 
 // The sample area and its ratio C to the population's area.
-float printAreas(const FieldHeader& h, text::RecordSink& console, text::RecordSink& report) {
+float printAreas(const text::LineSource& file, const FieldHeader& h, text::RecordSink& console,
+                 text::RecordSink& report) {
   constexpr int kDecimals = 6;
   const float SAREA = sampleArea(h);
+  requireUsable(file, "the sample area", std::isfinite(SAREA));
   const float C = static_cast<float>(static_cast<double>(SAREA) / h.AREA);
+  requireUsable(file, "the ratio of sample to population area", std::isfinite(C) && C > 0.0f);
   printValue(console, report, "THE POTENTIAL AREA USED BY THE POPULATION =", h.AREA, fixedField(h.AREA, kDecimals));
   printValue(console, report, "THE SAMPLE AREA=", SAREA, fixedField(SAREA, kDecimals));
   console.write({std::string("RATIO="), C});
@@ -121,7 +135,9 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   // MEANT is given in minutes.
   const float MEANT = static_cast<float>(static_cast<double>(h.MEANT) / 60.0);
   const float CONST = static_cast<float>(static_cast<double>(h.HOURS) / MEANT / C / h.NT1);
+  requireUsable(file, "the expansion factor from counts to females", std::isfinite(CONST));
   const float MHAT = static_cast<float>(static_cast<double>(CONST) * s.SUM);
+  requireUsable(file, "the estimated number of females", std::isfinite(MHAT));
   printValue(console, report, "ESTIMATED NUMBER OF FEMALE TURTLES=", MHAT, fixedField(MHAT, 1));
 
   if (h.NTR == 1) {
@@ -131,6 +147,7 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
     return {};
   }
   const float VARTI = samplesVariance(h, s, CONST);
+  requireUsable(file, "the variance of the samples", std::isfinite(VARTI));
   printValue(console, report, "VARIANCE OF THE SAMPLES=", VARTI, generalField(VARTI));
   return confidenceLimits(MHAT, VARTI);
 }
@@ -155,7 +172,7 @@ void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::R
   const FieldHeader h = readHeader(file, params.NTR);
   params.NTR = h.NTR;
   echoHeader(h, console, report);
-  const float C = printAreas(h, console, report);
+  const float C = printAreas(file, h, console, report);
 
   params.NN = h.NT1 * h.NTR;  // at most 205 x 1000
   const auto AN = static_cast<float>(params.NN);

@@ -303,7 +303,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NegativeArea", "-1 250 60 60 1000 2 2 1 0\n", "AREA = -1"},
         BadFile{"ZeroMeanTime", "1 250 60 0 1000 2 2 1 0\n", "MEANT = 0"},
         BadFile{"ZeroLength", "1 250 60 60 0 2 2 1 1\n", "LENGTH = 0"},
-        BadFile{"ZeroWidth", "1 0 60 60 1000 2 2 1 0\n", "WIDTH = 0"}),
+        BadFile{"ZeroWidth", "1 0 60 60 1000 2 2 1 0\n", "WIDTH = 0"},
+        // Results beyond the range of a real: 3e38 x 3e38 x 2 / 10^6; 2e-12 / 3e38
+        // underflows to 0; 60 / (0.5 / 1e38) / 2 = 6e39; 4 x (6e29)^2 = 1.44e60.
+        BadFile{"SampleAreaBeyondAReal", "1 3e38 60 60 3e38 2 2 1 0\n1 3\n2 2\n", "the sample area"},
+        BadFile{"RatioUnderflows", "3e38 1e-3 60 60 1e-3 2 2 1 0\n1 3\n2 2\n", "the ratio"},
+        BadFile{"ExpansionBeyondAReal", "1e38 250 60 60 1000 2 2 1 0\n1 3\n2 2\n", "the expansion factor"},
+        BadFile{"VarianceBeyondAReal", "1e28 250 60 60 1000 2 2 1 0\n1 3\n2 2\n", "the variance"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(FieldAnalysis, UnusableHeaderIsRefusedBeforeItsEcho) {
