@@ -63,7 +63,21 @@ class BlockStream {
     return static_cast<std::int32_t>(pos_ == 0 ? last_ : states_[static_cast<std::size_t>(pos_ - 1)]);
   }
   // Draws taken since the stream was made.
-  std::uint64_t used() const { return blocks_ * kBlock + static_cast<std::uint64_t>(pos_); }
+  std::uint64_t used() const { return base_ + static_cast<std::uint64_t>(pos_); }
+
+  // Goes back (or on) to the place `used` draws from the start, where the
+  // state is `stateThere`: within the current block only the position moves,
+  // elsewhere the block is filled again from that state.
+  void moveTo(std::uint64_t used, std::int32_t stateThere) {
+    if (used >= base_ && used - base_ <= static_cast<std::uint64_t>(kBlock)) {
+      pos_ = static_cast<int>(used - base_);
+      return;
+    }
+    last_ = static_cast<std::uint32_t>(stateThere);
+    fill();
+    base_ = used;
+    pos_ = 0;
+  }
 
  private:
   // Moves on to the block after the current one.
@@ -71,7 +85,7 @@ class BlockStream {
     last_ = states_[kBlock - 1];
     fill();
     pos_ = 0;
-    ++blocks_;
+    base_ += kBlock;
   }
   // states_ = the kBlock states after last_.
   void fill();
@@ -79,7 +93,7 @@ class BlockStream {
   std::array<std::uint32_t, kBlock> states_{};
   std::uint32_t last_;  // the state before states_[0]
   int pos_ = 0;
-  std::uint64_t blocks_ = 0;  // blocks used up before the current one
+  std::uint64_t base_ = 0;  // draws taken before states_[0]
 };
 
 }  // namespace arribada::engine

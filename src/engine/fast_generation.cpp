@@ -37,23 +37,12 @@ std::int32_t fastStep(BlockStream& stream, NormalPair& pair, const GenerationCon
   return female.tallied ? cell : kNotTallied;
 }
 
-template <class OnRedraw>
-void placeAndTally(BlockStream& stream, NormalPair& pair, const GenerationConstants& c,
-                   const IntervalChooser& choose, CountGrid& grid, OnRedraw&& onRedraw) {
-  const Placement female = placeFemale(stream, pair, c, onRedraw, choose);
-  grid.tallyIf(CountGrid::cellOf(female.J, female.K, c.hours), female.tallied);
-}
-
 // Females I = first + 1 ... first + count (1-based numbers in the redraw lines).
-void placeInOrder(BlockStream& stream, NormalPair& pair, const GenerationConstants& c,
-                  const IntervalChooser& choose, std::int64_t first, std::int64_t count, CountGrid& TRAN,
-                  text::RecordSink& report) {
-  for (std::int64_t n = first; n < first + count; ++n) {
-    const auto I = static_cast<std::int32_t>(n + 1);
-    placeAndTally(stream, pair, c, choose, TRAN, [&](std::int32_t K, float TIME, float HR) {
-      report.write({K, TIME, HR, I});
-    });
-  }
+void placeInOrder(BlockStream& stream, NormalPair& pair, BatchPlacer& placer, std::int64_t first,
+                  std::int64_t count, CountGrid& TRAN, text::RecordSink& report) {
+  placer.place(stream, pair, first, count, TRAN, [&](std::int64_t female, std::int32_t K, float TIME, float HR) {
+    report.write({K, TIME, HR, static_cast<std::int32_t>(female + 1)});
+  });
 }
 
 // Expected number of products of the Poisson law in one interval: the j-th
@@ -115,22 +104,14 @@ struct FastGenerator::Speculation {
   NormalPair endPair;
 };
 
-IntervalChooser::IntervalChooser(const GenerationConstants& c) {
-  bounds_.fill(std::numeric_limits<float>::infinity());
-  for (std::int32_t j = 0; j + 1 < c.KK; ++j) {
-    const auto row = static_cast<std::size_t>(j);
-    bounds_[row] = c.PERCNT[row];
-    if (j > 0 && c.PERCNT[row] < c.PERCNT[row - 1]) ascending_ = false;
-  }
-}
-
 FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads)
     : c_(c),
-      choose_(c),
+      first_(c),
+      second_(c),
       threads_(threads),
       drawsPerFemale_(expectedDrawsPerFemale(c, table)),
       granule_(drawGranule(c)),
-      second_(threads >= 2 ? c.NTR : 0, c.hours) {
+      secondGrid_(threads >= 2 ? c.NTR : 0, c.hours) {
   if (threads_ >= 2) {
     windowCells_.resize(kWindow);
     windowStarts_.resize(kWindow + 1);
@@ -148,7 +129,7 @@ void FastGenerator::generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair
   TRAN.clear();
   if (threads_ >= 2 && NN >= kMinParallel && shareReplicate(TRAN, JX, pair, NN, report)) return;
   BlockStream stream(JX);
-  placeInOrder(stream, pair, c_, choose_, 0, NN, TRAN, report);
+  placeInOrder(stream, pair, first_, 0, NN, TRAN, report);
   JX = stream.state();
   drawsSeen_ += stream.used();
   femalesSeen_ += static_cast<std::uint64_t>(NN);
@@ -198,7 +179,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
   std::int64_t meet = -1;  // the second thread's female that the first thread reached
   {
     SecondThread second(s.end, [&] { runSecond(s); });
-    placeInOrder(stream, own, c_, choose_, 0, firstHalf, TRAN, report);
+    placeInOrder(stream, own, first_, 0, firstHalf, TRAN, report);
     placed = firstHalf;
     s.windowReady.wait(0, std::memory_order_acquire);
     std::int32_t k = 0;
@@ -210,7 +191,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
         meet = k;
         break;
       }
-      placeInOrder(stream, own, c_, choose_, placed, 1, TRAN, report);
+      placeInOrder(stream, own, first_, placed, 1, TRAN, report);
       ++placed;
     }
     const std::int64_t end = meet + (NN - placed);
@@ -219,13 +200,13 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
     second.join();
   }
   if (meet < 0 || s.failed) {
-    placeInOrder(stream, own, c_, choose_, placed, NN - placed, TRAN, report);
+    placeInOrder(stream, own, first_, placed, NN - placed, TRAN, report);
     JX = stream.state();
     pair = own;
     drawsSeen_ += stream.used();
   } else {
     ++shared_;
-    TRAN.add(second_);
+    TRAN.add(secondGrid_);
     for (std::int64_t i = meet; i < kWindow; ++i) {
       const std::int32_t cell = windowCells_[static_cast<std::size_t>(i)];
       if (cell != kNotTallied) TRAN.tally(cell);
@@ -246,7 +227,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
 // The second thread: the window of noted starts, then on until it is told where to stop.
 void FastGenerator::runSecond(Speculation& s) {
   const GenerationConstants& c = c_;
-  CountGrid& grid = second_;
+  CountGrid& grid = secondGrid_;
   std::vector<std::int32_t>& cells = windowCells_;
   std::vector<FemaleStart>& starts = windowStarts_;
   std::vector<RedrawNote>& notes = notes_;
@@ -255,9 +236,9 @@ void FastGenerator::runSecond(Speculation& s) {
   BlockStream stream(s.startState);
   NormalPair pair;
   std::int64_t i = 0;
-  const auto note = [&](std::int32_t K, float TIME, float HR) {
+  const auto note = [&](std::int64_t female, std::int32_t K, float TIME, float HR) {
     if (notes.size() == FastGenerator::kMaxNotes) throw TooManyNotes{};
-    notes.push_back({i, K, TIME, HR});
+    notes.push_back({female, K, TIME, HR});
   };
   const auto release = [&] {
     s.windowReady.store(1, std::memory_order_release);
@@ -267,7 +248,8 @@ void FastGenerator::runSecond(Speculation& s) {
     for (; i < FastGenerator::kWindow; ++i) {
       starts[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
       s.starts = static_cast<std::int32_t>(i + 1);
-      cells[static_cast<std::size_t>(i)] = fastStep(stream, pair, c, choose_, note);
+      cells[static_cast<std::size_t>(i)] = fastStep(stream, pair, c, second_.chooser(),
+                                                    [&](std::int32_t K, float TIME, float HR) { note(i, K, TIME, HR); });
     }
     starts[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
     s.starts = static_cast<std::int32_t>(i + 1);
@@ -284,8 +266,10 @@ void FastGenerator::runSecond(Speculation& s) {
         if (end != kEndUnknown) limit = end;
         if (i == limit) break;
       }
-      placeAndTally(stream, pair, c, choose_, grid, note);
-      ++i;
+      // On to the next look, in batches.
+      const std::int64_t look = std::min(limit, (i / kAbandonCheck + 1) * kAbandonCheck);
+      second_.place(stream, pair, i, look - i, grid, note);
+      i = look;
     }
   } catch (...) {
     // The first thread places these females itself and meets the failure there, if it is real.

@@ -22,30 +22,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/batch_placement.hpp"
 #include "engine/generation.hpp"
 #include "text/channels.hpp"
 
 namespace arribada::engine {
-
-// The interval of a draw without a branch per row. When the cumulative
-// proportions never decrease (always so for the built-in table, and for user
-// tables without negative weights), the rows the scan passes over are exactly
-// the rows below UU, so their number gives the scan's answer; otherwise the
-// scan itself is used.
-class IntervalChooser {
- public:
-  explicit IntervalChooser(const GenerationConstants& c);
-  std::int32_t operator()(float UU, const GenerationConstants& c) const {
-    if (!ascending_) return chooseInterval(UU, c);
-    std::int32_t below = 0;
-    for (float bound : bounds_) below += bound < UU ? 1 : 0;
-    return below + 1;
-  }
-
- private:
-  bool ascending_ = true;
-  std::array<float, kMaxIntervals - 1> bounds_{};  // PERCNT of all rows but the last, then +infinity
-};
 
 // An out-of-range time noted by the second thread, reported once its female's
 // number is known.
@@ -87,14 +68,15 @@ class FastGenerator {
   std::uint64_t guessedOffset(std::int32_t females) const;
 
   GenerationConstants c_;
-  IntervalChooser choose_;
+  BatchPlacer first_;   // the first thread's batches
+  BatchPlacer second_;  // the second thread's
   std::int32_t threads_;
   double drawsPerFemale_;  // expected draws per female, refined by every replicate
   std::int32_t shared_ = 0;
   std::uint64_t drawsSeen_ = 0;
   std::uint64_t femalesSeen_ = 0;
   std::uint64_t granule_;  // draws per female are a multiple of this (without redraws)
-  CountGrid second_;
+  CountGrid secondGrid_;
   std::vector<std::int32_t> windowCells_;
   std::vector<FemaleStart> windowStarts_;
   std::vector<RedrawNote> notes_;

@@ -112,6 +112,17 @@ struct ScanIntervals {
   std::int32_t operator()(float UU, const GenerationConstants& c) const { return chooseInterval(UU, c); }
 };
 
+// The second deviate of a pair: the first (as clamped) scaled by U2 / U1.
+inline float secondDeviate(const NormalPair& pair) {
+  return static_cast<float>(static_cast<double>(pair.Z) * pair.U2 / pair.U1);
+}
+
+// Deviates beyond three standard deviations are put at +-3.
+inline float clampDeviate(float Z) {
+  if (std::fabs(Z) > 3.0f) return Z < 0.0f ? -3.0f : 3.0f;
+  return Z;
+}
+
 template <class Stream>
 float normalDeviate(Stream& stream, NormalPair& pair) {
   if (pair.ISW == 1) {
@@ -125,10 +136,10 @@ float normalDeviate(Stream& stream, NormalPair& pair) {
     } while (W > 1.0f);
     pair.Z = static_cast<float>(pair.U1 * std::sqrt(-2.0 * std::log(static_cast<double>(W)) / W));
   } else {
-    pair.Z = static_cast<float>(static_cast<double>(pair.Z) * pair.U2 / pair.U1);
+    pair.Z = secondDeviate(pair);
   }
   pair.ISW = 1 - pair.ISW;
-  if (std::fabs(pair.Z) > 3.0f) pair.Z = pair.Z < 0.0f ? -3.0f : 3.0f;
+  pair.Z = clampDeviate(pair.Z);
   return pair.Z;
 }
 
