@@ -55,7 +55,7 @@ class BlockStream {
 
   float next() {
     if (pos_ == kBlock) refill();
-    return drawOf(states_[static_cast<std::size_t>(pos_++)]);
+    return draws_[static_cast<std::size_t>(pos_++)];
   }
 
   // The state after the last draw taken (the value RANDOM would have left in IX).
@@ -91,6 +91,7 @@ class BlockStream {
   void fill();
 
   std::array<std::uint32_t, kBlock> states_{};
+  std::array<float, kBlock> draws_{};  // drawOf each state
   std::uint32_t last_;  // the state before states_[0]
   int pos_ = 0;
   std::uint64_t base_ = 0;  // draws taken before states_[0]
