@@ -1,10 +1,11 @@
 #include "engine/batch_placement.hpp"
 
+#include <algorithm>
 #include <limits>
 
 namespace arribada::engine {
 
-IntervalChooser::IntervalChooser(const GenerationConstants& c) {
+IntervalChooser::IntervalChooser(const GenerationConstants& c) : rows_(std::max(c.KK - 1, 0)) {
   bounds_.fill(std::numeric_limits<float>::infinity());
   for (std::int32_t j = 0; j + 1 < c.KK; ++j) {
     const auto row = static_cast<std::size_t>(j);

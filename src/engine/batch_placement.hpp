@@ -38,13 +38,15 @@ class IntervalChooser {
   explicit IntervalChooser(const GenerationConstants& c);
   std::int32_t operator()(float UU, const GenerationConstants& c) const {
     if (!ascending_) return chooseInterval(UU, c);
+    // The loop's length is the same for every female of a job, so its end is predicted.
     std::int32_t below = 0;
-    for (float bound : bounds_) below += bound < UU ? 1 : 0;
+    for (std::int32_t j = 0; j < rows_; ++j) below += bounds_[static_cast<std::size_t>(j)] < UU ? 1 : 0;
     return below + 1;
   }
 
  private:
   bool ascending_ = true;
+  std::int32_t rows_ = 0;                          // KK - 1
   std::array<float, kMaxIntervals - 1> bounds_{};  // PERCNT of all rows but the last, then +infinity
 };
 
