@@ -50,7 +50,8 @@ class IntervalChooser {
   std::array<float, kMaxIntervals - 1> bounds_{};  // PERCNT of all rows but the last, then +infinity
 };
 
-class BatchPlacer {
+// Aligned to a cache line: the two threads each write their own placer, side by side in the generator.
+class alignas(64) BatchPlacer {
  public:
   static constexpr std::int32_t kBatch = 256;  // females per batch
 

@@ -104,6 +104,42 @@ struct FastGenerator::Speculation {
   NormalPair endPair;
 };
 
+Worker::~Worker() {
+  if (!thread_.joinable()) return;
+  wait();
+  stop_ = true;
+  started_.fetch_add(1, std::memory_order_release);
+  started_.notify_one();
+  thread_.join();
+}
+
+void Worker::start(std::function<void()> task) {
+  wait();
+  task_ = std::move(task);
+  if (!thread_.joinable()) thread_ = std::thread([this] { loop(); });
+  started_.fetch_add(1, std::memory_order_release);
+  started_.notify_one();
+}
+
+void Worker::wait() {
+  for (;;) {
+    const std::uint32_t done = finished_.load(std::memory_order_acquire);
+    if (done == started_.load(std::memory_order_relaxed)) return;
+    finished_.wait(done, std::memory_order_acquire);
+  }
+}
+
+void Worker::loop() {
+  for (std::uint32_t seen = 0;;) {
+    started_.wait(seen, std::memory_order_acquire);
+    seen = started_.load(std::memory_order_acquire);
+    if (stop_) return;
+    task_();  // runSecond, which catches everything
+    finished_.store(seen, std::memory_order_release);
+    finished_.notify_all();
+  }
+}
+
 FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads)
     : c_(c),
       first_(c),
@@ -143,7 +179,9 @@ namespace {
 class SecondThread {
  public:
   template <class Body>
-  SecondThread(std::atomic<std::int64_t>& end, Body&& body) : end_(end), thread_(std::forward<Body>(body)) {}
+  SecondThread(std::atomic<std::int64_t>& end, Worker& worker, Body&& body) : end_(end), worker_(worker) {
+    worker_.start(std::forward<Body>(body));
+  }
   ~SecondThread() { join(); }
   SecondThread(const SecondThread&) = delete;
   SecondThread& operator=(const SecondThread&) = delete;
@@ -152,15 +190,17 @@ class SecondThread {
     end_.notify_all();
   }
   void join() {
-    if (!thread_.joinable()) return;
+    if (joined_) return;
+    joined_ = true;
     std::int64_t unknown = kEndUnknown;
     if (end_.compare_exchange_strong(unknown, kAbandoned)) end_.notify_all();
-    thread_.join();
+    worker_.wait();
   }
 
  private:
   std::atomic<std::int64_t>& end_;
-  std::thread thread_;
+  Worker& worker_;
+  bool joined_ = false;
 };
 
 }  // namespace
@@ -178,7 +218,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
   std::int64_t placed = 0;
   std::int64_t meet = -1;  // the second thread's female that the first thread reached
   {
-    SecondThread second(s.end, [&] { runSecond(s); });
+    SecondThread second(s.end, worker_, [&] { runSecond(s); });
     placeInOrder(stream, own, first_, 0, firstHalf, TRAN, report);
     placed = firstHalf;
     s.windowReady.wait(0, std::memory_order_acquire);

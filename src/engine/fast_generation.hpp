@@ -20,6 +20,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "engine/batch_placement.hpp"
@@ -41,6 +43,31 @@ struct RedrawNote {
 struct FemaleStart {
   std::uint64_t offset = 0;
   NormalPair pair;
+};
+
+// The second thread, started with the first shared replicate and kept for
+// the whole job: a thread started afresh for every replicate was often first
+// run on the core of the thread that started it, and the two then shared one
+// core for milliseconds. Between replicates it sleeps.
+class Worker {
+ public:
+  Worker() = default;
+  ~Worker();
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+  // Has `task` run on the worker thread; one task at a time.
+  void start(std::function<void()> task);
+  // Waits for the task started last (at once if there is none).
+  void wait();
+
+ private:
+  void loop();
+
+  std::thread thread_;
+  std::function<void()> task_;
+  bool stop_ = false;
+  std::atomic<std::uint32_t> started_{0};
+  std::atomic<std::uint32_t> finished_{0};
 };
 
 class FastGenerator {
@@ -80,6 +107,7 @@ class FastGenerator {
   std::vector<std::int32_t> windowCells_;
   std::vector<FemaleStart> windowStarts_;
   std::vector<RedrawNote> notes_;
+  Worker worker_;  // last, so that it stops before the members its task uses go
 };
 
 // Draws a female takes on average with this table and law, out-of-range
