@@ -74,10 +74,9 @@ bool KeyboardDialogue::confirm() {
   return !askYesNo();
 }
 
-// Each block: prompt lines, one value read in free format into the parameter
-// itself, default and range test (a refused value repeats the block without a
-// message), echo, change question.
 namespace {
+
+// The prompt lines, then one value read into the parameter; true when accepted.
 
 template <typename Value, typename Accept>
 bool readAccepted(text::Console& console, Lines prompt, Value& value, Accept accept) {
@@ -88,15 +87,20 @@ bool readAccepted(text::Console& console, Lines prompt, Value& value, Accept acc
 
 }  // namespace
 
-void KeyboardDialogue::nnBlock(engine::SimulationParameters& p) {
+template <typename Value, typename Accept>
+void KeyboardDialogue::block(Lines prompt, const char* echo, Value& value, Accept accept) {
   do {
-    while (!readAccepted(console_, kNnPrompt, p.NN, [](std::int32_t& v) {
-      takeDefault(v, 50000);
-      return v >= 1000 && v <= 1000000;
-    })) {
+    while (!readAccepted(console_, prompt, value, accept)) {
     }
-    console_.write({std::string("YOU CHOSE NN ="), p.NN});
+    console_.write({std::string(echo), value});
   } while (!confirm());
+}
+
+void KeyboardDialogue::nnBlock(engine::SimulationParameters& p) {
+  block(kNnPrompt, "YOU CHOSE NN =", p.NN, [](std::int32_t& v) {
+    takeDefault(v, 50000);
+    return v >= 1000 && v <= 1000000;
+  });
 }
 
 void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
@@ -104,16 +108,12 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
   // table from the input unit, which here is the keyboard, with no prompt:
   // it is refused like any value out of range, so that only multiples of 12
   // from 24 to 120 leave the block.
-  do {
-    while (!readAccepted(console_, kIhrPrompt, p.IHR, [](std::int32_t& v) {
-      takeDefault(v, 60);
-      if (v < 18 || v > 120) return false;
-      v = engine::roundToTwelve(v);
-      return true;
-    })) {
-    }
-    console_.write({std::string("YOU CHOSE IHR ="), p.IHR});
-  } while (!confirm());
+  block(kIhrPrompt, "YOU CHOSE IHR =", p.IHR, [](std::int32_t& v) {
+    takeDefault(v, 60);
+    if (v < 18 || v > 120) return false;
+    v = engine::roundToTwelve(v);
+    return true;
+  });
   console_.writeEmpty();
   console_.write({std::string("THE NUMBER OF SAMPLING PERIODS IS NTI = IHR + 1")});
   p.NTI = p.IHR + 1;
@@ -122,36 +122,24 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
 
 void KeyboardDialogue::minBlock(engine::SimulationParameters& p) {
   const std::int32_t longest = 60 * p.IHR;
-  do {
-    while (!readAccepted(console_, kMinPrompt, p.MIN, [longest](float& v) {
-      takeDefault(v, 5.0f);
-      return v >= 1.0f && !(static_cast<double>(longest) < v);
-    })) {
-    }
-    console_.write({std::string("YOU CHOSE MIN ="), p.MIN});
-  } while (!confirm());
+  block(kMinPrompt, "YOU CHOSE MIN =", p.MIN, [longest](float& v) {
+    takeDefault(v, 5.0f);
+    return v >= 1.0f && !(static_cast<double>(longest) < v);
+  });
 }
 
 void KeyboardDialogue::stddevBlock(engine::SimulationParameters& p) {
-  do {
-    while (!readAccepted(console_, kStddevPrompt, p.STDDEV, [](float& v) {
-      takeDefault(v, 2.0f);
-      return v >= 0.0f && v <= 2.0f;
-    })) {
-    }
-    console_.write({std::string("YOU CHOSE STDDEV ="), p.STDDEV});
-  } while (!confirm());
+  block(kStddevPrompt, "YOU CHOSE STDDEV =", p.STDDEV, [](float& v) {
+    takeDefault(v, 2.0f);
+    return v >= 0.0f && v <= 2.0f;
+  });
 }
 
 void KeyboardDialogue::ntrBlock(engine::SimulationParameters& p) {
-  do {
-    while (!readAccepted(console_, kNtrPrompt, p.NTR, [](std::int32_t& v) {
-      takeDefault(v, 10);
-      return v >= 1 && v <= 1000;
-    })) {
-    }
-    console_.write({std::string("YOU CHOSE NTR ="), p.NTR});
-  } while (!confirm());
+  block(kNtrPrompt, "YOU CHOSE NTR =", p.NTR, [](std::int32_t& v) {
+    takeDefault(v, 10);
+    return v >= 1 && v <= 1000;
+  });
 }
 
 // False when NTR is below 3, so that no IC can be accepted: the dialogue then
@@ -175,14 +163,10 @@ bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
 }
 
 void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
-  do {
-    while (!readAccepted(console_, kIrepPrompt, p.IREP, [](std::int32_t& v) {
-      takeDefault(v, 100);
-      return v >= 2 && v <= 1000;
-    })) {
-    }
-    console_.write({std::string("YOU CHOSE IREP ="), p.IREP});
-  } while (!confirm());
+  block(kIrepPrompt, "YOU CHOSE IREP =", p.IREP, [](std::int32_t& v) {
+    takeDefault(v, 100);
+    return v >= 2 && v <= 1000;
+  });
 }
 
 // A typed JX that is, once made odd, not a state of the generator (below 1,
@@ -192,7 +176,7 @@ void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
 void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
   do {
     for (;;) {
-      for (const char* line : kJxPrompt) console_.write({std::string(line)});
+      writeLines(kJxPrompt);
       text::readFreeFormat(console_.keyboard(), {&p.JX});
       if (p.JX == 0) {
         const auto seed = keyboardDefaultSeed(p);
@@ -215,15 +199,12 @@ void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
 }
 
 void KeyboardDialogue::kswBlock(engine::SimulationParameters& p) {
-  do {
-    while (!readAccepted(console_, kKswPrompt, p.KSW, [](std::int32_t& v) {
-      if (v < 0 || v > 3) return false;
-      takeDefault(v, 1);
-      return true;
-    })) {
-    }
-    console_.write({std::string("YOU CHOSE KSW="), p.KSW});
-  } while (!confirm());
+  // The range is tested before 0 becomes the default.
+  block(kKswPrompt, "YOU CHOSE KSW=", p.KSW, [](std::int32_t& v) {
+    if (v < 0 || v > 3) return false;
+    takeDefault(v, 1);
+    return true;
+  });
 }
 
 void KeyboardDialogue::run(engine::SimulationParameters& p) {

@@ -30,6 +30,11 @@ class KeyboardDialogue {
  private:
   void writeLines(std::initializer_list<const char*> lines);
   bool confirm();  // the change question: true when the value stays
+  // One block: prompt lines, a value read in free format into the parameter
+  // itself, `accept` (default, range test, derivation; a refused value
+  // repeats the block without a message), echo and change question.
+  template <typename Value, typename Accept>
+  void block(std::initializer_list<const char*> prompt, const char* echo, Value& value, Accept accept);
   void nnBlock(engine::SimulationParameters& p);
   void ihrBlock(engine::SimulationParameters& p);
   void minBlock(engine::SimulationParameters& p);
