@@ -141,7 +141,7 @@ class alignas(64) BatchPlacer {
   // Poisson (KSW 2) and uniform (KSW 3) laws: one pass. Returns the number
   // of females placed before the first that left the arribada (n if none did).
   template <int KSW>
-  std::int32_t simpleBatch(BlockStream& stream, std::int32_t n, CountGrid& grid) {
+  [[gnu::noinline]] std::int32_t simpleBatch(BlockStream& stream, std::int32_t n, CountGrid& grid) {
     for (std::int32_t i = 0; i < n; ++i) {
       starts_[static_cast<std::size_t>(i)] = stream.used();
       const IntervalShape& shape = shapeOf(stream.next());
