@@ -120,7 +120,8 @@ int runLargest() {
   std::printf("largest job (NN %d, IREP %d, normal law, defaults otherwise), fast path, %d thread(s)\n", p.NN, p.IREP,
               EngineOptions{}.threads);
   const Timing t = runJob(p, EngineOptions{}, false);
-  std::printf("  %.2f s in all, %.2f ns/female, final JX %d\n", t.seconds, t.seconds * 1e9 / (1e6 * 1000), t.finalJX);
+  std::printf("  %.2f s in all, %.2f ns/female, final JX %d, %d replicates shared\n", t.seconds,
+              t.seconds * 1e9 / (1e6 * 1000), t.finalJX, t.shared);
   return 0;
 }
 

@@ -18,6 +18,21 @@ constexpr std::int64_t kAbandonCheck = 1024;  // females between looks for an ab
 // Thrown inside the second thread when it holds too many redraw lines.
 struct TooManyNotes {};
 
+// Looks this many times before going to sleep: a replicate of the default
+// job takes well under a millisecond on two threads, and a sleeping thread
+// takes tens of microseconds to wake.
+constexpr int kSpins = 1 << 15;
+
+// Returns once `flag` no longer holds `old`: it looks for a short while,
+// then sleeps until notified.
+template <class T>
+void waitWhile(const std::atomic<T>& flag, T old) {
+  for (int spin = 0; spin < kSpins; ++spin) {
+    if (flag.load(std::memory_order_acquire) != old) return;
+  }
+  flag.wait(old, std::memory_order_acquire);
+}
+
 bool samePair(const NormalPair& a, const NormalPair& b) {
   if (a.ISW != b.ISW) return false;
   // A fresh pair overwrites Z, U1 and U2 before reading them.
@@ -125,13 +140,13 @@ void Worker::wait() {
   for (;;) {
     const std::uint32_t done = finished_.load(std::memory_order_acquire);
     if (done == started_.load(std::memory_order_relaxed)) return;
-    finished_.wait(done, std::memory_order_acquire);
+    waitWhile(finished_, done);
   }
 }
 
 void Worker::loop() {
   for (std::uint32_t seen = 0;;) {
-    started_.wait(seen, std::memory_order_acquire);
+    waitWhile(started_, seen);
     seen = started_.load(std::memory_order_acquire);
     if (stop_) return;
     task_();  // runSecond, which catches everything
@@ -159,6 +174,12 @@ std::uint64_t FastGenerator::guessedOffset(std::int32_t females) const {
   const auto draws = static_cast<std::uint64_t>(drawsPerFemale_ * females);
   return draws - draws % granule_;
 }
+
+// A window of 2048 starts tolerates a guess wrong by about a thousand
+// females; for replicates under 2^18 females the guess is seldom wrong by
+// more than a hundred, and the window's females, placed one by one, are
+// the second thread's slowest.
+std::int32_t FastGenerator::windowFor(std::int32_t NN) { return NN < (1 << 18) ? kWindow / 4 : kWindow; }
 
 void FastGenerator::generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
                              text::RecordSink& report) {
@@ -207,11 +228,17 @@ class SecondThread {
 
 bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
                                    text::RecordSink& report) {
-  const std::int64_t firstHalf = NN / 2;
+  window_ = windowFor(NN);
+  const std::int64_t leadIn = window_ / 2;
+  // The first thread takes a window's worth more than half: the second
+  // starts later, and places its window one female at a time.
+  const std::int64_t firstHalf = NN / 2 + window_;
   Speculation s;
-  s.startOffset = guessedOffset(static_cast<std::int32_t>(firstHalf - kLeadIn));
+  s.startOffset = guessedOffset(static_cast<std::int32_t>(firstHalf - leadIn));
   s.startState = stateAfter(JX, s.startOffset);
-  s.safeEnd = NN - firstHalf - 3 * static_cast<std::int64_t>(kWindow);
+  // The second thread's last female is about its leadIn-th past NN - firstHalf;
+  // it may go on without waiting to half a lead-in before that.
+  s.safeEnd = NN - firstHalf - leadIn / 2;
 
   BlockStream stream(JX);
   NormalPair own = pair;
@@ -221,9 +248,9 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
     SecondThread second(s.end, worker_, [&] { runSecond(s); });
     placeInOrder(stream, own, first_, 0, firstHalf, TRAN, report);
     placed = firstHalf;
-    s.windowReady.wait(0, std::memory_order_acquire);
+    waitWhile(s.windowReady, 0);
     std::int32_t k = 0;
-    for (std::int64_t extra = 0; !s.failedInWindow && extra <= 2 * kWindow; ++extra) {
+    for (std::int64_t extra = 0; !s.failedInWindow && extra <= 2 * window_; ++extra) {
       while (k < s.starts && windowStarts_[static_cast<std::size_t>(k)].offset < stream.used()) ++k;
       if (k == s.starts) break;
       const FemaleStart& start = windowStarts_[static_cast<std::size_t>(k)];
@@ -247,7 +274,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
   } else {
     ++shared_;
     TRAN.add(secondGrid_);
-    for (std::int64_t i = meet; i < kWindow; ++i) {
+    for (std::int64_t i = meet; i < window_; ++i) {
       const std::int32_t cell = windowCells_[static_cast<std::size_t>(i)];
       if (cell != kNotTallied) TRAN.tally(cell);
     }
@@ -285,7 +312,7 @@ void FastGenerator::runSecond(Speculation& s) {
     s.windowReady.notify_all();
   };
   try {
-    for (; i < FastGenerator::kWindow; ++i) {
+    for (; i < window_; ++i) {
       starts[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
       s.starts = static_cast<std::int32_t>(i + 1);
       cells[static_cast<std::size_t>(i)] = fastStep(stream, pair, c, second_.chooser(),
@@ -299,7 +326,7 @@ void FastGenerator::runSecond(Speculation& s) {
       if (i == limit || i % kAbandonCheck == 0) {
         std::int64_t end = s.end.load(std::memory_order_acquire);
         if (end == kEndUnknown && i == limit) {
-          s.end.wait(kEndUnknown, std::memory_order_acquire);
+          waitWhile(s.end, kEndUnknown);
           end = s.end.load(std::memory_order_acquire);
         }
         if (end == kAbandoned) return;

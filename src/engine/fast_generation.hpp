@@ -6,7 +6,8 @@
 // The second thread cannot know where in the stream the second half of the
 // replicate starts: the number of draws per female depends on the draws. It
 // starts at a guessed place with a fresh normal pair and notes, for its first
-// kWindow females, where each starts in the stream and in what pair state.
+// window of females (kWindow, or a quarter of that for smaller replicates),
+// where each starts in the stream and in what pair state.
 // The first thread places the first half, then goes on female by female until
 // it stands at one of those starts in the same pair state: from there both
 // decode the same stream identically, so the second thread's work from that
@@ -72,8 +73,7 @@ class Worker {
 
 class FastGenerator {
  public:
-  static constexpr std::int32_t kWindow = 2048;         // starts the second thread notes
-  static constexpr std::int32_t kLeadIn = kWindow / 2;  // how far before the guess it starts
+  static constexpr std::int32_t kWindow = 2048;  // starts the second thread notes at most
   static constexpr std::int32_t kMinParallel = 16 * kWindow;
   static constexpr std::size_t kMaxNotes = 1 << 16;  // redraw lines the second thread may hold
 
@@ -93,6 +93,9 @@ class FastGenerator {
   bool shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
                       text::RecordSink& report);
   std::uint64_t guessedOffset(std::int32_t females) const;
+  // The starts the second thread notes for a replicate of NN females; it
+  // starts half as many females before the guessed middle.
+  static std::int32_t windowFor(std::int32_t NN);
 
   GenerationConstants c_;
   BatchPlacer first_;   // the first thread's batches
@@ -107,6 +110,7 @@ class FastGenerator {
   std::vector<std::int32_t> windowCells_;
   std::vector<FemaleStart> windowStarts_;
   std::vector<RedrawNote> notes_;
+  std::int32_t window_ = kWindow;  // of the replicate being shared
   Worker worker_;  // last, so that it stops before the members its task uses go
 };
 
