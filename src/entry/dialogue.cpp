@@ -60,10 +60,6 @@ std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParamete
   return static_cast<std::int32_t>(seed);
 }
 
-void KeyboardDialogue::writeLines(Lines lines) {
-  for (const char* line : lines) console_.write({std::string(line)});
-}
-
 bool KeyboardDialogue::askYesNo() {
   answer_ = text::readCharacter(console_.keyboard());
   return isYes(answer_);
@@ -76,11 +72,14 @@ bool KeyboardDialogue::confirm() {
 
 namespace {
 
-// The prompt lines, then one value read into the parameter; true when accepted.
+void writeLines(text::Console& console, Lines lines) {
+  for (const char* line : lines) console.write({std::string(line)});
+}
 
+// The prompt lines, then one value read into the parameter; true when accepted.
 template <typename Value, typename Accept>
 bool readAccepted(text::Console& console, Lines prompt, Value& value, Accept accept) {
-  for (const char* line : prompt) console.write({std::string(line)});
+  writeLines(console, prompt);
   text::readFreeFormat(console.keyboard(), {&value});
   return accept(value);
 }
@@ -176,7 +175,7 @@ void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
 void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
   do {
     for (;;) {
-      writeLines(kJxPrompt);
+      writeLines(console_, kJxPrompt);
       text::readFreeFormat(console_.keyboard(), {&p.JX});
       if (p.JX == 0) {
         const auto seed = keyboardDefaultSeed(p);

@@ -28,7 +28,6 @@ class KeyboardDialogue {
   bool askYesNo();
 
  private:
-  void writeLines(std::initializer_list<const char*> lines);
   bool confirm();  // the change question: true when the value stays
   // One block: prompt lines, a value read in free format into the parameter
   // itself, `accept` (default, range test, derivation; a refused value
