@@ -2,14 +2,33 @@
 // instantaneous counts, and simulations of the estimator.
 
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "driver/options.hpp"
 #include "driver/program.hpp"
+#include "text/errors.hpp"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  arribada::driver::Options options;
+  try {
+    options = arribada::driver::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::invalid_argument& error) {
+    std::cerr << "arribada: " << error.what() << '\n';
+    return arribada::text::kRunTimeErrorStatus;
+  }
+  switch (options.action) {
+    case arribada::driver::Options::Action::Version:
+      std::cout << arribada::driver::versionText() << std::flush;
+      return 0;
+    case arribada::driver::Options::Action::Help:
+      std::cout << arribada::driver::helpText() << std::flush;
+      return 0;
+    case arribada::driver::Options::Action::Run:
+      break;
+  }
   arribada::driver::SystemClock clock;
-  return arribada::driver::runProgram(std::cin, std::cout, std::cerr, arguments, clock);
+  return arribada::driver::runProgram(std::cin, std::cout, std::cerr, options.names, clock);
 }

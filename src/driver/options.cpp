@@ -1,0 +1,73 @@
+#include "driver/options.hpp"
+
+#include <stdexcept>
+#include <string_view>
+
+#ifndef ARRIBADA_VERSION
+#define ARRIBADA_VERSION "unknown"
+#endif
+
+namespace arribada::driver {
+namespace {
+
+constexpr std::string_view kResults = "--results";
+
+bool isOption(const std::string& argument) {
+  return argument.size() > 2 && argument.starts_with("--");
+}
+
+}  // namespace
+
+Options parseOptions(const std::vector<std::string>& arguments) {
+  Options options;
+  bool namesOnly = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (namesOnly || !argument.starts_with("--")) {
+      options.names.push_back(argument);
+    } else if (argument == "--") {
+      namesOnly = true;
+    } else if (argument == "--version") {
+      options.action = Options::Action::Version;
+    } else if (argument == "--help") {
+      options.action = Options::Action::Help;
+    } else if (argument == kResults) {
+      if (i + 1 == arguments.size() || arguments[i + 1].empty())
+        throw std::invalid_argument("option --results needs a folder name: --results DIR");
+      options.resultsDirectory = arguments[++i];
+    } else if (argument.starts_with(std::string(kResults) + "=")) {
+      const std::string folder = argument.substr(kResults.size() + 1);
+      if (folder.empty()) throw std::invalid_argument("option --results needs a folder name: --results DIR");
+      options.resultsDirectory = folder;
+    } else if (isOption(argument)) {
+      throw std::invalid_argument("unknown option '" + argument + "' (arribada --help lists the options)");
+    }
+  }
+  return options;
+}
+
+std::string versionText() { return std::string("arribada ") + ARRIBADA_VERSION + "\n"; }
+
+std::string helpText() {
+  return "arribada " ARRIBADA_VERSION
+         ": numbers of nesting female sea turtles from instantaneous counts.\n"
+         "\n"
+         "Usage: arribada [OPTION]... [NAME]...\n"
+         "\n"
+         "The program asks its questions on the console: the report file's name, then\n"
+         "whether to analyse a field-data file or to simulate arribadas of a known size.\n"
+         "Answers can also come from a file, one answer per line:\n"
+         "    arribada < answers.txt\n"
+         "Each NAME is used, in order, for a file name answered with '' (blank).\n"
+         "\n"
+         "Options:\n"
+         "  --results DIR  also write tables (CSV) and pictures (SVG) into the new folder DIR\n"
+         "  --version      print the program's name and version, then stop\n"
+         "  --help         print this text, then stop\n"
+         "  --             treat every later argument as a NAME\n"
+         "\n"
+         "The README, docs/files.md (the file layouts) and docs/method.md (the method)\n"
+         "come with the program.\n";
+}
+
+}  // namespace arribada::driver

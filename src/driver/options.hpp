@@ -1,0 +1,36 @@
+#pragma once
+// The command line. Options begin with "--"; every other argument is a name,
+// used in order for the file names the user leaves blank. No option changes
+// the report or the console text of a run.
+//
+//   --version        print the program's name and version, exit 0
+//   --help           print a short usage, exit 0
+//   --results DIR    (or --results=DIR) write machine-readable results into
+//                    the new folder DIR
+//   --               every later argument is a name, even one beginning "--"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace arribada::driver {
+
+struct Options {
+  enum class Action { Run, Version, Help };
+  Action action = Action::Run;
+  std::optional<std::string> resultsDirectory;
+  std::vector<std::string> names;
+};
+
+// Reads the arguments after the program's name. Throws
+// std::invalid_argument, whose text names the offending argument, for an
+// unknown option or an option without its value.
+Options parseOptions(const std::vector<std::string>& arguments);
+
+// The program's name and version, one line.
+std::string versionText();
+
+// The usage printed by --help.
+std::string helpText();
+
+}  // namespace arribada::driver
