@@ -5,6 +5,9 @@
 //   engine_bench            the parameter sets, side by side
 //   engine_bench --largest  the largest job the dialogue accepts, whole
 //   engine_bench --quick    the parameter sets with fewer replicates
+//   ... --isa baseline|avx2|avx512   the fast path's kernels of that
+//                           instruction set (default: the fastest this
+//                           processor runs); the kernels used are printed
 
 #include <chrono>
 #include <cstdio>
@@ -19,6 +22,7 @@
 namespace {
 
 using arribada::engine::EngineOptions;
+using arribada::engine::InstructionSet;
 using arribada::engine::NestingTable;
 using arribada::engine::SimulationJob;
 using arribada::engine::SimulationParameters;
@@ -78,6 +82,8 @@ Timing bestOf(const SimulationParameters& p, const EngineOptions& options) {
   return best;
 }
 
+InstructionSet kernels = arribada::engine::bestInstructionSet();
+
 bool benchSet(const BenchSet& set) {
   const double females = static_cast<double>(set.p.NN) * set.p.IREP;
   std::printf("%s (NN %d, IHR %d, NTR %d, IC %d, IREP %d, JX %d)\n", set.name.c_str(), set.p.NN, set.p.IHR,
@@ -90,6 +96,7 @@ bool benchSet(const BenchSet& set) {
   for (std::int32_t threads = 1; threads <= 2; ++threads) {
     EngineOptions fast;
     fast.threads = threads;
+    fast.instructionSet = kernels;
     const Timing t = bestOf(set.p, fast);
     printRow("fast", threads, females, t, reference.seconds);
     if (t.report != reference.report || t.finalJX != reference.finalJX) {
@@ -119,15 +126,53 @@ int runLargest() {
   const SimulationParameters p = makeParameters(1, 1000000, 60, 10, 5, 1000, 762500001);
   std::printf("largest job (NN %d, IREP %d, normal law, defaults otherwise), fast path, %d thread(s)\n", p.NN, p.IREP,
               EngineOptions{}.threads);
-  const Timing t = runJob(p, EngineOptions{}, false);
+  EngineOptions fast;
+  fast.instructionSet = kernels;
+  const Timing t = runJob(p, fast, false);
   std::printf("  %.2f s in all, %.2f ns/female, final JX %d, %d replicates shared\n", t.seconds,
               t.seconds * 1e9 / (1e6 * 1000), t.finalJX, t.shared);
   return 0;
 }
 
+// The instruction set named on the command line, if the processor runs it.
+bool chooseKernels(const char* name) {
+  for (InstructionSet set : arribada::engine::runnableInstructionSets()) {
+    const std::string wanted = name;
+    if ((wanted == "baseline" && set == InstructionSet::baseline) || (wanted == "avx2" && set == InstructionSet::avx2) ||
+        (wanted == "avx512" && set == InstructionSet::avx512)) {
+      kernels = set;
+      return true;
+    }
+  }
+  std::fprintf(stderr, "engine_bench: this program or processor has no kernels \"%s\"\n", name);
+  return false;
+}
+
+void printKernels() {
+  std::printf("fast path kernels: %s (this processor runs:", arribada::engine::nameOf(kernels));
+  for (InstructionSet set : arribada::engine::runnableInstructionSets()) {
+    std::printf(" %s", arribada::engine::nameOf(set));
+  }
+  std::printf(")\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--largest") == 0) return runLargest();
-  return runSets(argc > 1 && std::strcmp(argv[1], "--quick") == 0);
+  bool largest = false;
+  bool quick = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--largest") == 0) {
+      largest = true;
+    } else if (std::strcmp(argv[i], "--quick") == 0) {
+      quick = true;
+    } else if (std::strcmp(argv[i], "--isa") == 0 && i + 1 < argc) {
+      if (!chooseKernels(argv[++i])) return 2;
+    } else {
+      std::fprintf(stderr, "usage: engine_bench [--quick | --largest] [--isa baseline|avx2|avx512]\n");
+      return 2;
+    }
+  }
+  printKernels();
+  return largest ? runLargest() : runSets(quick);
 }

@@ -14,11 +14,13 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/random.hpp"
+
 namespace arribada::engine {
 
 // a * x mod P for a, x in 0 ... P - 1.
 constexpr std::uint32_t mulModP(std::uint64_t a, std::uint64_t x) {
-  constexpr std::uint64_t P = 2147483647u;
+  constexpr std::uint64_t P = kRandomModulus;
   const std::uint64_t product = a * x;
   std::uint64_t r = (product & P) + (product >> 31);
   if (r >= P) r -= P;
@@ -28,7 +30,7 @@ constexpr std::uint32_t mulModP(std::uint64_t a, std::uint64_t x) {
 // 16807^n mod P.
 constexpr std::uint32_t multiplierPower(std::uint64_t n) {
   std::uint32_t result = 1;
-  std::uint32_t square = 16807;
+  std::uint32_t square = kRandomMultiplier;
   for (; n != 0; n >>= 1) {
     if ((n & 1u) != 0) result = mulModP(result, square);
     square = mulModP(square, square);
@@ -43,7 +45,15 @@ inline std::int32_t stateAfter(std::int32_t state, std::uint64_t n) {
 
 // The draw that RANDOM returns for a state: IX * 2^-31 rounded once to float.
 // The conversion of IX to float is that one rounding; the power of two is exact.
-inline float drawOf(std::uint32_t state) { return static_cast<float>(state) * 4.656612873077392578125e-10f; }
+inline constexpr float kTwoToMinus31f = 4.656612873077392578125e-10f;  // exactly 2^-31
+inline float drawOf(std::uint32_t state) { return static_cast<float>(state) * kTwoToMinus31f; }
+
+// Fills `states` with the BlockStream::kBlock states after `last` and
+// `draws` with drawOf each; one for each instruction set (placement_kernels.hpp).
+using FillBlock = void (*)(std::uint32_t last, std::uint32_t* states, float* draws);
+
+// The fill of the fastest instruction set this processor runs.
+FillBlock bestFillBlock();
 
 class BlockStream {
  public:
@@ -51,7 +61,7 @@ class BlockStream {
   static constexpr int kBlock = 2048;  // states per block, a multiple of kLanes
 
   // The first draw is the one after `state` (1 ... P - 1).
-  explicit BlockStream(std::int32_t state);
+  explicit BlockStream(std::int32_t state, FillBlock fill = bestFillBlock());
 
   float next() {
     if (pos_ == kBlock) refill();
@@ -64,6 +74,15 @@ class BlockStream {
   }
   // Draws taken since the stream was made.
   std::uint64_t used() const { return base_ + static_cast<std::uint64_t>(pos_); }
+
+  // The draws left in the current block (the next block's, when none are
+  // left), to be read at nextDraws() and then taken with skip().
+  int drawsInBlock() {
+    if (pos_ == kBlock) refill();
+    return kBlock - pos_;
+  }
+  const float* nextDraws() const { return draws_.data() + pos_; }
+  void skip(int n) { pos_ += n; }  // n <= drawsInBlock()
 
   // Goes back (or on) to the place `used` draws from the start, where the
   // state is `stateThere`: within the current block only the position moves,
@@ -88,10 +107,11 @@ class BlockStream {
     base_ += kBlock;
   }
   // states_ = the kBlock states after last_.
-  void fill();
+  void fill() { fill_(last_, states_.data(), draws_.data()); }
 
-  std::array<std::uint32_t, kBlock> states_{};
-  std::array<float, kBlock> draws_{};  // drawOf each state
+  alignas(64) std::array<std::uint32_t, kBlock> states_{};
+  alignas(64) std::array<float, kBlock> draws_{};  // drawOf each state
+  FillBlock fill_;
   std::uint32_t last_;  // the state before states_[0]
   int pos_ = 0;
   std::uint64_t base_ = 0;  // draws taken before states_[0]

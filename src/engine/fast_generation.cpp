@@ -155,10 +155,11 @@ void Worker::loop() {
   }
 }
 
-FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads)
+FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads,
+                             InstructionSet set)
     : c_(c),
-      first_(c),
-      second_(c),
+      first_(c, set),
+      second_(c, set),
       threads_(threads),
       drawsPerFemale_(expectedDrawsPerFemale(c, table)),
       granule_(drawGranule(c)),
@@ -185,7 +186,7 @@ void FastGenerator::generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair
                              text::RecordSink& report) {
   TRAN.clear();
   if (threads_ >= 2 && NN >= kMinParallel && shareReplicate(TRAN, JX, pair, NN, report)) return;
-  BlockStream stream(JX);
+  BlockStream stream(JX, first_.fillBlock());
   placeInOrder(stream, pair, first_, 0, NN, TRAN, report);
   JX = stream.state();
   drawsSeen_ += stream.used();
@@ -240,7 +241,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
   // it may go on without waiting to half a lead-in before that.
   s.safeEnd = NN - firstHalf - leadIn / 2;
 
-  BlockStream stream(JX);
+  BlockStream stream(JX, first_.fillBlock());
   NormalPair own = pair;
   std::int64_t placed = 0;
   std::int64_t meet = -1;  // the second thread's female that the first thread reached
@@ -300,7 +301,7 @@ void FastGenerator::runSecond(Speculation& s) {
   std::vector<RedrawNote>& notes = notes_;
   grid.clear();
   notes.clear();
-  BlockStream stream(s.startState);
+  BlockStream stream(s.startState, second_.fillBlock());
   NormalPair pair;
   std::int64_t i = 0;
   const auto note = [&](std::int64_t female, std::int32_t K, float TIME, float HR) {

@@ -77,14 +77,17 @@ class FastGenerator {
   static constexpr std::int32_t kMinParallel = 16 * kWindow;
   static constexpr std::size_t kMaxNotes = 1 << 16;  // redraw lines the second thread may hold
 
-  // threads: 1 for the sequential block path, 2 to share each replicate.
-  FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads);
+  // threads: 1 for the sequential block path, 2 to share each replicate;
+  // `set` must be one the processor runs.
+  FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads,
+                InstructionSet set = bestInstructionSet());
 
   // Clears TRAN and places NN females, exactly as generateReplicate does.
   void generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN, text::RecordSink& report);
 
   // Replicates so far whose second half came from the second thread.
   std::int32_t sharedReplicates() const { return shared_; }
+  InstructionSet instructionSet() const { return first_.instructionSet(); }
 
  private:
   struct Speculation;

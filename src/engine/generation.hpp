@@ -112,6 +112,45 @@ struct ScanIntervals {
   std::int32_t operator()(float UU, const GenerationConstants& c) const { return chooseInterval(UU, c); }
 };
 
+// The laws' formulas, one place for the plain step below and the fast
+// path's batches (placement_kernels.inc): every operation and its operand
+// types fix the result's bits.
+
+// A coordinate of the normal law's pair from a draw: 2 * draw - 1.
+inline float pairCoordinate(float draw) { return static_cast<float>(2.0 * draw - 1.0); }
+
+// W = U1^2 + U2^2, carried in double and rounded once.
+inline float pairRadius(float U1, float U2) {
+  return static_cast<float>(static_cast<double>(U1) * U1 + static_cast<double>(U2) * U2);
+}
+
+// The first deviate of an accepted pair, U1 * sqrt(-2 ln W / W), given ln W.
+// For fixed U1 and W it is monotone in lnW: each operation, and the rounding
+// of each, keeps the order of its operand.
+inline float firstDeviate(float U1, float W, double lnW) {
+  return static_cast<float>(static_cast<double>(U1) * std::sqrt(-2.0 * lnW / static_cast<double>(W)));
+}
+
+// The normal law's time from the clamped deviate Z.
+inline float normalTime(float STUD, float Z, float MEANT) {
+  return static_cast<float>(static_cast<double>(STUD) * Z + MEANT);
+}
+
+// The uniform law's time: the interval start plus a draw times its length.
+// For the first interval the start is 0, which leaves the product as it is.
+inline float uniformTime(float draw, float DIFF, float start) {
+  return static_cast<float>(static_cast<double>(draw) * DIFF + start);
+}
+
+// The Poisson law's time from its whole hours: a fraction added, then the interval start.
+inline float poissonEnd(float wholeHours, float fraction, float start) {
+  const auto TIME = static_cast<float>(static_cast<double>(wholeHours) + fraction);
+  return static_cast<float>(static_cast<double>(TIME) + start);
+}
+
+// Whether a female at TIME is tallied at her nearest hour HR: her window of DIV either side covers it.
+inline bool withinWindow(float TIME, float HR, float DIV) { return std::fabs(static_cast<double>(TIME) - HR) <= DIV; }
+
 // The second deviate of a pair: the first (as clamped) scaled by U2 / U1.
 inline float secondDeviate(const NormalPair& pair) {
   return static_cast<float>(static_cast<double>(pair.Z) * pair.U2 / pair.U1);
@@ -129,12 +168,12 @@ float normalDeviate(Stream& stream, NormalPair& pair) {
     float W = 0.0f;
     do {
       do {
-        pair.U1 = static_cast<float>(2.0 * stream.next() - 1.0);
+        pair.U1 = pairCoordinate(stream.next());
       } while (pair.U1 == 0.0f);
-      pair.U2 = static_cast<float>(2.0 * stream.next() - 1.0);
-      W = static_cast<float>(static_cast<double>(pair.U1) * pair.U1 + static_cast<double>(pair.U2) * pair.U2);
+      pair.U2 = pairCoordinate(stream.next());
+      W = pairRadius(pair.U1, pair.U2);
     } while (W > 1.0f);
-    pair.Z = static_cast<float>(pair.U1 * std::sqrt(-2.0 * std::log(static_cast<double>(W)) / W));
+    pair.Z = firstDeviate(pair.U1, W, std::log(static_cast<double>(W)));
   } else {
     pair.Z = secondDeviate(pair);
   }
@@ -158,19 +197,18 @@ float poissonTime(Stream& stream, const IntervalShape& shape) {
     }
     if (!reached) TIME = static_cast<float>(shape.NM);
   }
-  TIME = static_cast<float>(static_cast<double>(TIME) + stream.next());
   // Adding the start of the first interval (0) leaves TIME as it is.
-  return static_cast<float>(static_cast<double>(TIME) + shape.start);
+  return poissonEnd(TIME, stream.next(), shape.start);
 }
 
 template <class Stream>
 float nestingTime(Stream& stream, NormalPair& pair, const IntervalShape& shape, std::int32_t KSW) {
   if (KSW == 1) {
     const float Z = normalDeviate(stream, pair);
-    return static_cast<float>(static_cast<double>(shape.STUD) * Z + shape.MEANT);
+    return normalTime(shape.STUD, Z, shape.MEANT);
   }
   if (KSW == 2) return poissonTime(stream, shape);
-  return static_cast<float>(static_cast<double>(stream.next()) * shape.DIFF + shape.start);
+  return uniformTime(stream.next(), shape.DIFF, shape.start);
 }
 
 // A draw of exactly 1.0 would give strip NTR + 1, off the beach: it is put in
@@ -218,7 +256,7 @@ Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstant
                                " redraws for one female)");
     }
   }
-  female.tallied = std::fabs(static_cast<double>(female.TIME) - female.HR) <= c.DIV;
+  female.tallied = withinWindow(female.TIME, female.HR, c.DIV);
   return female;
 }
 

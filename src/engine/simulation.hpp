@@ -19,6 +19,8 @@ namespace arribada::engine {
 struct EngineOptions {
   bool plain = false;
   std::int32_t threads = defaultThreads();
+  // The fast path's kernels; the processor must run them.
+  InstructionSet instructionSet = bestInstructionSet();
   // The machine's cores, but at most 2: the second thread of a replicate is all the fast path uses.
   static std::int32_t defaultThreads();
 };
@@ -44,6 +46,7 @@ class SimulationJob {
   const SampleWork& sampleWork() const { return work_; }
   // Replicates shared between two threads (always 0 on the plain path).
   std::int32_t sharedReplicates() const { return fast_.sharedReplicates(); }
+  InstructionSet instructionSet() const { return fast_.instructionSet(); }
 
  private:
   SimulationParameters params_;
