@@ -83,10 +83,26 @@ struct alignas(64) BatchContext {
   alignas(64) std::array<std::int32_t, kBatch> strip{};
   // The batch's fresh pairs, in order: the accepted U1, U2 and W, and Z before clamping.
   alignas(64) std::array<float, kBatch> U1{}, U2{}, W{}, Z{};
-  // Uniform law: the three draws of each female, and her cell (-1 when she left
-  // the arribada) and whether she is tallied in it.
+  // The female's draws, and her cell (-1 when she left the arribada) and
+  // whether she is tallied in it.
   alignas(64) std::array<float, kBatch> UU{}, timeDraw{}, stripDraw{};
   alignas(64) std::array<std::int32_t, kBatch> cell{}, counted{};
+  // Normal law: the places in the block of each female's first draw and
+  // strip draw, and of each fresh pair's U1; every female's clamped Z, and
+  // each fresh pair's clamped first and second deviates.
+  alignas(64) std::array<std::int32_t, kBatch> intervalAt{}, stripAt{}, pairAt{};
+  alignas(64) std::array<float, kBatch> femaleZ{}, firstZ{}, secondZ{};
+  std::array<std::int32_t, kBatch> undecided{};
+  // Normal law: for the block with key pairBlock, bit p of acceptedBits is
+  // set when an attempt at a pair from place p is accepted (accepted[p] the
+  // same as bytes). pairsUsable is false for a block with a draw of 0.5
+  // (U1 = 0, which the plain step draws again alone).
+  static constexpr std::int32_t kNoPair = BlockStream::kBlock;
+  static constexpr std::int32_t kWords = BlockStream::kBlock / 64;
+  alignas(64) std::array<std::uint8_t, BlockStream::kBlock> accepted{};
+  std::array<std::uint64_t, kWords> acceptedBits{};
+  std::uint32_t pairBlock = 0;
+  bool pairsUsable = false;
 };
 
 class BatchPlacer {

@@ -2,8 +2,8 @@
 // The generator's states produced ahead in blocks. 16807 * IX mod (2^31 - 1)
 // is computed as a 64-bit product reduced with the modulus's own shape
 // (2^31 = 1 mod P), which gives exactly the states of the 32-bit Schrage
-// steps. A block is filled in lanes: eight states are stepped one by one,
-// then every state is the one eight places back times 16807^8 mod P, a loop
+// steps. A block is filled in lanes: 32 states are stepped one by one,
+// then every state is the one 32 places back times 16807^32 mod P, a loop
 // the compiler can vectorise without any particular instruction set.
 //
 // The stream returns the same draws in the same order as RANDOM on the same
@@ -57,7 +57,7 @@ FillBlock bestFillBlock();
 
 class BlockStream {
  public:
-  static constexpr int kLanes = 8;
+  static constexpr int kLanes = 32;  // independent chains: four vectors of eight in flight
   static constexpr int kBlock = 2048;  // states per block, a multiple of kLanes
 
   // The first draw is the one after `state` (1 ... P - 1).
@@ -83,6 +83,11 @@ class BlockStream {
   }
   const float* nextDraws() const { return draws_.data() + pos_; }
   void skip(int n) { pos_ += n; }  // n <= drawsInBlock()
+  // The current block's draws, the place of the next draw among them, and
+  // the block's first state, which tells blocks apart (it fixes every other).
+  const float* blockDraws() const { return draws_.data(); }
+  int placeInBlock() const { return pos_; }
+  std::uint32_t blockKey() const { return states_[0]; }
 
   // Goes back (or on) to the place `used` draws from the start, where the
   // state is `stateThere`: within the current block only the position moves,

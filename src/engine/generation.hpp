@@ -152,9 +152,8 @@ inline float poissonEnd(float wholeHours, float fraction, float start) {
 inline bool withinWindow(float TIME, float HR, float DIV) { return std::fabs(static_cast<double>(TIME) - HR) <= DIV; }
 
 // The second deviate of a pair: the first (as clamped) scaled by U2 / U1.
-inline float secondDeviate(const NormalPair& pair) {
-  return static_cast<float>(static_cast<double>(pair.Z) * pair.U2 / pair.U1);
-}
+inline float secondDeviate(float Z, float U1, float U2) { return static_cast<float>(static_cast<double>(Z) * U2 / U1); }
+inline float secondDeviate(const NormalPair& pair) { return secondDeviate(pair.Z, pair.U1, pair.U2); }
 
 // Deviates beyond three standard deviations are put at +-3.
 inline float clampDeviate(float Z) {
