@@ -47,7 +47,7 @@ struct Timing {
   double seconds = 0.0;
   std::vector<std::string> report;
   std::int32_t finalJX = 0;
-  std::int32_t shared = 0;  // replicates shared between two threads
+  arribada::engine::PlacementCounts counts;
 };
 
 Timing runJob(const SimulationParameters& given, const EngineOptions& options, bool keepReport) {
@@ -62,13 +62,18 @@ Timing runJob(const SimulationParameters& given, const EngineOptions& options, b
   for (std::int32_t L = 1; L <= p.IREP; ++L) job.runReplicate(L, report);
   const auto stop = std::chrono::steady_clock::now();
   return {std::chrono::duration<double>(stop - start).count(), std::move(recording.records), job.JX(),
-          job.sharedReplicates()};
+          job.placementCounts()};
 }
 
 void printRow(const char* path, std::int32_t threads, double females, const Timing& t, double plainSeconds) {
   std::printf("  %-6s %d thread%s %12.3e females/s %8.2f ns/female  %6.2fx", path, threads, threads == 1 ? " " : "s",
               females / t.seconds, t.seconds * 1e9 / females, plainSeconds / t.seconds);
-  if (threads > 1) std::printf("   (%d replicates shared)", t.shared);
+  if (std::strcmp(path, "fast") == 0) {
+    const auto& n = t.counts;
+    std::printf("   (shared %lld, alone %lld, logs again %lld, redraw ends %lld)", static_cast<long long>(n.shared),
+                static_cast<long long>(n.alone), static_cast<long long>(n.logsRecomputed),
+                static_cast<long long>(n.redrawEnds));
+  }
   std::printf("\n");
 }
 
@@ -129,8 +134,9 @@ int runLargest() {
   EngineOptions fast;
   fast.instructionSet = kernels;
   const Timing t = runJob(p, fast, false);
-  std::printf("  %.2f s in all, %.2f ns/female, final JX %d, %d replicates shared\n", t.seconds,
-              t.seconds * 1e9 / (1e6 * 1000), t.finalJX, t.shared);
+  std::printf("  %.2f s in all, %.2f ns/female, final JX %d, replicates shared %lld, alone %lld, logs again %lld\n",
+              t.seconds, t.seconds * 1e9 / (1e6 * 1000), t.finalJX, static_cast<long long>(t.counts.shared),
+              static_cast<long long>(t.counts.alone), static_cast<long long>(t.counts.logsRecomputed));
   return 0;
 }
 

@@ -118,6 +118,7 @@ class BatchPlacer {
   BatchContext& context() { return ctx_; }
   // Batches that ended at a female who left the arribada.
   std::uint64_t redrawEnds() const { return redrawEnds_; }
+  std::uint64_t logsRecomputed() const { return ctx_.logsRecomputed; }
 
   // Places `count` females from `stream`, tallying them in `grid`; `first` is
   // the 0-based number of the first of them, and onRedraw(female, K, TIME, HR)

@@ -156,14 +156,17 @@ void Worker::loop() {
 }
 
 FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads,
-                             InstructionSet set)
+                             InstructionSet set, const FastPathHooks& hooks)
     : c_(c),
       first_(c, set),
       second_(c, set),
       threads_(threads),
       drawsPerFemale_(expectedDrawsPerFemale(c, table)),
+      secondStartShift_(hooks.secondStartShift),
       granule_(drawGranule(c)),
       secondGrid_(threads >= 2 ? c.NTR : 0, c.hours) {
+  first_.context().logBracket = hooks.logBracket;
+  second_.context().logBracket = hooks.logBracket;
   if (threads_ >= 2) {
     windowCells_.resize(kWindow);
     windowStarts_.resize(kWindow + 1);
@@ -172,8 +175,19 @@ FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& t
 }
 
 std::uint64_t FastGenerator::guessedOffset(std::int32_t females) const {
-  const auto draws = static_cast<std::uint64_t>(drawsPerFemale_ * females);
+  const auto draws = static_cast<std::uint64_t>(drawsPerFemale_ * females + static_cast<double>(secondStartShift_));
   return draws - draws % granule_;
+}
+
+PlacementCounts FastGenerator::counts() const {
+  PlacementCounts counts;
+  counts.shared = shared_;
+  counts.alone = alone_;
+  for (const BatchPlacer* placer : {&first_, &second_}) {
+    counts.logsRecomputed += static_cast<std::int64_t>(placer->logsRecomputed());
+    counts.redrawEnds += static_cast<std::int64_t>(placer->redrawEnds());
+  }
+  return counts;
 }
 
 // A window of 2048 starts tolerates a guess wrong by about a thousand
@@ -268,6 +282,7 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
     second.join();
   }
   if (meet < 0 || s.failed) {
+    ++alone_;
     placeInOrder(stream, own, first_, placed, NN - placed, TRAN, report);
     JX = stream.state();
     pair = own;

@@ -71,6 +71,24 @@ class Worker {
   std::atomic<std::uint32_t> finished_{0};
 };
 
+// How a job's replicates were placed: the rare ways are counted so that
+// the benchmark can show them and the tests can check that they ran.
+// Counts of the second thread's work include work it did on a start the
+// first thread then did not use.
+struct PlacementCounts {
+  std::int64_t shared = 0;          // replicates whose second part came from the second thread
+  std::int64_t alone = 0;           // replicates big enough to share that the first thread finished
+                                    // alone (the two threads never met, or the second failed)
+  std::int64_t logsRecomputed = 0;  // normal-law deviates whose bracket left the rounding open
+  std::int64_t redrawEnds = 0;      // batches ended by a female whose time left the arribada
+};
+
+// Only tests set these, to force the fast path's rare ways.
+struct FastPathHooks {
+  std::int64_t secondStartShift = 0;  // draws added to the second thread's guessed start
+  double logBracket = kLogBracket;    // relative width of the bracket around the quick logarithm
+};
+
 class FastGenerator {
  public:
   static constexpr std::int32_t kWindow = 2048;  // starts the second thread notes at most
@@ -80,13 +98,14 @@ class FastGenerator {
   // threads: 1 for the sequential block path, 2 to share each replicate;
   // `set` must be one the processor runs.
   FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads,
-                InstructionSet set = bestInstructionSet());
+                InstructionSet set = bestInstructionSet(), const FastPathHooks& hooks = {});
 
   // Clears TRAN and places NN females, exactly as generateReplicate does.
   void generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN, text::RecordSink& report);
 
   // Replicates so far whose second half came from the second thread.
   std::int32_t sharedReplicates() const { return shared_; }
+  PlacementCounts counts() const;
   InstructionSet instructionSet() const { return first_.instructionSet(); }
 
  private:
@@ -106,6 +125,8 @@ class FastGenerator {
   std::int32_t threads_;
   double drawsPerFemale_;  // expected draws per female, refined by every replicate
   std::int32_t shared_ = 0;
+  std::int32_t alone_ = 0;
+  std::int64_t secondStartShift_;
   std::uint64_t drawsSeen_ = 0;
   std::uint64_t femalesSeen_ = 0;
   std::uint64_t granule_;  // draws per female are a multiple of this (without redraws)

@@ -60,7 +60,7 @@ SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& 
       estimate_(makeEstimateConstants(p)),
       JX_(p.JX),
       plain_(options.plain),
-      fast_(generation_, table, options.plain ? 1 : options.threads, options.instructionSet),
+      fast_(generation_, table, options.plain ? 1 : options.threads, options.instructionSet, options.hooks),
       TRAN_(p.NTR, p.IHR + 1) {}
 
 ReplicateEstimate SimulationJob::runReplicate(std::int32_t, text::RecordSink& report) {

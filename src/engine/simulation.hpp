@@ -21,6 +21,7 @@ struct EngineOptions {
   std::int32_t threads = defaultThreads();
   // The fast path's kernels; the processor must run them.
   InstructionSet instructionSet = bestInstructionSet();
+  FastPathHooks hooks;  // only tests change these
   // The machine's cores, but at most 2: the second thread of a replicate is all the fast path uses.
   static std::int32_t defaultThreads();
 };
@@ -47,6 +48,7 @@ class SimulationJob {
   // Replicates shared between two threads (always 0 on the plain path).
   std::int32_t sharedReplicates() const { return fast_.sharedReplicates(); }
   InstructionSet instructionSet() const { return fast_.instructionSet(); }
+  PlacementCounts placementCounts() const { return fast_.counts(); }
 
  private:
   SimulationParameters params_;

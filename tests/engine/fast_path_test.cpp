@@ -119,17 +119,20 @@ std::vector<std::uint32_t> bitsOf(const ReplicateEstimate& e) {
 struct Outcome {
   std::int32_t shared = 0;       // replicates shared between two threads
   std::int32_t redrawLines = 0;  // report lines of out-of-range times
+  PlacementCounts counts;
 };
 
 // Runs the job on the plain path and on the fast one with `threads` and the
 // kernels of `set`, and compares them after every replicate.
-Outcome expectSameAsPlain(const JobCase& k, std::int32_t JX, std::int32_t threads, InstructionSet set) {
+Outcome expectSameAsPlain(const JobCase& k, std::int32_t JX, std::int32_t threads, InstructionSet set,
+                          const FastPathHooks& hooks = {}) {
   const Prepared job = prepare(k, JX);
   EngineOptions plainOptions;
   plainOptions.plain = true;
   EngineOptions fastOptions;
   fastOptions.threads = threads;
   fastOptions.instructionSet = set;
+  fastOptions.hooks = hooks;
   SimulationJob plain(job.p, job.table, plainOptions);
   SimulationJob fast(job.p, job.table, fastOptions);
   text::RecordingSink plainReport;
@@ -146,7 +149,7 @@ Outcome expectSameAsPlain(const JobCase& k, std::int32_t JX, std::int32_t thread
     EXPECT_EQ(bitsOf(got), bitsOf(expected)) << where;
     if (::testing::Test::HasFailure()) return {};
   }
-  Outcome outcome{fast.sharedReplicates(), 0};
+  Outcome outcome{fast.sharedReplicates(), 0, fast.placementCounts()};
   for (const std::string& record : plainReport.records) {
     if (record.find("MHAT=") == std::string::npos && record.find("SUMN NE") == std::string::npos) {
       ++outcome.redrawLines;
@@ -197,6 +200,37 @@ TEST(FastPath, SameGridsEstimatesAndReportLinesAsThePlainPath) {
     EXPECT_TRUE(!k.mustShare || all.shared > 0) << k.name;
     EXPECT_TRUE(!k.redraws || all.redrawLines > 0) << k.name;
   }
+}
+
+// The fast path's rare ways, each forced where the draws make it rare, give
+// the plain path's results and are counted.
+TEST(FastPath, RareWaysForcedGiveThePlainResultsAndAreCounted) {
+  struct Forced {
+    std::string name;
+    const JobCase& job;
+    std::int32_t threads;
+    FastPathHooks hooks;
+    std::int64_t PlacementCounts::*counter;
+  };
+  FastPathHooks farStart;  // the second thread starts a replicate's length of draws too late: they never meet
+  farStart.secondStartShift = 4 * kJobs[0].NN;
+  FastPathHooks wideBracket;  // about one deviate in 16 has a float rounding boundary inside the bracket
+  wideBracket.logBracket = 0x1p-28;
+  const std::vector<Forced> forced = {
+      {"second thread never met", kJobs[0], 2, farStart, &PlacementCounts::alone},
+      {"logarithms computed again", kJobs[3], 1, wideBracket, &PlacementCounts::logsRecomputed},
+      {"batches ended by a redraw", kJobs[4], 1, {}, &PlacementCounts::redrawEnds},
+      {"replicates shared", kJobs[0], 2, {}, &PlacementCounts::shared},
+  };
+  for (const Forced& f : forced) {
+    for (InstructionSet set : runnableInstructionSets()) {
+      const Outcome o = expectSameAsPlain(f.job, 762500001, f.threads, set, f.hooks);
+      EXPECT_GT(o.counts.*f.counter, 0) << f.name << ", " << nameOf(set);
+    }
+  }
+  // Without the hook the bracket decides nearly every rounding.
+  const Outcome plainBracket = expectSameAsPlain(kJobs[3], 762500001, 1, bestInstructionSet());
+  EXPECT_LT(plainBracket.counts.logsRecomputed, 20);
 }
 
 TEST(FastPath, GuessedDrawsPerFemaleMatchTheLaws) {
