@@ -44,6 +44,7 @@ class SimulationJob {
   // The stream's state as it now stands (the starting value before the first replicate).
   std::int32_t JX() const { return JX_; }
   const CountGrid& grid() const { return TRAN_; }
+  const NormalPair& pair() const { return pair_; }
   const SampleWork& sampleWork() const { return work_; }
   // Replicates shared between two threads (always 0 on the plain path).
   std::int32_t sharedReplicates() const { return fast_.sharedReplicates(); }
