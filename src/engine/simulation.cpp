@@ -29,7 +29,7 @@ void requireModest(float value, const std::string& name) {
 // The parameter entry only lets through values inside these limits; a job
 // that gets past it with anything else would leave the grid or the stream.
 const SimulationParameters& checked(const SimulationParameters& p, const NestingTable& table) {
-  requireInRange(p.JX, 1, kRandomModulus - 1, "JX");
+  requireInRange(p.JX, 1, kLargestSeed, "JX");
   requireInRange(p.NTR, 1, kMaxStrips, "NTR");
   requireInRange(p.IC, 1, p.NTR, "IC");
   requireInRange(p.IHR, 1, kMaxHours, "IHR");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/random.hpp"
 #include "engine/table.hpp"
 #include "text/freeread.hpp"
 
@@ -33,8 +34,6 @@ const Lines kJxPrompt = {"IN ORDER TO GENERATE RANDOM NORMAL DEVIATES,", "ENTER 
 const Lines kKswPrompt = {"WHAT KIND OF RANDOM VARIABLES DO YOU WISH?", "ENTER 1, 2 OR 3 FOR NORMAL, POISSON OR UNIFORM",
                           "RANDOM VARIABLES;  DEFAULT = NORMAL"};
 
-constexpr std::int64_t kLargestSeed = 2147483646;  // the generator's states are 1 ... 2^31 - 2
-
 template <typename Value>
 void takeDefault(Value& value, Value fallback) {
   if (value == Value{0}) value = fallback;
@@ -46,7 +45,7 @@ bool isYes(char answer) { return answer == 'Y' || answer == 'y'; }
 
 std::int64_t madeOdd(std::int64_t JX) { return JX % 2 == 0 ? JX + 1 : JX; }
 
-bool isValidSeed(std::int64_t JX) { return JX >= 1 && JX <= kLargestSeed; }
+bool isValidSeed(std::int64_t JX) { return JX >= 1 && JX <= engine::kLargestSeed; }
 
 std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParameters& p) {
   // The integer product NN x NTI x NTR x IC is formed exactly and must stay a

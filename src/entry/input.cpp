@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 
+#include "engine/random.hpp"
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
 #include "entry/parameter_file.hpp"
@@ -57,7 +58,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   const std::int64_t odd = madeOdd(p.JX);
   if (!isValidSeed(odd)) {
     throw text::RunTimeError("parameter values from " + source + ": the random starting value JX = " +
-                             std::to_string(p.JX) + " is not in 1 to 2147483646 once made odd");
+                             std::to_string(p.JX) + " is not in 1 to " + std::to_string(engine::kLargestSeed) + " once made odd");
   }
   p.JX = static_cast<std::int32_t>(odd);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
@@ -76,7 +77,7 @@ void refuseUnusableTable(const text::LineSource& file, std::span<const float> ma
     if (weights[i] < 0.0f) {
       refuse(file, "table weight " + std::to_string(i + 1) + " = " + shortReal(weights[i]) + " is negative");
     }
-    sum = static_cast<float>(static_cast<double>(sum) + weights[i]);
+    sum = engine::plus(sum, weights[i]);
   }
   if (!(sum > 0.0f)) refuse(file, "the table weights add up to " + shortReal(sum) + ": some weight must be above 0");
   if (!(marks[0] > 0.0f)) refuse(file, "table hour mark 1 = " + shortReal(marks[0]) + " must be above 0");
@@ -87,7 +88,7 @@ void refuseUnusableTable(const text::LineSource& file, std::span<const float> ma
     }
   }
   const float last = marks.back();
-  if (last < 1.0f || last >= static_cast<float>(engine::kMaxHours + 1)) {
+  if (last < 1.0f || last >= engine::real(engine::kMaxHours + 1)) {
     refuse(file, "the last table hour mark " + shortReal(last) + " makes an arribada outside 1 to " +
                      std::to_string(engine::kMaxHours) + " whole hours");
   }
