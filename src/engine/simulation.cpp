@@ -63,7 +63,7 @@ SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& 
       fast_(generation_, table, options.plain ? 1 : options.threads),
       TRAN_(p.NTR, p.IHR + 1) {}
 
-ReplicateEstimate SimulationJob::runReplicate(std::int32_t, text::RecordSink& report) {
+ReplicateEstimate SimulationJob::runReplicate(text::RecordSink& report) {
   if (plain_) {
     generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report);
   } else {

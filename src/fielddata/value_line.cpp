@@ -83,7 +83,7 @@ std::string integerField(std::int32_t value, int width) { return fit(std::to_str
 // 0.099996 rounds to 0.1000 and prints as .1000 in fixed point. Nearer
 // values keep their own form (9999.4 is 9999., 0.09999 is .9999E-01).
 std::string generalField(float value) {
-  if (!std::isfinite(value)) return fit(nonFiniteText(value), kGeneralField);
+  if (!std::isfinite(value)) return fit(nonFiniteText(value), kGeneralValueField);
   if (value == 0.0f) return fit(".0000", kGeneralFixedColumns) + kGeneralTail;
   Digits d = exactDigits(std::fabs(value));
   roundHalfUp(d, d.all.find_first_not_of('0') + kGeneralDigits);
@@ -97,7 +97,7 @@ std::string generalField(float value) {
   }
   char exponentText[16];
   std::snprintf(exponentText, sizeof exponentText, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-  return fit(sign + "." + d.all.substr(first, kGeneralDigits) + exponentText, kGeneralField);
+  return fit(sign + "." + d.all.substr(first, kGeneralDigits) + exponentText, kGeneralValueField);
 }
 
 void writeValueLine(text::RecordSink& sink, const std::string& label, const std::string& field) {

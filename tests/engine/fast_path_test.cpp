@@ -134,8 +134,8 @@ Outcome expectSameAsPlain(const JobCase& k, std::int32_t JX, std::int32_t thread
   text::RecordingSink plainReport;
   text::RecordingSink fastReport;
   for (std::int32_t L = 1; L <= job.p.IREP; ++L) {
-    const ReplicateEstimate expected = plain.runReplicate(L, plainReport);
-    const ReplicateEstimate got = fast.runReplicate(L, fastReport);
+    const ReplicateEstimate expected = plain.runReplicate(plainReport);
+    const ReplicateEstimate got = fast.runReplicate(fastReport);
     const std::string where = k.name + ", JX " + std::to_string(JX) + ", " + std::to_string(threads) +
                               " thread(s), replicate " + std::to_string(L);
     EXPECT_EQ(fastReport.records, plainReport.records) << where;

@@ -1,4 +1,4 @@
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
 
 #include <cmath>
 #include <limits>
@@ -8,7 +8,6 @@
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
 #include "entry/parameter_file.hpp"
-#include "fielddata/analysis.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
 
@@ -87,37 +86,39 @@ void ParameterEntry::openDataFile() {
   io_.console.write(pieces);
 }
 
-void ParameterEntry::simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table) {
+NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
   openDataFile();
   text::LineSource& file = io_.input.source();
-  table = readParameterValues(file, p);
+  NextJob job{JobKind::Simulation, {}};
+  try {
+    job.table = readParameterValues(file, p);
+  } catch (const text::OrderlyStop&) {
+    // A number of strips or hours of 0 or below, or an unknown law, ends the run.
+    return {JobKind::Stop, {}};
+  }
   finishParameters(p, file.description());
+  return job;
 }
 
-bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable& table) {
+NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
   writeOpening();
   KeyboardDialogue dialogue(io_.console, CHER_);
   if (dialogue.askYesNo()) {
     openDataFile();
-    fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p);
-    p.NTI = 0;
-    return false;
+    return {JobKind::FieldData, {}};
   }
   for (const char* line : {"DO YOU WISH TO ENTER SIMULATION PARAMETERS AT THE",
                            "KEYBOARD OR USE AN EXISTING FILE OF SUCH VALUES?",
                            "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD"}) {
     io_.console.write({std::string(line)});
   }
-  if (!dialogue.askYesNo()) {
-    simulationFromFile(p, table);
-    return true;
-  }
+  if (!dialogue.askYesNo()) return simulationFromFile(p);
   dialogue.run(p);
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
-  table = engine::builtInTable(p.IHR);
+  NextJob job{JobKind::Simulation, engine::builtInTable(p.IHR)};
   finishParameters(p, "the console");
-  return true;
+  return job;
 }
 
 }  // namespace arribada::entry
