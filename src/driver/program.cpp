@@ -10,12 +10,12 @@
 #include "entry/parameter_entry.hpp"
 #include "fielddata/analysis.hpp"
 #include "text/errors.hpp"
+#include "text/filenames.hpp"
 #include "text/freeread.hpp"
 
 namespace arribada::driver {
 namespace {
 
-constexpr std::size_t kNameLength = 25;
 constexpr std::int32_t kReportUnit = 6;
 
 struct Run {
@@ -78,7 +78,7 @@ void runFieldData(Run& run, engine::SimulationParameters& p) {
 std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::FileNamer& names) {
   console.write({std::string("ENTER THE OUTPUT FILE NAME IN SINGLE QUOTES")});
   std::string GNAME;
-  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, kNameLength}});
+  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, text::kFileNameLength}});
   return std::make_unique<text::ReportFile>(names.resolve(GNAME, kReportUnit));
 }
 

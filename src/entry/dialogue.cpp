@@ -108,7 +108,7 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
   // from 24 to 120 leave the block.
   block(kIhrPrompt, "YOU CHOSE IHR =", p.IHR, [](std::int32_t& v) {
     takeDefault(v, 60);
-    if (v < 18 || v > 120) return false;
+    if (v < engine::kShortestBuiltInArribada || v > 120) return false;
     v = engine::roundToTwelve(v);
     return true;
   });
@@ -136,7 +136,7 @@ void KeyboardDialogue::stddevBlock(engine::SimulationParameters& p) {
 void KeyboardDialogue::ntrBlock(engine::SimulationParameters& p) {
   block(kNtrPrompt, "YOU CHOSE NTR =", p.NTR, [](std::int32_t& v) {
     takeDefault(v, 10);
-    return v >= 1 && v <= 1000;
+    return v >= 1 && v <= engine::kMaxStrips;
   });
 }
 
@@ -147,7 +147,7 @@ bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
   do {
     while (!readAccepted(console_, kIcPrompt, p.IC, [strips](std::int32_t& v) {
       takeDefault(v, 5);
-      return v <= 1000 && v != 0 && strips % v == 0 && v >= 3;
+      return v <= engine::kMaxStrips && v != 0 && strips % v == 0 && v >= 3;
     })) {
       if (strips < 3) {
         console_.write({std::string("NO IC IS POSSIBLE WITH NTR ="), strips});
@@ -163,7 +163,7 @@ bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
 void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
   block(kIrepPrompt, "YOU CHOSE IREP =", p.IREP, [](std::int32_t& v) {
     takeDefault(v, 100);
-    return v >= 2 && v <= 1000;
+    return v >= 2 && v <= engine::kMaxReplicates;
   });
 }
 

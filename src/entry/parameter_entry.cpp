@@ -14,7 +14,6 @@
 namespace arribada::entry {
 namespace {
 
-constexpr std::size_t kNameLength = 25;
 constexpr std::size_t kTitlePieces = 5;
 constexpr std::size_t kTitlePiece = 16;
 
@@ -77,7 +76,7 @@ void ParameterEntry::writeOpening() {
 // The opening of a data file on unit 5 and the echo of its title line.
 void ParameterEntry::openDataFile() {
   io_.console.write({std::string("ENTER THE INPUT FILE NAME IN SINGLE QUOTES")});
-  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, kNameLength}});
+  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kFileNameLength}});
   io_.input.open(io_.names.resolve(FNAME_, 5));
   const std::string title = text::readFixedLine(io_.input.source(), kTitlePieces * kTitlePiece);
   text::Items pieces;

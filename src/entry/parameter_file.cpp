@@ -13,8 +13,6 @@
 namespace arribada::entry {
 namespace {
 
-// Below this length of arribada the file gives the nesting-time table itself.
-constexpr std::int32_t kShortArribada = 18;
 // The longest arribada whose rounding to a multiple of 12 stays within the
 // count grid's hours: 209 rounds to 204 (17 intervals), 210 to 216.
 constexpr std::int32_t kLongestRoundedArribada = engine::kMaxHours + 5;
@@ -59,7 +57,7 @@ void refuseUnusableValues(const text::LineSource& file, const engine::Simulation
     refuse(file, named("IC", p.IC) + " strips sampled, outside 1 to NTR = " + std::to_string(p.NTR));
   }
   if (p.NN < 1) refuse(file, named("NN", p.NN) + " females: an arribada needs at least one");
-  if (p.IHR >= kShortArribada && p.IHR > kLongestRoundedArribada) {
+  if (p.IHR >= engine::kShortestBuiltInArribada && p.IHR > kLongestRoundedArribada) {
     refuse(file, named("IHR", p.IHR) + " hours, which rounds to more than the " + std::to_string(engine::kMaxHours) +
                      " hours that the program holds");
   }
@@ -116,7 +114,7 @@ engine::NestingTable readParameterValues(text::LineSource& file, engine::Simulat
   readNineValues(file, p);
   stopOnUnusableFile(p);
   refuseUnusableValues(file, p);
-  if (p.IHR < kShortArribada) return readUserTable(file, p.IHR);
+  if (p.IHR < engine::kShortestBuiltInArribada) return readUserTable(file, p.IHR);
   return engine::builtInTable(p.IHR);
 }
 

@@ -6,14 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/parameters.hpp"
 #include "text/channels.hpp"
 #include "text/lines.hpp"
 
 namespace arribada::fielddata {
 
-// Capacities of the count grid and of the weights.
-inline constexpr std::int32_t kMaxTransects = 1000;
-inline constexpr std::int32_t kMaxSamplingTimes = 205;
+// Capacities of the count grid and of the weights. The counts of a survey
+// take the place of a simulation's count grid, with its capacity.
+inline constexpr std::int32_t kMaxTransects = engine::kMaxStrips;
+inline constexpr std::int32_t kMaxSamplingTimes = engine::kMaxHours + 1;
 inline constexpr std::int32_t kMaxWeightedTransects = 100;
 
 // The nine header values, in the order in which they stand in the file.
