@@ -119,7 +119,7 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
     entry::ParameterEntry entry({console, report, input, names});
     runJobs(run, entry);
   } catch (const text::OrderlyStop&) {
-    // Stopped in order from inside a job.
+    // An orderly stop raised inside a job ends the run the same way.
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
     errors << "arribada: run-time error: " << error.what() << '\n';

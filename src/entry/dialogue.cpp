@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/random.hpp"
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "text/freeread.hpp"
 
@@ -52,7 +53,7 @@ std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParamete
   // 32-bit value, as must its product with the real MIN.
   const std::int64_t product = std::int64_t{p.NN} * p.NTI * p.NTR * p.IC;
   if (product > std::int64_t{INT32_MAX}) return std::nullopt;
-  const double scaled = static_cast<double>(product) * static_cast<double>(p.MIN);
+  const double scaled = static_cast<double>(product) * engine::wide(p.MIN);
   if (!(scaled < 2147483648.0)) return std::nullopt;
   const std::int64_t seed = madeOdd(static_cast<std::int64_t>(scaled));
   if (!isValidSeed(seed)) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/random.hpp"
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
 #include "entry/parameter_file.hpp"
@@ -42,7 +43,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   if (p.JX == 0) {
     // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
     // minutes or more leaves the range before the product is formed.
-    const double minutes = std::trunc(static_cast<double>(p.MIN) + 0.5);
+    const double minutes = std::trunc(engine::wide(p.MIN) + 0.5);
     const auto seed = std::fabs(minutes) < 2147483648.0
                           ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
                           : std::nullopt;
