@@ -1,6 +1,5 @@
 #include "entry/parameter_file.hpp"
 
-#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,11 +16,7 @@ namespace {
 // count grid's hours: 209 rounds to 204 (17 intervals), 210 to 216.
 constexpr std::int32_t kLongestRoundedArribada = engine::kMaxHours + 5;
 
-std::string shortReal(float value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
-  return buffer;
-}
+using text::shortReal;
 
 std::string named(const std::string& name, std::int32_t value) { return name + " = " + std::to_string(value); }
 

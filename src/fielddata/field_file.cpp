@@ -1,6 +1,5 @@
 #include "fielddata/field_file.hpp"
 
-#include <cstdio>
 #include <string>
 
 #include "engine/real.hpp"
@@ -15,11 +14,7 @@ namespace {
 // that every count has a negative of the same size.
 constexpr std::int32_t kLargestCount = 32767;
 
-std::string shortReal(float value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
-  return buffer;
-}
+using text::shortReal;
 
 [[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
   throw text::RunTimeError("field-data header refused in " + file.description() + ": " + why);
