@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/parameters.hpp"
+#include "engine/real.hpp"
 #include "text/channels.hpp"
 #include "text/errors.hpp"
 
@@ -117,42 +118,41 @@ struct ScanIntervals {
 // types fix the result's bits.
 
 // A coordinate of the normal law's pair from a draw: 2 * draw - 1.
-inline float pairCoordinate(float draw) { return static_cast<float>(2.0 * draw - 1.0); }
+inline float pairCoordinate(float draw) { return stored(2.0 * draw - 1.0); }
 
 // W = U1^2 + U2^2, carried in double and rounded once.
 inline float pairRadius(float U1, float U2) {
-  return static_cast<float>(static_cast<double>(U1) * U1 + static_cast<double>(U2) * U2);
+  return stored(square(U1) + square(U2));
 }
 
 // The first deviate of an accepted pair, U1 * sqrt(-2 ln W / W), given ln W.
 // For fixed U1 and W it is monotone in lnW: each operation, and the rounding
 // of each, keeps the order of its operand.
 inline float firstDeviate(float U1, float W, double lnW) {
-  return static_cast<float>(static_cast<double>(U1) * std::sqrt(-2.0 * lnW / static_cast<double>(W)));
+  return stored(wide(U1) * std::sqrt(-2.0 * lnW / wide(W)));
 }
 
 // The normal law's time from the clamped deviate Z.
 inline float normalTime(float STUD, float Z, float MEANT) {
-  return static_cast<float>(static_cast<double>(STUD) * Z + MEANT);
+  return stored(wide(STUD) * Z + MEANT);
 }
 
 // The uniform law's time: the interval start plus a draw times its length.
 // For the first interval the start is 0, which leaves the product as it is.
 inline float uniformTime(float draw, float DIFF, float start) {
-  return static_cast<float>(static_cast<double>(draw) * DIFF + start);
+  return stored(wide(draw) * DIFF + start);
 }
 
 // The Poisson law's time from its whole hours: a fraction added, then the interval start.
 inline float poissonEnd(float wholeHours, float fraction, float start) {
-  const auto TIME = static_cast<float>(static_cast<double>(wholeHours) + fraction);
-  return static_cast<float>(static_cast<double>(TIME) + start);
+  return plus(plus(wholeHours, fraction), start);
 }
 
 // Whether a female at TIME is tallied at her nearest hour HR: her window of DIV either side covers it.
-inline bool withinWindow(float TIME, float HR, float DIV) { return std::fabs(static_cast<double>(TIME) - HR) <= DIV; }
+inline bool withinWindow(float TIME, float HR, float DIV) { return std::fabs(wide(TIME) - HR) <= DIV; }
 
 // The second deviate of a pair: the first (as clamped) scaled by U2 / U1.
-inline float secondDeviate(float Z, float U1, float U2) { return static_cast<float>(static_cast<double>(Z) * U2 / U1); }
+inline float secondDeviate(float Z, float U1, float U2) { return stored(wide(Z) * U2 / U1); }
 inline float secondDeviate(const NormalPair& pair) { return secondDeviate(pair.Z, pair.U1, pair.U2); }
 
 // Deviates beyond three standard deviations are put at +-3.
@@ -172,7 +172,7 @@ float normalDeviate(Stream& stream, NormalPair& pair) {
       pair.U2 = pairCoordinate(stream.next());
       W = pairRadius(pair.U1, pair.U2);
     } while (W > 1.0f);
-    pair.Z = firstDeviate(pair.U1, W, std::log(static_cast<double>(W)));
+    pair.Z = firstDeviate(pair.U1, W, std::log(wide(W)));
   } else {
     pair.Z = secondDeviate(pair);
   }
@@ -190,11 +190,11 @@ float poissonTime(Stream& stream, const IntervalShape& shape) {
   if (!(PROD < shape.DEXP)) {
     bool reached = false;
     for (std::int32_t j = 1; j <= shape.NM && !reached; ++j) {
-      TIME = static_cast<float>(j);
-      PROD = static_cast<float>(static_cast<double>(PROD) * stream.next());
+      TIME = real(j);
+      PROD = stored(wide(PROD) * stream.next());
       reached = PROD < shape.DEXP;
     }
-    if (!reached) TIME = static_cast<float>(shape.NM);
+    if (!reached) TIME = real(shape.NM);
   }
   // Adding the start of the first interval (0) leaves TIME as it is.
   return poissonEnd(TIME, stream.next(), shape.start);
@@ -214,7 +214,7 @@ float nestingTime(Stream& stream, NormalPair& pair, const IntervalShape& shape, 
 // strip NTR. The stream is unchanged; the last strip just gets the 63 states
 // in 2^31 that round to 1.0 on top of its share.
 inline std::int32_t stripOf(float draw, std::int32_t NTR) {
-  const auto J = static_cast<std::int32_t>(static_cast<double>(draw) * NTR + 1.0);
+  const auto J = static_cast<std::int32_t>(wide(draw) * NTR + 1.0);
   return J > NTR ? NTR : J;
 }
 
@@ -222,7 +222,7 @@ inline std::int32_t stripOf(float draw, std::int32_t NTR) {
 // every time in (-1.5, 0.5) gives hour 0. A time too far out for an integer
 // hour (only from absurd standard deviations) ends the run.
 inline double nearestHour(float TIME) {
-  const double hour = std::trunc(static_cast<double>(TIME) + 0.5);
+  const double hour = std::trunc(wide(TIME) + 0.5);
   if (!(std::fabs(hour) < 1073741824.0)) {
     throw text::RunTimeError("simulation: the nesting time " + std::to_string(TIME) +
                              " lies too far outside the arribada to be given an hour");
@@ -245,7 +245,7 @@ Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstant
     female.TIME = nestingTime(stream, pair, shape, c.KSW);
     female.J = stripOf(stream.next(), c.NTR);
     const double hour = nearestHour(female.TIME);
-    female.HR = static_cast<float>(hour);
+    female.HR = stored(hour);
     female.K = static_cast<std::int32_t>(hour) + 1;
     if (female.K >= 1 && female.K <= c.hours) break;
     onRedraw(female.K, female.TIME, female.HR);

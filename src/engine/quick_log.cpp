@@ -3,6 +3,8 @@
 #include <bit>
 #include <cmath>
 
+#include "engine/real.hpp"
+
 namespace arribada::engine {
 namespace {
 
@@ -13,7 +15,7 @@ QuickLogTable makeTable() {
     const double low = std::bit_cast<float>(QuickLogTable::kOffset + i * kWidth);
     const double high = std::bit_cast<float>(QuickLogTable::kOffset + (i + 1) * kWidth);
     // A float inverse: z * invc then has at most 48 significant bits, exact in double.
-    double invc = static_cast<float>(2.0 / (low + high));
+    double invc = stored(2.0 / (low + high));
     if (low <= 1.0 && 1.0 < high) invc = 1.0;
     t.invc[i] = invc;
     t.logc[i] = invc == 1.0 ? 0.0 : -std::log(invc);
