@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/block_stream.hpp"
+#include "engine/thread_wait.hpp"
 
 namespace arribada::engine {
 namespace {
@@ -17,21 +18,6 @@ constexpr std::int64_t kAbandonCheck = 1024;  // females between looks for an ab
 
 // Thrown inside the second thread when it holds too many redraw lines.
 struct TooManyNotes {};
-
-// Looks this many times before going to sleep: a replicate of the default
-// job takes well under a millisecond on two threads, and a sleeping thread
-// takes tens of microseconds to wake.
-constexpr int kSpins = 1 << 15;
-
-// Returns once `flag` no longer holds `old`: it looks for a short while,
-// then sleeps until notified.
-template <class T>
-void waitWhile(const std::atomic<T>& flag, T old) {
-  for (int spin = 0; spin < kSpins; ++spin) {
-    if (flag.load(std::memory_order_acquire) != old) return;
-  }
-  flag.wait(old, std::memory_order_acquire);
-}
 
 bool samePair(const NormalPair& a, const NormalPair& b) {
   if (a.ISW != b.ISW) return false;
@@ -104,56 +90,37 @@ double expectedDrawsPerFemale(const GenerationConstants& c, const NestingTable& 
   return kIntervalAndStrip + 2.0 + (std::isfinite(products) ? products : 0.0);
 }
 
-// The second thread's part of one replicate, and what the two threads tell each other.
+// The second thread's part of one replicate, and what the two threads tell
+// each other. Who writes each field, and how the other thread gets to see it:
+// - startOffset, startState, safeEnd: the first thread, before it starts the
+//   second thread's task (published by Worker::start's release); read-only then.
+// - starts, failedInWindow, and FastGenerator's windowStarts_ and
+//   windowCells_: the second thread, while it places its window; published by
+//   its release store of windowReady = 1 (made also when it fails), after
+//   which it writes them no more this replicate. The first thread reads them
+//   only after seeing windowReady = 1 (acquire).
+// - end: the first thread: kEndUnknown until it stores the second thread's
+//   last female (release), or swaps in kAbandoned (compare-exchange) when it
+//   will not use the second thread's work. The second thread reads it
+//   (acquire) every kAbandonCheck females, and waits on it at safeEnd.
+// - failed, endState, endOffset, endPair, and FastGenerator's secondGrid_ and
+//   notes_: the second thread; published by the end of its task (Worker's
+//   release of finished_). The first thread reads them after Worker::wait.
+// The two threads never touch the same field without one of these orders
+// between them; which way a replicate goes depends only on the draws.
 struct FastGenerator::Speculation {
   std::uint64_t startOffset = 0;  // draws from the replicate's start
   std::int32_t startState = 0;
   std::int64_t safeEnd = 0;  // females it may place before it must know where to stop
   std::atomic<int> windowReady{0};
-  std::int32_t starts = 0;  // entries of windowStarts_ filled
-  bool failedInWindow = false;   // set before windowReady
+  std::int32_t starts = 0;       // entries of windowStarts_ filled
+  bool failedInWindow = false;   // the second thread failed before its window was complete
   std::atomic<bool> failed{false};
   std::atomic<std::int64_t> end{kEndUnknown};
-  std::int32_t endState = 0;
-  std::uint64_t endOffset = 0;
+  std::int32_t endState = 0;   // the stream after the second thread's last female
+  std::uint64_t endOffset = 0;  // draws from the replicate's start to there
   NormalPair endPair;
 };
-
-Worker::~Worker() {
-  if (!thread_.joinable()) return;
-  wait();
-  stop_ = true;
-  started_.fetch_add(1, std::memory_order_release);
-  started_.notify_one();
-  thread_.join();
-}
-
-void Worker::start(std::function<void()> task) {
-  wait();
-  task_ = std::move(task);
-  if (!thread_.joinable()) thread_ = std::thread([this] { loop(); });
-  started_.fetch_add(1, std::memory_order_release);
-  started_.notify_one();
-}
-
-void Worker::wait() {
-  for (;;) {
-    const std::uint32_t done = finished_.load(std::memory_order_acquire);
-    if (done == started_.load(std::memory_order_relaxed)) return;
-    waitWhile(finished_, done);
-  }
-}
-
-void Worker::loop() {
-  for (std::uint32_t seen = 0;;) {
-    waitWhile(started_, seen);
-    seen = started_.load(std::memory_order_acquire);
-    if (stop_) return;
-    task_();  // runSecond, which catches everything
-    finished_.store(seen, std::memory_order_release);
-    finished_.notify_all();
-  }
-}
 
 FastGenerator::FastGenerator(const GenerationConstants& c, const NestingTable& table, std::int32_t threads,
                              InstructionSet set, const FastPathHooks& hooks)
@@ -199,13 +166,14 @@ std::int32_t FastGenerator::windowFor(std::int32_t NN) { return NN < (1 << 18) ?
 void FastGenerator::generate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
                              text::RecordSink& report) {
   TRAN.clear();
-  if (threads_ >= 2 && NN >= kMinParallel && shareReplicate(TRAN, JX, pair, NN, report)) return;
+  if (threads_ >= 2 && NN >= kMinParallel) {
+    shareReplicate(TRAN, JX, pair, NN, report);
+    return;
+  }
   BlockStream stream(JX, first_.fillBlock());
   placeInOrder(stream, pair, first_, 0, NN, TRAN, report);
   JX = stream.state();
-  drawsSeen_ += stream.used();
-  femalesSeen_ += static_cast<std::uint64_t>(NN);
-  drawsPerFemale_ = static_cast<double>(drawsSeen_) / static_cast<double>(femalesSeen_);
+  noteDraws(stream.used(), NN);
 }
 
 namespace {
@@ -223,13 +191,13 @@ class SecondThread {
   SecondThread& operator=(const SecondThread&) = delete;
   void stopAt(std::int64_t end) {
     end_.store(end, std::memory_order_release);
-    end_.notify_all();
+    wakeAll(end_);
   }
   void join() {
     if (joined_) return;
     joined_ = true;
     std::int64_t unknown = kEndUnknown;
-    if (end_.compare_exchange_strong(unknown, kAbandoned)) end_.notify_all();
+    if (end_.compare_exchange_strong(unknown, kAbandoned)) wakeAll(end_);
     worker_.wait();
   }
 
@@ -241,44 +209,77 @@ class SecondThread {
 
 }  // namespace
 
-bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
-                                   text::RecordSink& report) {
+// The second thread's start and limits for a replicate of NN females from
+// JX; returns how many females the first thread places before it looks for
+// the second: a window's worth more than half, since the second thread
+// starts later and places its window one female at a time.
+std::int64_t FastGenerator::planSpeculation(Speculation& s, std::int32_t JX, std::int32_t NN) {
   window_ = windowFor(NN);
   const std::int64_t leadIn = window_ / 2;
-  // The first thread takes a window's worth more than half: the second
-  // starts later, and places its window one female at a time.
-  const std::int64_t firstHalf = NN / 2 + window_;
-  Speculation s;
-  s.startOffset = guessedOffset(static_cast<std::int32_t>(firstHalf - leadIn));
+  const std::int64_t firstPart = NN / 2 + window_;
+  s.startOffset = guessedOffset(static_cast<std::int32_t>(firstPart - leadIn));
   s.startState = stateAfter(JX, s.startOffset);
-  // The second thread's last female is about its leadIn-th past NN - firstHalf;
+  // The second thread's last female is about its leadIn-th past NN - firstPart;
   // it may go on without waiting to half a lead-in before that.
-  s.safeEnd = NN - firstHalf - leadIn / 2;
+  s.safeEnd = NN - firstPart - leadIn / 2;
+  return firstPart;
+}
 
+// The first thread, past its part, goes on female by female until it stands
+// at one of the second thread's noted starts in the same pair state: from
+// there both decode the same stream alike. Returns that start's number, or
+// -1 when the two do not meet within two windows.
+std::int64_t FastGenerator::meetSecond(const Speculation& s, BlockStream& stream, NormalPair& own,
+                                       std::int64_t& placed, CountGrid& TRAN, text::RecordSink& report) {
+  std::int32_t k = 0;
+  for (std::int64_t extra = 0; !s.failedInWindow && extra <= 2 * window_; ++extra) {
+    while (k < s.starts && windowStarts_[static_cast<std::size_t>(k)].offset < stream.used()) ++k;
+    if (k == s.starts) break;
+    const FemaleStart& start = windowStarts_[static_cast<std::size_t>(k)];
+    if (start.offset == stream.used() && samePair(start.pair, own)) return k;
+    placeInOrder(stream, own, first_, placed, 1, TRAN, report);
+    ++placed;
+  }
+  return -1;
+}
+
+// The second thread's females from its start `meet` on, after the first
+// thread's `placed`: its grid, the window's cells, its redraw lines with
+// their females' numbers, and its final stream and pair.
+void FastGenerator::adoptSecond(const Speculation& s, std::int64_t meet, std::int64_t placed, CountGrid& TRAN,
+                                std::int32_t& JX, NormalPair& pair, text::RecordSink& report) {
+  TRAN.add(secondGrid_);
+  for (std::int64_t i = meet; i < window_; ++i) {
+    const std::int32_t cell = windowCells_[static_cast<std::size_t>(i)];
+    if (cell != kNotTallied) TRAN.tally(cell);
+  }
+  for (const RedrawNote& note : notes_) {
+    if (note.female < meet) continue;
+    report.write({note.K, note.TIME, note.HR, static_cast<std::int32_t>(placed + (note.female - meet) + 1)});
+  }
+  JX = s.endState;
+  pair = s.endPair;
+}
+
+void FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
+                                   text::RecordSink& report) {
+  Speculation s;
+  const std::int64_t firstPart = planSpeculation(s, JX, NN);
   BlockStream stream(JX, first_.fillBlock());
   NormalPair own = pair;
-  std::int64_t placed = 0;
+  std::int64_t placed = firstPart;
   std::int64_t meet = -1;  // the second thread's female that the first thread reached
   {
     SecondThread second(s.end, worker_, [&] { runSecond(s); });
-    placeInOrder(stream, own, first_, 0, firstHalf, TRAN, report);
-    placed = firstHalf;
+    placeInOrder(stream, own, first_, 0, firstPart, TRAN, report);
     waitWhile(s.windowReady, 0);
-    std::int32_t k = 0;
-    for (std::int64_t extra = 0; !s.failedInWindow && extra <= 2 * window_; ++extra) {
-      while (k < s.starts && windowStarts_[static_cast<std::size_t>(k)].offset < stream.used()) ++k;
-      if (k == s.starts) break;
-      const FemaleStart& start = windowStarts_[static_cast<std::size_t>(k)];
-      if (start.offset == stream.used() && samePair(start.pair, own)) {
-        meet = k;
-        break;
-      }
-      placeInOrder(stream, own, first_, placed, 1, TRAN, report);
-      ++placed;
-    }
+    meet = meetSecond(s, stream, own, placed, TRAN, report);
     const std::int64_t end = meet + (NN - placed);
-    if (meet >= 0 && end >= s.safeEnd) second.stopAt(end);
-    else meet = -1;
+    if (meet >= 0 && end >= s.safeEnd) {
+      second.stopAt(end);
+    } else {
+      meet = -1;
+    }
     second.join();
   }
   if (meet < 0 || s.failed) {
@@ -286,79 +287,83 @@ bool FastGenerator::shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair
     placeInOrder(stream, own, first_, placed, NN - placed, TRAN, report);
     JX = stream.state();
     pair = own;
-    drawsSeen_ += stream.used();
+    noteDraws(stream.used(), NN);
   } else {
     ++shared_;
-    TRAN.add(secondGrid_);
-    for (std::int64_t i = meet; i < window_; ++i) {
-      const std::int32_t cell = windowCells_[static_cast<std::size_t>(i)];
-      if (cell != kNotTallied) TRAN.tally(cell);
-    }
-    for (const RedrawNote& note : notes_) {
-      if (note.female < meet) continue;
-      report.write({note.K, note.TIME, note.HR, static_cast<std::int32_t>(placed + (note.female - meet) + 1)});
-    }
-    JX = s.endState;
-    pair = s.endPair;
-    drawsSeen_ += s.endOffset;
+    adoptSecond(s, meet, placed, TRAN, JX, pair, report);
+    noteDraws(s.endOffset, NN);
   }
-  femalesSeen_ += static_cast<std::uint64_t>(NN);
-  drawsPerFemale_ = static_cast<double>(drawsSeen_) / static_cast<double>(femalesSeen_);
-  return true;
 }
 
-// The second thread: the window of noted starts, then on until it is told where to stop.
+void FastGenerator::noteDraws(std::uint64_t draws, std::int32_t NN) {
+  drawsSeen_ += draws;
+  femalesSeen_ += static_cast<std::uint64_t>(NN);
+  drawsPerFemale_ = static_cast<double>(drawsSeen_) / static_cast<double>(femalesSeen_);
+}
+
+void FastGenerator::noteRedraw(std::int64_t female, std::int32_t K, float TIME, float HR) {
+  if (notes_.size() == kMaxNotes) throw TooManyNotes{};
+  notes_.push_back({female, K, TIME, HR});
+}
+
+// The second thread's window: every female's start and pair state noted,
+// and her cell kept apart, so that the first thread can take any of them as
+// the meeting point. Published by windowReady.
+void FastGenerator::placeWindow(Speculation& s, BlockStream& stream, NormalPair& pair) {
+  std::int64_t i = 0;
+  for (; i < window_; ++i) {
+    windowStarts_[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
+    s.starts = static_cast<std::int32_t>(i + 1);
+    windowCells_[static_cast<std::size_t>(i)] = fastStep(
+        stream, pair, c_, second_.chooser(), [&](std::int32_t K, float TIME, float HR) { noteRedraw(i, K, TIME, HR); });
+  }
+  windowStarts_[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
+  s.starts = static_cast<std::int32_t>(i + 1);
+}
+
+// After the window, in batches into the second grid: to safeEnd without
+// waiting, then to the end the first thread names. Looks at `end` every
+// kAbandonCheck females; returns false when the first thread abandoned the work.
+bool FastGenerator::placeUntilTold(Speculation& s, BlockStream& stream, NormalPair& pair) {
+  std::int64_t i = window_;
+  std::int64_t limit = s.safeEnd;
+  const auto note = [&](std::int64_t female, std::int32_t K, float TIME, float HR) { noteRedraw(female, K, TIME, HR); };
+  for (;;) {
+    if (i == limit || i % kAbandonCheck == 0) {
+      std::int64_t end = s.end.load(std::memory_order_acquire);
+      if (end == kEndUnknown && i == limit) {
+        waitWhile(s.end, kEndUnknown);
+        end = s.end.load(std::memory_order_acquire);
+      }
+      if (end == kAbandoned) return false;
+      if (end != kEndUnknown) limit = end;
+      if (i == limit) return true;
+    }
+    const std::int64_t look = std::min(limit, (i / kAbandonCheck + 1) * kAbandonCheck);
+    second_.place(stream, pair, i, look - i, secondGrid_, note);
+    i = look;
+  }
+}
+
+// The second thread's task for one replicate; it catches everything.
 void FastGenerator::runSecond(Speculation& s) {
-  const GenerationConstants& c = c_;
-  CountGrid& grid = secondGrid_;
-  std::vector<std::int32_t>& cells = windowCells_;
-  std::vector<FemaleStart>& starts = windowStarts_;
-  std::vector<RedrawNote>& notes = notes_;
-  grid.clear();
-  notes.clear();
+  secondGrid_.clear();
+  notes_.clear();
   BlockStream stream(s.startState, second_.fillBlock());
   NormalPair pair;
-  std::int64_t i = 0;
-  const auto note = [&](std::int64_t female, std::int32_t K, float TIME, float HR) {
-    if (notes.size() == FastGenerator::kMaxNotes) throw TooManyNotes{};
-    notes.push_back({female, K, TIME, HR});
-  };
-  const auto release = [&] {
+  const auto publishWindow = [&] {
     s.windowReady.store(1, std::memory_order_release);
-    s.windowReady.notify_all();
+    wakeAll(s.windowReady);
   };
   try {
-    for (; i < window_; ++i) {
-      starts[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
-      s.starts = static_cast<std::int32_t>(i + 1);
-      cells[static_cast<std::size_t>(i)] = fastStep(stream, pair, c, second_.chooser(),
-                                                    [&](std::int32_t K, float TIME, float HR) { note(i, K, TIME, HR); });
-    }
-    starts[static_cast<std::size_t>(i)] = {s.startOffset + stream.used(), pair};
-    s.starts = static_cast<std::int32_t>(i + 1);
-    release();
-    std::int64_t limit = s.safeEnd;
-    for (;;) {
-      if (i == limit || i % kAbandonCheck == 0) {
-        std::int64_t end = s.end.load(std::memory_order_acquire);
-        if (end == kEndUnknown && i == limit) {
-          waitWhile(s.end, kEndUnknown);
-          end = s.end.load(std::memory_order_acquire);
-        }
-        if (end == kAbandoned) return;
-        if (end != kEndUnknown) limit = end;
-        if (i == limit) break;
-      }
-      // On to the next look, in batches.
-      const std::int64_t look = std::min(limit, (i / kAbandonCheck + 1) * kAbandonCheck);
-      second_.place(stream, pair, i, look - i, grid, note);
-      i = look;
-    }
+    placeWindow(s, stream, pair);
+    publishWindow();
+    if (!placeUntilTold(s, stream, pair)) return;
   } catch (...) {
     // The first thread places these females itself and meets the failure there, if it is real.
     if (s.windowReady.load(std::memory_order_relaxed) == 0) s.failedInWindow = true;
     s.failed.store(true);
-    release();
+    publishWindow();
     return;
   }
   s.endState = stream.state();

@@ -27,6 +27,7 @@
 
 #include "engine/batch_placement.hpp"
 #include "engine/generation.hpp"
+#include "engine/worker.hpp"
 #include "text/channels.hpp"
 
 namespace arribada::engine {
@@ -44,31 +45,6 @@ struct RedrawNote {
 struct FemaleStart {
   std::uint64_t offset = 0;
   NormalPair pair;
-};
-
-// The second thread, started with the first shared replicate and kept for
-// the whole job: a thread started afresh for every replicate was often first
-// run on the core of the thread that started it, and the two then shared one
-// core for milliseconds. Between replicates it sleeps.
-class Worker {
- public:
-  Worker() = default;
-  ~Worker();
-  Worker(const Worker&) = delete;
-  Worker& operator=(const Worker&) = delete;
-  // Has `task` run on the worker thread; one task at a time.
-  void start(std::function<void()> task);
-  // Waits for the task started last (at once if there is none).
-  void wait();
-
- private:
-  void loop();
-
-  std::thread thread_;
-  std::function<void()> task_;
-  bool stop_ = false;
-  std::atomic<std::uint32_t> started_{0};
-  std::atomic<std::uint32_t> finished_{0};
 };
 
 // How a job's replicates were placed: the rare ways are counted so that
@@ -111,9 +87,20 @@ class FastGenerator {
  private:
   struct Speculation;
 
-  void runSecond(Speculation& s);
-  bool shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
+  void shareReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, std::int32_t NN,
                       text::RecordSink& report);
+  std::int64_t planSpeculation(Speculation& s, std::int32_t JX, std::int32_t NN);
+  std::int64_t meetSecond(const Speculation& s, BlockStream& stream, NormalPair& own, std::int64_t& placed,
+                          CountGrid& TRAN, text::RecordSink& report);
+  void adoptSecond(const Speculation& s, std::int64_t meet, std::int64_t placed, CountGrid& TRAN, std::int32_t& JX,
+                   NormalPair& pair, text::RecordSink& report);
+  // Refines the guess of draws per female with a replicate of NN females that took `draws`.
+  void noteDraws(std::uint64_t draws, std::int32_t NN);
+  // The second thread's side.
+  void runSecond(Speculation& s);
+  void placeWindow(Speculation& s, BlockStream& stream, NormalPair& pair);
+  bool placeUntilTold(Speculation& s, BlockStream& stream, NormalPair& pair);
+  void noteRedraw(std::int64_t female, std::int32_t K, float TIME, float HR);
   std::uint64_t guessedOffset(std::int32_t females) const;
   // The starts the second thread notes for a replicate of NN females; it
   // starts half as many females before the guessed middle.
