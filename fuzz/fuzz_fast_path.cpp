@@ -128,7 +128,7 @@ std::vector<Outcome> run(const Job& job, const engine::EngineOptions& options) {
   for (std::int32_t L = 1; L <= job.p.IREP; ++L) {
     Outcome o;
     try {
-      simulation->runReplicate(L, report);
+      simulation->runReplicate(report);
     } catch (const text::RunTimeError& e) {
       o.failure = e.what();
     }

@@ -1,6 +1,7 @@
 #include "engine/batch_placement.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 
 #include "text/errors.hpp"
@@ -23,6 +24,13 @@ BatchContext::BatchContext(const GenerationConstants& constants)
     start[i] = c.intervals[i].start;
     STUD[i] = c.intervals[i].STUD;
     MEANT[i] = c.intervals[i].MEANT;
+  }
+  const IntervalShape& first = c.intervals[0];
+  oneShape = c.KK >= 1 && first.NM >= 1;
+  for (std::size_t i = 1; i < static_cast<std::size_t>(c.KK); ++i) {
+    const IntervalShape& shape = c.intervals[i];
+    oneShape = oneShape && std::bit_cast<std::uint32_t>(shape.DEXP) == std::bit_cast<std::uint32_t>(first.DEXP) &&
+               shape.NM == first.NM;
   }
 }
 

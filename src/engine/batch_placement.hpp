@@ -103,6 +103,15 @@ struct alignas(64) BatchContext {
   std::array<std::uint64_t, kWords> acceptedBits{};
   std::uint32_t pairBlock = 0;
   bool pairsUsable = false;
+  // Poisson law, when every interval has the same DEXP and NM >= 1 (the
+  // built-in table): for the block with key productsBlock, the whole hours
+  // of a female whose first product draw is at place p (as many products as
+  // she takes), or -1 when her products run past the block.
+  bool oneShape = false;
+  alignas(64) std::array<std::int32_t, BlockStream::kBlock> hoursFrom{};
+  alignas(64) std::array<std::int32_t, BlockStream::kBlock> open{};
+  alignas(64) std::array<float, BlockStream::kBlock> product{};
+  std::uint32_t productsBlock = 0;
 };
 
 class BatchPlacer {

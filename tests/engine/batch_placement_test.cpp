@@ -41,6 +41,8 @@ const std::vector<RunCase> kCases = {
     // IHR 6 from a last mark of 6.9: times past hour 6.5 are redrawn.
     {"uniform, table ending between hours", 3, 6, 4, 20.0f, 2.0f, {2.0f, 6.9f}, {1.0f, 3.0f}, true},
     {"Poisson, table ending between hours", 2, 7, 5, 20.0f, 2.0f, {3.0f, 7.9f}, {1.0f, 3.0f}, true},
+    // Intervals of one length (the Poisson batches' data-parallel way), times past hour 7.5 redrawn.
+    {"Poisson, equal intervals ending between hours", 2, 7, 5, 20.0f, 2.0f, {3.9f, 7.8f}, {1.0f, 1.0f}, true},
 };
 
 struct Run {
