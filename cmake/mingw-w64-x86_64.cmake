@@ -8,6 +8,11 @@ set(ARRIBADA_MINGW_PREFIX x86_64-w64-mingw32)
 # other distributions ship only that one, without the suffix.
 find_program(ARRIBADA_MINGW_CXX NAMES ${ARRIBADA_MINGW_PREFIX}-g++-posix ${ARRIBADA_MINGW_PREFIX}-g++ REQUIRED)
 set(CMAKE_CXX_COMPILER ${ARRIBADA_MINGW_CXX})
+# C only for GoogleTest built from its sources (ARRIBADA_GTEST_SOURCES).
+find_program(ARRIBADA_MINGW_CC NAMES ${ARRIBADA_MINGW_PREFIX}-gcc-posix ${ARRIBADA_MINGW_PREFIX}-gcc)
+if(ARRIBADA_MINGW_CC)
+  set(CMAKE_C_COMPILER ${ARRIBADA_MINGW_CC})
+endif()
 find_program(CMAKE_RC_COMPILER NAMES ${ARRIBADA_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ARRIBADA_MINGW_PREFIX})
