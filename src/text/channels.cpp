@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "text/errors.hpp"
+#include "text/system_files.hpp"
 
 namespace arribada::text {
 
@@ -23,14 +24,10 @@ void Screen::writeRecord(const std::string& record) {
 void Screen::writeRaw(const std::string& text) { out_ << text; }
 
 ReportFile::ReportFile(const std::string& name) : name_(name) {
-  // "x": the open fails when the file exists, so a report is never overwritten.
-  file_ = std::fopen(name.c_str(), "wbx");
-  if (file_ == nullptr) {
-    const int error = errno;
-    throw RunTimeError("open failed on unit 6, file '" + name + "': " +
-                       (error == EEXIST ? std::string("a file of that name exists already")
-                                        : std::string(std::strerror(error))));
-  }
+  // Created new, so that a report is never overwritten.
+  NewFile created = createNewFile(name);
+  if (created.file == nullptr) throw RunTimeError("open failed on unit 6, file '" + name + "': " + created.problem);
+  file_ = created.file;
 }
 
 ReportFile::~ReportFile() {
@@ -73,14 +70,15 @@ struct InputUnit::OpenFile {
 
 void InputUnit::open(const std::string& name) {
   auto file = std::make_shared<OpenFile>(name);
+  const std::filesystem::path path = systemPath(name);
   std::error_code ignored;
-  if (std::filesystem::is_directory(name, ignored)) {
+  if (std::filesystem::is_directory(path, ignored)) {
     throw RunTimeError("open failed on unit 5, file '" + name + "': it is a directory");
   }
-  file->stream.open(name, std::ios::binary);
+  file->stream.open(path, std::ios::binary);
   if (!file->stream) {
     throw RunTimeError("open failed on unit 5, file '" + name + "': " +
-                       (std::filesystem::exists(name, ignored) ? std::string("it cannot be read")
+                       (std::filesystem::exists(path, ignored) ? std::string("it cannot be read")
                                                                 : std::string("no such file")));
   }
   file_ = std::move(file);

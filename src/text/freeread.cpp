@@ -1,9 +1,13 @@
 #include "text/freeread.hpp"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <optional>
+#include <version>
 
 #include "text/errors.hpp"
 
@@ -186,16 +190,37 @@ std::optional<std::string> normalisedReal(const std::string& t) {
   return out;
 }
 
+// The float nearest to `text` (a number as normalisedReal gives it), or
+// nothing when that is infinite, or zero for a number that is not: a value
+// below the smallest subnormal counts as outside the range, one in the
+// subnormal range is kept.
+std::optional<float> nearestFloat(const std::string& text) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  float value = 0.0f;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+#else
+  // Where the library has no std::from_chars for reals (libc++ before it
+  // had one, as on macOS up to 15): strtof rounds to nearest just the same.
+  // It reads the decimal point of the C locale, which is the program's
+  // locale, since the program never changes it.
+  errno = 0;
+  char* end = nullptr;
+  const float value = std::strtof(text.c_str(), &end);
+  const bool underOrOverflow = errno == ERANGE && (std::isinf(value) || value == 0.0f);
+  if (underOrOverflow || end != text.c_str() + text.size()) return std::nullopt;
+  return value;
+#endif
+}
+
 float parseReal(const Scanner& scanner, const Token& token) {
   if (token.quoted) scanner.fail("expected a number, found the text " + shown(token.text));
   const auto text = normalisedReal(token.text);
   if (!text) scanner.fail(shown(token.text) + " is not a valid number");
-  float value = 0.0f;
-  const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-  if (error != std::errc() || end != text->data() + text->size()) {
-    scanner.fail(shown(token.text) + " is outside the range of a real");
-  }
-  return value;
+  const auto value = nearestFloat(*text);
+  if (!value) scanner.fail(shown(token.text) + " is outside the range of a real");
+  return *value;
 }
 
 void assign(const Scanner& scanner, const Token& token, const ReadTarget& target) {

@@ -111,7 +111,25 @@ INSTANTIATE_TEST_SUITE_P(Forms, RealFormsTest,
                          ::testing::Values(RealCase{"5\n", 5.0f}, RealCase{"5.\n", 5.0f}, RealCase{".5\n", 0.5f},
                                            RealCase{"-2.5E-1\n", -0.25f}, RealCase{"1e3\n", 1000.0f},
                                            RealCase{"1.5D2\n", 150.0f}, RealCase{"+0.1\n", 0.1f},
-                                           RealCase{"1440.5\n", 1440.5f}));
+                                           RealCase{"1440.5\n", 1440.5f},
+                                           // the nearest float, the largest, and one below the normal range
+                                           RealCase{"0.1\n", 0x1.99999ap-4f}, RealCase{"3.4028235e38\n", 0x1.fffffep+127f},
+                                           RealCase{"1e-40\n", 0x1.16c2p-133f}, RealCase{"0e-99\n", 0.0f}));
+
+// Too large for a float, or so small that it would read as zero.
+TEST(FreeReadTest, RealsBeyondSinglePrecisionFail) {
+  for (const char* text : {"3.5e38\n", "-1e39\n", "1e-50\n"}) {
+    Input in(text);
+    float value = 0.0f;
+    EXPECT_THROW(
+        try { readFreeFormat(in.source, {&value}); } catch (const RunTimeError& error) {
+          EXPECT_NE(std::string(error.what()).find("outside the range of a real"), std::string::npos) << error.what();
+          throw;
+        },
+        RunTimeError)
+        << text;
+  }
+}
 
 TEST(FreeReadTest, QuotedTextsAreCutOrPadded) {
   Input in("'report.txt'\n\"a''b\"\n'it''s'\n'abcdefghijklmnopqrstuvwxyz0123'\n");
