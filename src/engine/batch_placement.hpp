@@ -87,6 +87,9 @@ struct alignas(64) BatchContext {
   // whether she is tallied in it.
   alignas(64) std::array<float, kBatch> UU{}, timeDraw{}, stripDraw{};
   alignas(64) std::array<std::int32_t, kBatch> cell{}, counted{};
+  // Every female's nesting time, and (Poisson law) her whole hours.
+  alignas(64) std::array<float, kBatch> times{};
+  alignas(64) std::array<std::int32_t, kBatch> whole{};
   // Normal law: the places in the block of each female's first draw and
   // strip draw, and of each fresh pair's U1; every female's clamped Z, and
   // each fresh pair's clamped first and second deviates.

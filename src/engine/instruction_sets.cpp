@@ -1,5 +1,7 @@
 #include "engine/instruction_sets.hpp"
 
+#include <cstddef>
+
 #include "engine/placement_kernels.hpp"
 
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
@@ -76,8 +78,10 @@ const char* nameOf(InstructionSet set) {
 }
 
 const PlacementKernels* kernelsFor(InstructionSet set) {
+  // Asked once per set.
+  static const bool runs[] = {true, processorRuns(InstructionSet::avx2), processorRuns(InstructionSet::avx512)};
   const PlacementKernels* kernels = compiledKernels(set);
-  if (kernels == nullptr || (set != InstructionSet::baseline && !processorRuns(set))) return nullptr;
+  if (kernels == nullptr || !runs[static_cast<std::size_t>(set)]) return nullptr;
   return kernels;
 }
 
