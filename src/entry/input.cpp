@@ -14,7 +14,6 @@
 namespace arribada::entry {
 namespace {
 
-constexpr std::size_t kNameLength = 25;
 constexpr std::size_t kTitlePieces = 5;
 constexpr std::size_t kTitlePiece = 16;
 
@@ -26,6 +25,16 @@ std::optional<std::int32_t> checkedProduct(std::initializer_list<std::int32_t> f
     if (product > INT32_MAX || product < INT32_MIN) return std::nullopt;
   }
   return static_cast<std::int32_t>(product);
+}
+
+// The table is static storage: a new table overwrites only its own rows, and
+// the entries beyond them stay for a later file's null entries.
+engine::NestingTable keptBeyondItsRows(engine::NestingTable built, const engine::NestingTable& before) {
+  for (auto i = static_cast<std::size_t>(built.KK); i < built.UINT.size(); ++i) {
+    built.UINT[i] = before.UINT[i];
+    built.PERCNT[i] = before.PERCNT[i];
+  }
+  return built;
 }
 
 }  // namespace
@@ -62,6 +71,9 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   p.JX = static_cast<std::int32_t>(odd);
 }
 
+constexpr const char* kFieldDataQuestion = "ENTER \"Y\", NO QUOTES, IF YOU WISH TO ANALYZE ACTUAL DATA";
+constexpr const char* kKeyboardQuestion = "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD";
+
 void ParameterEntry::writeOpening() {
   io_.report.write({std::string("KAVRO ARRIBADA SIMULATION PROGRAM")});
   io_.report.writeEmpty();
@@ -74,12 +86,17 @@ void ParameterEntry::writeOpening() {
   io_.console.writeEmpty();
 }
 
-// The opening of a data file on unit 5 and the echo of its title line.
-void ParameterEntry::openDataFile() {
+// The opening of a data file on unit 5 and the echo of its title line. The
+// name is taken whole, as typed: a name cut short could open another survey's
+// file.
+void ParameterEntry::openDataFile(const char* kind) {
   io_.console.write({std::string("ENTER THE INPUT FILE NAME IN SINGLE QUOTES")});
-  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, kNameLength}});
+  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kWholeText}},
+                       text::AtEndOfInput::Fail, text::namedAll(std::string("the name of the ") + kind, "'survey.dat'"));
   io_.input.open(io_.names.resolve(FNAME_, 5));
-  const std::string title = text::readFixedLine(io_.input.source(), kTitlePieces * kTitlePiece);
+  text::LineSource& file = io_.input.source();
+  const std::string title =
+      text::readFixedLine(file, kTitlePieces * kTitlePiece, "the title line of " + file.description());
   text::Items pieces;
   for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(title.substr(i * kTitlePiece, kTitlePiece));
   io_.report.write(pieces);
@@ -87,18 +104,21 @@ void ParameterEntry::openDataFile() {
 }
 
 void ParameterEntry::simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table) {
-  openDataFile();
+  openDataFile("parameter file");
   text::LineSource& file = io_.input.source();
-  table = readParameterValues(file, p);
+  table = keptBeyondItsRows(readParameterValues(file, p, table), table);
   finishParameters(p, file.description());
 }
 
 bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable& table) {
   writeOpening();
+  // An answer file that ends where a new job would begin, after a whole job,
+  // has said all it had to say: the run ends as by a stop.
+  if (jobsDone_++ > 0 && io_.console.keyboard().atEnd()) throw text::OrderlyStop{};
   KeyboardDialogue dialogue(io_.console, CHER_);
-  if (dialogue.askYesNo()) {
-    openDataFile();
-    fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p);
+  if (dialogue.askYesNo(kFieldDataQuestion)) {
+    openDataFile("field-data file");
+    fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p, io_.warnings);
     p.NTI = 0;
     return false;
   }
@@ -107,14 +127,14 @@ bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable
                            "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD"}) {
     io_.console.write({std::string(line)});
   }
-  if (!dialogue.askYesNo()) {
+  if (!dialogue.askYesNo(kKeyboardQuestion)) {
     simulationFromFile(p, table);
     return true;
   }
   dialogue.run(p);
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
-  table = engine::builtInTable(p.IHR);
+  table = keptBeyondItsRows(engine::builtInTable(p.IHR), table);
   finishParameters(p, "the console");
   return true;
 }

@@ -17,6 +17,7 @@ struct Channels {
   text::ReportUnit& report;
   text::InputUnit& input;  // unit 5
   text::FileNamer& names;
+  text::Warnings warnings;  // to the error output
 };
 
 class ParameterEntry {
@@ -25,17 +26,20 @@ class ParameterEntry {
 
   // One job's entry (INPUT). Returns false after a field-data job, which sets
   // p.NTI = 0 and leaves the program to stop; true when a simulation's
-  // parameters, with NTI >= 2, and its nesting-time table are ready.
+  // parameters, with NTI >= 2, and its nesting-time table are ready. `p` and
+  // `table` come in as the previous job left them. An end of input at the
+  // first question of a later job is an orderly stop (text::OrderlyStop).
   bool input(engine::SimulationParameters& p, engine::NestingTable& table);
 
  private:
   void writeOpening();
-  void openDataFile();
+  void openDataFile(const char* kind);
   void simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table);
 
   Channels io_;
   char CHER_ = '\0';       // the last yes-or-no answer; none before the first
   std::string FNAME_;      // the data-file name as last typed
+  int jobsDone_ = 0;       // calls before this one, each a whole job
 };
 
 // The finishing steps of both simulation paths, from the final IHR: NTI, and

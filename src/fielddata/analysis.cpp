@@ -113,19 +113,20 @@ float samplesVariance(const FieldHeader& h, const CountSums& s, float CONST) {
   return static_cast<float>(static_cast<double>(VARTI) * CONST * CONST);
 }
 
-// The estimate plus and minus twice its standard error. Rounding can leave a
-// variance a little below zero; its square root is then taken as 0.
+// The estimate plus and minus twice its standard error (the caller has
+// handled a negative variance).
 Limits confidenceLimits(float MHAT, float VARTI) {
-  const double s = VARTI > 0.0f ? std::sqrt(static_cast<double>(VARTI)) : 0.0;
+  const double s = std::sqrt(static_cast<double>(VARTI));
   return {static_cast<float>(MHAT - 2.0 * s), static_cast<float>(MHAT + 2.0 * s)};
 }
 
 // Reads the counts and weights and prints the number of UELAs, the estimate
 // and the variance; returns the confidence limits.
 Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
-                          text::RecordSink& report) {
-  const CountGrid grid = readCounts(file, h);
+                          text::RecordSink& report, text::Warnings& warnings) {
+  const CountGrid grid = readCounts(file, h, warnings);
   const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
+  warnAboutValuesBeyondTheLast(file, warnings);
   const CountSums s = sumCounts(grid, EL);
 
   const std::string uelas = "NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY";
@@ -149,6 +150,12 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   const float VARTI = samplesVariance(h, s, CONST);
   requireUsable(file, "the variance of the samples", std::isfinite(VARTI));
   printValue(console, report, "VARIANCE OF THE SAMPLES=", VARTI, generalField(VARTI));
+  if (VARTI < 0.0f) {
+    // Possible with weights: an interval of no width, or one from a
+    // clipped variance, would claim a precision the survey does not have.
+    printMessage(console, report, "NEGATIVE VARIANCE; LIMITS CANNOT BE COMPUTED!!");
+    return {};
+  }
   return confidenceLimits(MHAT, VARTI);
 }
 
@@ -168,8 +175,8 @@ void printLimits(const Limits& limits, text::RecordSink& console, text::RecordSi
 }  // namespace
 
 void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
-                      engine::SimulationParameters& params) {
-  const FieldHeader h = readHeader(file, params.NTR);
+                      engine::SimulationParameters& params, text::Warnings warnings) {
+  const FieldHeader h = readHeader(file, params.NTR, warnings);
   params.NTR = h.NTR;
   echoHeader(h, console, report);
   const float C = printAreas(file, h, console, report);
@@ -184,7 +191,7 @@ void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::R
     const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
     writeValueLine(report, samples, integerField(params.NN));
     console.write({samples, AN});
-    limits = estimateFromCounts(file, h, C, console, report);
+    limits = estimateFromCounts(file, h, C, console, report, warnings);
   }
   printLimits(limits, console, report);
 }
