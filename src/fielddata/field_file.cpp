@@ -102,7 +102,7 @@ void warnAboutHeader(const FieldHeader& h, const text::ReadOutcome& read, const 
                   "write decimal points (0.5) if decimals were meant");
   }
   constexpr float kFewestLikelyMinutes = 5.0f;
-  if (h.MEANT < kFewestLikelyMinutes) {
+  if (h.MEANT > 0.0f && h.MEANT < kFewestLikelyMinutes) {
     warnings.warn("MEANT = " + shortReal(h.MEANT) + " in the header of " + file.description() +
                   " is below 5: it is read in minutes, and a time given in hours gives an estimate 60 times too "
                   "large");
@@ -120,8 +120,9 @@ FieldHeader readHeader(text::LineSource& file, std::int32_t NTR, text::Warnings&
   const text::ReadOutcome read = text::readFreeFormat(
       file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE},
       text::AtEndOfInput::Fail, [&where](std::size_t i) { return text::ValueName{kNames[i] + where, kExamples[i]}; });
-  refuseUnusableHeader(h, file);
+  // The warnings come first: decimal commas may be why the header is refused.
   warnAboutHeader(h, read, file, warnings);
+  refuseUnusableHeader(h, file);
   return h;
 }
 

@@ -412,6 +412,58 @@ TEST(OddInputTest, LargestCountsAreAccepted) {
 }
 
 // ---------------------------------------------------------------------------
+// Warnings: on the error output only, the report and the screen unchanged
+
+struct WarningCase {
+  const char* name;
+  std::string afterTitle;  // a two-by-two survey: header and counts
+  std::string warning;     // the one warning line, after "arribada: warning: "
+  std::string sameAs;      // a survey read alike without a warning; empty: none
+};
+
+Result runSurvey(const std::string& afterTitle) {
+  Sandbox box;
+  box.writeFile("two.dat", "TWO BY TWO\n" + afterTitle);
+  return box.run(fieldDataAnswers("two.dat"));
+}
+
+class WarningTest : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(WarningTest, GoesToTheErrorOutputOnly) {
+  const WarningCase& c = GetParam();
+  const auto result = runSurvey(c.afterTitle);
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.errors, "arribada: warning: " + c.warning + "\n");
+  EXPECT_LT(find(result.report, " NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY       8.000000"), result.report.size());
+  if (c.sameAs.empty()) return;
+  const auto plain = runSurvey(c.sameAs);
+  EXPECT_EQ(plain.errors, "");
+  EXPECT_EQ(result.screen, plain.screen);
+  EXPECT_EQ(result.report, plain.report);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Surveys, WarningTest,
+    ::testing::Values(
+        WarningCase{"CountsEndEarly", "1.0 250 60 60 1000 2 3 1 0\n1 3\n2 2\n",
+                    "'two.dat' ends after 4 of the NTR x NT1 = 6 counts that its header asks for; the other 2 are "
+                    "taken as 0",
+                    "1.0 250 60 60 1000 2 3 1 0\n1 3\n2 2\n0 0\n"},
+        WarningCase{"ValuesAfterTheLast", kTwoByTwoHeader + "1 3\n2 2\n\n5 5\n",
+                    "'two.dat' holds more after the last value that its header asks for (line 6); check NTR, NT1 "
+                    "and JCODE in the header",
+                    kTwoByTwoHeader + "1 3\n2 2\n"},
+        WarningCase{"MeanTimeInHours", "1.0 250 60 1 1000 2 2 1 0\n1 3\n2 2\n",
+                    "MEANT = 1 in the header of 'two.dat' is below 5: it is read in minutes, and a time given in "
+                    "hours gives an estimate 60 times too large",
+                    ""},
+        WarningCase{"DecimalCommas", "1.0 250 60 60 1000 2 2 1,0 0\n1 3\n2 2\n",
+                    "the header of 'two.dat', line 2, has commas between digits: a comma separates two values, so "
+                    "\"0,5\" is read as 0 and 5; write decimal points (0.5) if decimals were meant",
+                    kTwoByTwoHeader + "1 3\n2 2\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
 // CR LF line ends read as LF line ends
 
 std::string withCrLf(const std::string& text) {
