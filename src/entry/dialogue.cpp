@@ -98,8 +98,7 @@ const text::ValueName kKswName{"the answer to KSW, the kind of random variables 
 }  // namespace
 
 template <typename Value, typename Accept>
-void KeyboardDialogue::block(Lines prompt, const text::ValueName& name, const char* echo, Value& value,
-                             Accept accept) {
+void KeyboardDialogue::block(Lines prompt, const text::ValueName& name, const char* echo, Value& value, Accept accept) {
   do {
     while (!readAccepted(console_, prompt, name, value, accept)) {
     }

@@ -43,7 +43,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   // An arribada of under 2 hours has no sampling time at all: the program
   // would stop with no word of why.
   if (p.IHR < 2) {
-    throw text::RunTimeError("parameter values from " + source + ": the arribada's length IHR = " +
+    throw text::RunTimeError("the parameters from " + source + ": the arribada's length IHR = " +
                              std::to_string(p.IHR) + " leaves no sampling time (at least 2 hours are needed)");
   }
   // IHR / 2 + 1 for an even IHR, (IHR + 1) / 2 for an odd one: for IHR >= 0
@@ -57,7 +57,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
                           ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
                           : std::nullopt;
     if (!seed) {
-      throw text::RunTimeError("parameter values from " + source +
+      throw text::RunTimeError("the parameters from " + source +
                                ": the default random starting value NN x NTI x NTR x IC x MIN leaves the "
                                "32-bit range; give a JX other than 0");
     }
@@ -65,7 +65,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   }
   const std::int64_t odd = madeOdd(p.JX);
   if (!isValidSeed(odd)) {
-    throw text::RunTimeError("parameter values from " + source + ": the random starting value JX = " +
+    throw text::RunTimeError("the parameters from " + source + ": the random starting value JX = " +
                              std::to_string(p.JX) + " is not in 1 to 2147483646 once made odd");
   }
   p.JX = static_cast<std::int32_t>(odd);
@@ -91,8 +91,8 @@ void ParameterEntry::writeOpening() {
 // file.
 void ParameterEntry::openDataFile(const char* kind) {
   io_.console.write({std::string("ENTER THE INPUT FILE NAME IN SINGLE QUOTES")});
-  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kWholeText}},
-                       text::AtEndOfInput::Fail, text::namedAll(std::string("the name of the ") + kind, "'survey.dat'"));
+  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kWholeText}}, text::AtEndOfInput::Fail,
+                       text::namedAll(std::string("the name of the ") + kind, "'survey.dat'"));
   io_.input.open(io_.names.resolve(FNAME_, 5));
   text::LineSource& file = io_.input.source();
   const std::string title =
@@ -135,7 +135,7 @@ bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
   table = keptBeyondItsRows(engine::builtInTable(p.IHR), table);
-  finishParameters(p, "the console");
+  finishParameters(p, "the keyboard");
   return true;
 }
 

@@ -27,7 +27,7 @@ std::string shortReal(float value) {
 std::string named(const std::string& name, std::int32_t value) { return name + " = " + std::to_string(value); }
 
 [[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
-  throw text::RunTimeError("parameter value refused in " + file.description() + ": " + why);
+  throw text::RunTimeError("the parameter file " + file.description() + " cannot be used: " + why);
 }
 
 void readNineValues(text::LineSource& file, engine::SimulationParameters& p) {

@@ -34,8 +34,8 @@ struct Limits {
 // message rather than print Infinity or NaN as a number of turtles.
 void requireUsable(const text::LineSource& file, const char* what, bool usable) {
   if (!usable) {
-    throw text::RunTimeError("field data refused in " + file.description() + ": the header's values carry " + what +
-                             " beyond the range of a real");
+    throw text::RunTimeError("the field-data file " + file.description() +
+                             " cannot be analysed: the header's values carry " + what + " beyond the range of a real");
   }
 }
 

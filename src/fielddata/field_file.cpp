@@ -21,7 +21,7 @@ std::string shortReal(float value) {
 }
 
 [[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
-  throw text::RunTimeError("field-data header refused in " + file.description() + ": " + why);
+  throw text::RunTimeError("the header of the field-data file " + file.description() + " cannot be used: " + why);
 }
 
 // Refused right after the header is read, before anything of it is echoed:
@@ -117,9 +117,11 @@ FieldHeader readHeader(text::LineSource& file, std::int32_t NTR, text::Warnings&
   FieldHeader h;
   h.NTR = NTR;
   const std::string where = " in the header of " + file.description();
-  const text::ReadOutcome read = text::readFreeFormat(
-      file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE},
-      text::AtEndOfInput::Fail, [&where](std::size_t i) { return text::ValueName{kNames[i] + where, kExamples[i]}; });
+  const text::ReadOutcome read =
+      text::readFreeFormat(file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE},
+                           text::AtEndOfInput::Fail, [&where](std::size_t i) {
+                             return text::ValueName{kNames[i] + where, kExamples[i]};
+                           });
   // The warnings come first: decimal commas may be why the header is refused.
   warnAboutHeader(h, read, file, warnings);
   refuseUnusableHeader(h, file);

@@ -63,8 +63,7 @@ class Warnings {
 // The keyboard and the screen together.
 class Console : public RecordSink {
  public:
-  Console(std::istream& keyboard, std::ostream& screen)
-      : screen_(screen), keyboard_(keyboard, "the keyboard", true) {}
+  Console(std::istream& keyboard, std::ostream& screen) : screen_(screen), keyboard_(keyboard, "the keyboard", true) {}
   void writeRecord(const std::string& record) override { screen_.writeRecord(record); }
   Screen& screen() { return screen_; }
   // Every read of the keyboard goes through here, so that all that was

@@ -297,8 +297,8 @@ ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targe
         assign(token, targets[i], nameOf(names, i, targets[i]).example);
       }
     } catch (const BadValue& bad) {
-      throw RunTimeError(source.placeOf(nameOf(names, i, targets[i]).what) + ": expected " + bad.expected +
-                         ", found " + bad.found);
+      throw RunTimeError(source.placeOf(nameOf(names, i, targets[i]).what) + ": expected " + bad.expected + ", found " +
+                         bad.found);
     }
   }
   scanner.tellPlace(outcome);

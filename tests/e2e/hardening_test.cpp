@@ -267,13 +267,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"LettersForAnInteger", dialogueWithNn("many"), {},
                  {"the answer to NN, the true number of females (the keyboard, line 4): expected a whole number "
                   "such as 50000, found \"many\""}},
-        BadInput{"DecimalForAnInteger", dialogueWithNn("1000.5"), {}, {"a whole number such as 50000, found \"1000.5\""}},
+        BadInput{"DecimalForAnInteger", dialogueWithNn("1000.5"), {},
+                 {"a whole number such as 50000, found \"1000.5\""}},
         BadInput{"BadReal", quoted("report.txt") + "\nY\n1000\nN\n0\nN\n5..0\n", {},
                  {"the answer to MIN, the minutes of unambiguous nesting activity (the keyboard, line 8): expected a "
                   "number such as 5.0 (with a decimal point, not a comma), found \"5..0\""}},
         BadInput{"RealBeyondSinglePrecision", quoted("report.txt") + "\nY\n1000\nN\n0\nN\n1e39\n", {},
                  {"the range of a real", "found \"1e39\""}},
-        BadInput{"IntegerBeyond32Bits", dialogueWithNn("2147483648"), {}, {"from -2147483648 to 2147483647", "\"2147483648\""}},
+        BadInput{"IntegerBeyond32Bits", dialogueWithNn("2147483648"), {},
+                 {"from -2147483648 to 2147483647", "\"2147483648\""}},
         BadInput{"TextForAnInteger", dialogueWithNn("'1000'"), {}, {"without quotes, found the text \"1000\""}},
         BadInput{"ReportNameWithoutQuotes", "report.txt\n", {},
                  {"the name of the report file (the keyboard, line 1): expected a text between quotes, such as "
