@@ -71,7 +71,8 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   p.JX = static_cast<std::int32_t>(odd);
 }
 
-constexpr const char* kFieldDataQuestion = "ENTER \"Y\", NO QUOTES, IF YOU WISH TO ANALYZE ACTUAL DATA";
+constexpr const char* kFieldDataQuestion =
+    "DO YOU WISH TO ANALYZE ACTUAL DATA OR DO YOU WISH TO DO A COMPUTER SIMULATION?";
 constexpr const char* kKeyboardQuestion = "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD";
 
 void ParameterEntry::writeOpening() {

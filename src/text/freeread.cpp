@@ -202,7 +202,8 @@ std::optional<std::string> normalisedReal(const std::string& t) {
 
 // A real too small for 32 bits is that value rounded: 0 or the nearest
 // subnormal, with its sign (only one beyond the largest real is refused).
-// The text has passed normalisedReal, so strtod reads all of it.
+// The text has passed normalisedReal, so strtod (in the "C" locale, which
+// the program never changes) reads all of it.
 std::optional<float> roundedTinyReal(const std::string& text) {
   const double wide = std::strtod(text.c_str(), nullptr);
   if (std::fabs(wide) >= 1.0) return std::nullopt;
@@ -213,7 +214,7 @@ float parseReal(const Token& token, const std::string& example) {
   const std::string expected = "a number such as " + example;
   if (token.quoted) throw BadValue{expected + " without quotes", "the text " + shown(token.text)};
   const auto text = normalisedReal(token.text);
-  if (!text) throw BadValue{expected + " (with a decimal point, not a comma)", shown(token.text)};
+  if (!text) throw BadValue{expected, shown(token.text)};
   float value = 0.0f;
   const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
   if (error == std::errc::result_out_of_range) {

@@ -271,7 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"a whole number such as 50000, found \"1000.5\""}},
         BadInput{"BadReal", quoted("report.txt") + "\nY\n1000\nN\n0\nN\n5..0\n", {},
                  {"the answer to MIN, the minutes of unambiguous nesting activity (the keyboard, line 8): expected a "
-                  "number such as 5.0 (with a decimal point, not a comma), found \"5..0\""}},
+                  "number such as 5.0, found \"5..0\""}},
         BadInput{"RealBeyondSinglePrecision", quoted("report.txt") + "\nY\n1000\nN\n0\nN\n1e39\n", {},
                  {"the range of a real", "found \"1e39\""}},
         BadInput{"IntegerBeyond32Bits", dialogueWithNn("2147483648"), {},
