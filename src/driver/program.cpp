@@ -8,8 +8,10 @@
 #include "driver/summary.hpp"
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
+#include "fielddata/analysis.hpp"
 #include "text/errors.hpp"
+#include "text/filenames.hpp"
 #include "text/freeread.hpp"
 
 namespace arribada::driver {
@@ -23,7 +25,8 @@ struct Run {
   text::InputUnit& input;
   Clock& clock;
   DateTime start;  // the date of every stamp is the date of program start
-  std::int32_t job = 0;  // jobs begun, this one included
+  text::Warnings warnings;  // to the error output
+  std::int32_t job = 0;     // jobs begun, this one included
 };
 
 void writeStamp(text::RecordSink& report, const DateTime& date, const DateTime& time) {
@@ -56,7 +59,7 @@ std::int32_t runReplicates(Run& run, const engine::SimulationParameters& p, cons
     for (int i = 0; i < 4; ++i) run.report.writeEmpty();
     run.console.write({std::string("REPLICATE NUMBER ="), L});
     run.report.write({std::string("REPLICATE NUMBER ="), L});
-    summary.add(job.runReplicate(L, run.report));
+    summary.add(job.runReplicate(run.report));
     progress.replicateFinished(L);
   }
   summary.write(run.report);
@@ -77,6 +80,11 @@ void runSimulation(Run& run, engine::SimulationParameters& p, const engine::Nest
   run.report.close();
 }
 
+// The analysis of the survey in the field-data file that the entry opened on unit 5.
+void runFieldData(Run& run, engine::SimulationParameters& p) {
+  fielddata::analyseFieldData(run.input.source(), run.console, run.report, p, run.warnings);
+}
+
 std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::FileNamer& names) {
   console.write({std::string("ENTER THE OUTPUT FILE NAME IN SINGLE QUOTES")});
   std::string GNAME;
@@ -93,15 +101,26 @@ std::string keptReportNote(const std::string& reportName) {
          "' keeps what was written before this; the next run needs another name, or that file removed";
 }
 
-[[noreturn]] void runJobs(Run& run, entry::ParameterEntry& entry) {
+// The job loop, the one place where a job starts and ends: the entry says
+// what the next job is and the loop runs it. Simulations follow one another;
+// a field-data job is the last of the run. Returns when the run ends in order.
+void runJobs(Run& run, entry::ParameterEntry& entry) {
   // All values live from one job to the next: an answer "/" keeps the value
-  // of the job before, and so does a null entry of a parameter file's table.
+  // of the job before.
   engine::SimulationParameters p;
-  engine::NestingTable table;
   for (;;) {
     ++run.job;
-    if (!entry.input(p, table) || p.NTI <= 1) throw text::OrderlyStop{};
-    runSimulation(run, p, table);
+    const entry::NextJob job = entry.nextJob(p);
+    switch (job.kind) {
+      case entry::JobKind::Simulation:
+        runSimulation(run, p, job.table);
+        break;
+      case entry::JobKind::FieldData:
+        runFieldData(run, p);
+        return;
+      case entry::JobKind::Stop:
+        return;
+    }
   }
 }
 
@@ -118,20 +137,21 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
     auto file = createReport(console, names);
     reportName = file->name();
     report.connect(std::move(file));
-    Run run{console, report, input, clock, clock.now()};
+    Run run{console, report, input, clock, clock.now(), text::Warnings(&errors)};
     writeStamp(report, run.start, run.start);
-    entry::ParameterEntry entry({console, report, input, names, text::Warnings(&errors)});
+    entry::ParameterEntry entry({console, report, input, names});
     runJobs(run, entry);
   } catch (const text::OrderlyStop&) {
-    console.screen().writeRaw("Stop - Program terminated.\n");
-    console.screen().flush();
-    return 0;
+    // An orderly stop raised inside a job ends the run the same way.
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
     errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName) << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }
+  console.screen().writeRaw("Stop - Program terminated.\n");
+  console.screen().flush();
+  return 0;
 }
 
 }  // namespace arribada::driver

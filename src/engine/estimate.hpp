@@ -31,11 +31,21 @@ struct EstimateConstants {
 
 EstimateConstants makeEstimateConstants(const SimulationParameters& p);
 
+struct ConfidenceLimits {
+  float LCL = 0.0f;
+  float UCL = 0.0f;
+};
+
+// The 95% limits of an estimate, estimate -+ 2 sqrt(variance), each rounded
+// once; a variance that rounding left at or below zero has a root of 0. The
+// simulation's replicates and the field-data analysis both use it.
+ConfidenceLimits twoStandardErrors(float estimate, float variance);
+
 // CONST: how many females one counted turtle of the sample stands for.
 float expansionFactor(const EstimateConstants& k);
 
 // MHAT, the variances VARM, VARTR, VARTI scaled by CONST^2, and the limits
-// MHAT -+ 2 sqrt(VARTI). Writes "MHAT=" to the report.
+// twoStandardErrors(MHAT, VARTI). Writes "MHAT=" to the report.
 // A variance whose divisor is 0 (a single sampled cell, sampling time or
 // strip, which only a parameter file can bring) is stored as 0.0; a
 // variance made negative by rounding has its square root taken as 0.

@@ -1,13 +1,14 @@
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
 
 #include <cmath>
 #include <limits>
 #include <optional>
 
+#include "engine/random.hpp"
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
 #include "entry/parameter_file.hpp"
-#include "fielddata/analysis.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
 
@@ -27,15 +28,9 @@ std::optional<std::int32_t> checkedProduct(std::initializer_list<std::int32_t> f
   return static_cast<std::int32_t>(product);
 }
 
-// The table is static storage: a new table overwrites only its own rows, and
-// the entries beyond them stay for a later file's null entries.
-engine::NestingTable keptBeyondItsRows(engine::NestingTable built, const engine::NestingTable& before) {
-  for (auto i = static_cast<std::size_t>(built.KK); i < built.UINT.size(); ++i) {
-    built.UINT[i] = before.UINT[i];
-    built.PERCNT[i] = before.PERCNT[i];
-  }
-  return built;
-}
+constexpr const char* kFieldDataQuestion =
+    "DO YOU WISH TO ANALYZE ACTUAL DATA OR DO YOU WISH TO DO A COMPUTER SIMULATION?";
+constexpr const char* kKeyboardQuestion = "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD";
 
 }  // namespace
 
@@ -52,7 +47,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   if (p.JX == 0) {
     // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
     // minutes or more leaves the range before the product is formed.
-    const double minutes = std::trunc(static_cast<double>(p.MIN) + 0.5);
+    const double minutes = std::trunc(engine::wide(p.MIN) + 0.5);
     const auto seed = std::fabs(minutes) < 2147483648.0
                           ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
                           : std::nullopt;
@@ -66,14 +61,11 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   const std::int64_t odd = madeOdd(p.JX);
   if (!isValidSeed(odd)) {
     throw text::RunTimeError("the parameters from " + source + ": the random starting value JX = " +
-                             std::to_string(p.JX) + " is not in 1 to 2147483646 once made odd");
+                             std::to_string(p.JX) + " is not in 1 to " + std::to_string(engine::kLargestSeed) +
+                             " once made odd");
   }
   p.JX = static_cast<std::int32_t>(odd);
 }
-
-constexpr const char* kFieldDataQuestion =
-    "DO YOU WISH TO ANALYZE ACTUAL DATA OR DO YOU WISH TO DO A COMPUTER SIMULATION?";
-constexpr const char* kKeyboardQuestion = "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD";
 
 void ParameterEntry::writeOpening() {
   io_.report.write({std::string("KAVRO ARRIBADA SIMULATION PROGRAM")});
@@ -104,40 +96,52 @@ void ParameterEntry::openDataFile(const char* kind) {
   io_.console.write(pieces);
 }
 
-void ParameterEntry::simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table) {
-  openDataFile("parameter file");
-  text::LineSource& file = io_.input.source();
-  table = keptBeyondItsRows(readParameterValues(file, p, table), table);
-  finishParameters(p, file.description());
+// The table is static storage: a new table overwrites only its own rows.
+const engine::NestingTable& ParameterEntry::keptTable(engine::NestingTable built) {
+  for (auto i = static_cast<std::size_t>(built.KK); i < built.UINT.size(); ++i) {
+    built.UINT[i] = table_.UINT[i];
+    built.PERCNT[i] = table_.PERCNT[i];
+  }
+  table_ = built;
+  return table_;
 }
 
-bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable& table) {
+NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
+  openDataFile("parameter file");
+  text::LineSource& file = io_.input.source();
+  NextJob job{JobKind::Simulation, {}};
+  try {
+    job.table = keptTable(readParameterValues(file, p, table_));
+  } catch (const text::OrderlyStop&) {
+    // A number of strips or hours of 0 or below, or an unknown law, ends the run.
+    return {JobKind::Stop, {}};
+  }
+  finishParameters(p, file.description());
+  return job;
+}
+
+NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
   writeOpening();
   // An answer file that ends where a new job would begin, after a whole job,
   // has said all it had to say: the run ends as by a stop.
-  if (jobsDone_++ > 0 && io_.console.keyboard().atEnd()) throw text::OrderlyStop{};
+  if (jobsDone_++ > 0 && io_.console.keyboard().atEnd()) return {JobKind::Stop, {}};
   KeyboardDialogue dialogue(io_.console, CHER_);
   if (dialogue.askYesNo(kFieldDataQuestion)) {
     openDataFile("field-data file");
-    fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p, io_.warnings);
-    p.NTI = 0;
-    return false;
+    return {JobKind::FieldData, {}};
   }
   for (const char* line : {"DO YOU WISH TO ENTER SIMULATION PARAMETERS AT THE",
                            "KEYBOARD OR USE AN EXISTING FILE OF SUCH VALUES?",
                            "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD"}) {
     io_.console.write({std::string(line)});
   }
-  if (!dialogue.askYesNo(kKeyboardQuestion)) {
-    simulationFromFile(p, table);
-    return true;
-  }
+  if (!dialogue.askYesNo(kKeyboardQuestion)) return simulationFromFile(p);
   dialogue.run(p);
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
-  table = keptBeyondItsRows(engine::builtInTable(p.IHR), table);
+  NextJob job{JobKind::Simulation, keptTable(engine::builtInTable(p.IHR))};
   finishParameters(p, "the keyboard");
-  return true;
+  return job;
 }
 
 }  // namespace arribada::entry

@@ -1,0 +1,70 @@
+#pragma once
+// The parameter entry of every job: the title, the choice between field data
+// and a simulation, and for a simulation the parameters from the keyboard or
+// a parameter file, the nesting-time table and the derived NTI and JX. The
+// entry says which job comes next; the driver runs it.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/parameters.hpp"
+#include "text/channels.hpp"
+#include "text/filenames.hpp"
+
+namespace arribada::entry {
+
+struct Channels {
+  text::Console& console;
+  text::ReportUnit& report;
+  text::InputUnit& input;  // unit 5
+  text::FileNamer& names;
+};
+
+// The kinds of job the driver chooses between.
+enum class JobKind {
+  Simulation,  // the parameters, with NTI >= 2, and the nesting-time table are ready
+  FieldData,   // a field-data file is open on unit 5 and its title echoed; it is the run's last job
+  Stop,        // no further job: the run ends in order
+};
+
+struct NextJob {
+  JobKind kind = JobKind::Stop;
+  engine::NestingTable table;  // a simulation's nesting-time table
+};
+
+class ParameterEntry {
+ public:
+  explicit ParameterEntry(Channels channels) : io_(channels) {}
+
+  // One job's entry (INPUT): what the next job is. A simulation's parameters
+  // are left in `p`, whose values live from one job to the next (an answer
+  // "/" keeps the value of the job before); a parameter file whose values
+  // end the run gives a Stop, and so does an end of input at the first
+  // question of a later job (the answers have said all they had to say).
+  NextJob nextJob(engine::SimulationParameters& p);
+
+ private:
+  void writeOpening();
+  void openDataFile(const char* kind);
+  NextJob simulationFromFile(engine::SimulationParameters& p);
+  // The new table, with the entries beyond its rows kept from the table
+  // before (a later file's null entries keep them); it becomes table_.
+  const engine::NestingTable& keptTable(engine::NestingTable built);
+
+  Channels io_;
+  char CHER_ = '\0';       // the last yes-or-no answer; none before the first
+  std::string FNAME_;      // the data-file name as last typed
+  int jobsDone_ = 0;       // calls before this one, each a whole job
+  // The nesting-time table is static storage: it lives from one job to the
+  // next, and a null entry of a later parameter file keeps its value.
+  engine::NestingTable table_;
+};
+
+// The finishing steps of both simulation paths, from the final IHR: NTI, and
+// for a JX of 0 (possible only from a parameter file) the file rule
+// NN x NTI x NTR x IC x (MIN rounded to whole minutes); then JX made odd.
+// `source` names the parameter file in the message when the seed or the
+// arribada cannot be used.
+void finishParameters(engine::SimulationParameters& p, const std::string& source);
+
+}  // namespace arribada::entry
