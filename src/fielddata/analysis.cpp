@@ -42,8 +42,8 @@ struct Limits {
 // message rather than print Infinity or NaN as a number of turtles.
 void requireUsable(const text::LineSource& file, const char* what, bool usable) {
   if (!usable) {
-    throw text::RunTimeError("field data refused in " + file.description() + ": the header's values carry " + what +
-                             " beyond the range of a real");
+    throw text::RunTimeError("the field-data file " + file.description() +
+                             " cannot be analysed: the header's values carry " + what + " beyond the range of a real");
   }
 }
 
@@ -121,7 +121,8 @@ float samplesVariance(const FieldHeader& h, const CountSums& s, float CONST) {
   return stored(wide(VARTI) * CONST * CONST);
 }
 
-// The estimate plus and minus twice its standard error, as for a replicate of a simulation.
+// The estimate plus and minus twice its standard error, as for a replicate of
+// a simulation (the caller has handled a negative variance).
 Limits confidenceLimits(float MHAT, float VARTI) {
   const engine::ConfidenceLimits limits = engine::twoStandardErrors(MHAT, VARTI);
   return {limits.LCL, limits.UCL};
@@ -130,9 +131,10 @@ Limits confidenceLimits(float MHAT, float VARTI) {
 // Reads the counts and weights and prints the number of UELAs, the estimate
 // and the variance; returns the confidence limits.
 Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
-                          text::RecordSink& report) {
-  const SurveyCounts grid = readCounts(file, h);
+                          text::RecordSink& report, text::Warnings& warnings) {
+  const SurveyCounts grid = readCounts(file, h, warnings);
   const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
+  warnAboutValuesBeyondTheLast(file, warnings);
   const CountSums s = sumCounts(grid, EL);
 
   const std::string uelas = "NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY";
@@ -156,6 +158,12 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   const float VARTI = samplesVariance(h, s, CONST);
   requireUsable(file, "the variance of the samples", std::isfinite(VARTI));
   printValue(console, report, "VARIANCE OF THE SAMPLES=", VARTI, generalField(VARTI));
+  if (VARTI < 0.0f) {
+    // Possible with weights: an interval of no width, or one from a
+    // clipped variance, would claim a precision the survey does not have.
+    printMessage(console, report, "NEGATIVE VARIANCE; LIMITS CANNOT BE COMPUTED!!");
+    return {};
+  }
   return confidenceLimits(MHAT, VARTI);
 }
 
@@ -175,8 +183,8 @@ void printLimits(const Limits& limits, text::RecordSink& console, text::RecordSi
 }  // namespace
 
 void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
-                      engine::SimulationParameters& params) {
-  const FieldHeader h = readHeader(file, params.NTR);
+                      engine::SimulationParameters& params, text::Warnings warnings) {
+  const FieldHeader h = readHeader(file, params.NTR, warnings);
   params.NTR = h.NTR;
   echoHeader(h, console, report);
   const float C = printAreas(file, h, console, report);
@@ -191,7 +199,7 @@ void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::R
     const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
     writeValueLine(report, samples, integerField(params.NN));
     console.write({samples, AN});
-    limits = estimateFromCounts(file, h, C, console, report);
+    limits = estimateFromCounts(file, h, C, console, report, warnings);
   }
   printLimits(limits, console, report);
 }
