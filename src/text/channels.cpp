@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "text/errors.hpp"
+#include "text/system_files.hpp"
 
 namespace arribada::text {
 
@@ -32,15 +33,16 @@ void Warnings::warn(const std::string& text) {
 }
 
 ReportFile::ReportFile(const std::string& name) : name_(name) {
-  // "x": the open fails when the file exists, so a report is never overwritten.
-  file_ = std::fopen(name.c_str(), "wbx");
-  if (file_ == nullptr) {
-    const int error = errno;
-    throw RunTimeError("the report file '" + name + "' cannot be created: " +
-                       (error == EEXIST ? std::string("a file of that name exists already (the program never "
-                                                      "overwrites one); give another name or remove that file")
-                                        : std::string(std::strerror(error))));
+  // Created new, so that a report is never overwritten.
+  NewFile created = createNewFile(name);
+  if (created.file == nullptr) {
+    std::error_code ignored;
+    const bool exists = std::filesystem::symlink_status(systemPath(name), ignored).type() !=
+                        std::filesystem::file_type::not_found;
+    throw RunTimeError("the report file '" + name + "' cannot be created: " + created.problem +
+                       (exists ? " (the program never overwrites one); give another name or remove that file" : ""));
   }
+  file_ = created.file;
 }
 
 ReportFile::~ReportFile() {
@@ -93,14 +95,15 @@ struct InputUnit::OpenFile {
 
 void InputUnit::open(const std::string& name) {
   auto file = std::make_shared<OpenFile>(name);
+  const std::filesystem::path path = systemPath(name);
   std::error_code ignored;
-  if (std::filesystem::is_directory(name, ignored)) {
+  if (std::filesystem::is_directory(path, ignored)) {
     throw RunTimeError("the data file '" + name + "' cannot be opened: it is a folder; give the name of a file in it");
   }
-  file->stream.open(name, std::ios::binary);
+  file->stream.open(path, std::ios::binary);
   if (!file->stream) {
     throw RunTimeError("the data file '" + name + "' cannot be opened: " +
-                       (std::filesystem::exists(name, ignored)
+                       (std::filesystem::exists(path, ignored)
                             ? std::string("it cannot be read (check its permissions)")
                             : "there is no such file in the folder '" + currentFolder() + "'"));
   }

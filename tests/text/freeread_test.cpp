@@ -112,10 +112,28 @@ INSTANTIATE_TEST_SUITE_P(Forms, RealFormsTest,
                                            RealCase{"-2.5E-1\n", -0.25f}, RealCase{"1e3\n", 1000.0f},
                                            RealCase{"1.5D2\n", 150.0f}, RealCase{"+0.1\n", 0.1f},
                                            RealCase{"1440.5\n", 1440.5f},
+                                           // the nearest float, the largest, and one below the normal range
+                                           RealCase{"0.1\n", 0x1.99999ap-4f}, RealCase{"3.4028235e38\n", 0x1.fffffep+127f},
+                                           RealCase{"1e-40\n", 0x1.16c2p-133f}, RealCase{"0e-99\n", 0.0f},
                                            // Too small for 32 bits: rounded to 0, or to the nearest
                                            // subnormal (2^-149 is the smallest, about 1.4e-45).
                                            RealCase{"1e-50\n", 0.0f}, RealCase{"-1e-46\n", -0.0f},
                                            RealCase{"1.5e-45\n", 0x1p-149f}, RealCase{"3e-45\n", 0x1p-148f}));
+
+// Too large for a float.
+TEST(FreeReadTest, RealsBeyondSinglePrecisionFail) {
+  for (const char* text : {"3.5e38\n", "-1e39\n"}) {
+    Input in(text);
+    float value = 0.0f;
+    EXPECT_THROW(
+        try { readFreeFormat(in.source, {&value}); } catch (const RunTimeError& error) {
+          EXPECT_NE(std::string(error.what()).find("the range of a real"), std::string::npos) << error.what();
+          throw;
+        },
+        RunTimeError)
+        << text;
+  }
+}
 
 TEST(FreeReadTest, QuotedTextsAreCutOrPadded) {
   Input in("'report.txt'\n\"a''b\"\n'it''s'\n'abcdefghijklmnopqrstuvwxyz0123'\n");
