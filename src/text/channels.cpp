@@ -36,11 +36,10 @@ ReportFile::ReportFile(const std::string& name) : name_(name) {
   // Created new, so that a report is never overwritten.
   NewFile created = createNewFile(name);
   if (created.file == nullptr) {
-    std::error_code ignored;
-    const bool exists = std::filesystem::symlink_status(systemPath(name), ignored).type() !=
-                        std::filesystem::file_type::not_found;
-    throw RunTimeError("the report file '" + name + "' cannot be created: " + created.problem +
-                       (exists ? " (the program never overwrites one); give another name or remove that file" : ""));
+    throw RunTimeError("the report file '" + name + "' cannot be created: " +
+                       (created.exists ? created.problem + " (the program never overwrites one); give another "
+                                                           "name or remove that file"
+                                       : created.problem));
   }
   file_ = created.file;
 }

@@ -202,37 +202,28 @@ std::optional<std::string> normalisedReal(const std::string& t) {
   return out;
 }
 
-// A real too small for 32 bits is that value rounded: 0 or the nearest
-// subnormal, with its sign. Empty for one too large. The text has passed
-// normalisedReal, so strtod (in the "C" locale, which the program never
-// changes) reads all of it.
-std::optional<float> roundedTinyReal(const std::string& text) {
-  const double wide = std::strtod(text.c_str(), nullptr);
-  if (std::fabs(wide) >= 1.0) return std::nullopt;
-  return static_cast<float>(wide);
+// The float nearest to the number `text` (as normalisedReal gives it, so
+// strtof reads all of it in the "C" locale, which the program never
+// changes), or nothing when that is beyond the largest real. A real too small
+// for 32 bits is that value rounded: 0 or the nearest subnormal, with its sign.
+std::optional<float> nearestByStrtof(const std::string& text) {
+  char* end = nullptr;
+  const float value = std::strtof(text.c_str(), &end);
+  if (std::isinf(value) || end != text.c_str() + text.size()) return std::nullopt;
+  return value;
 }
 
-// The float nearest to `text` (a number as normalisedReal gives it), or
-// nothing when that is infinite; a number too small for 32 bits reads as 0
-// or the nearest subnormal.
 std::optional<float> nearestFloat(const std::string& text) {
 #if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
   float value = 0.0f;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error == std::errc::result_out_of_range) return roundedTinyReal(text);
+  if (error == std::errc::result_out_of_range) return nearestByStrtof(text);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 #else
   // Where the library has no std::from_chars for reals (libc++ before it
   // had one, as on macOS up to 15): strtof rounds to nearest just the same.
-  // It reads the decimal point of the C locale, which is the program's
-  // locale, since the program never changes it.
-  errno = 0;
-  char* end = nullptr;
-  const float value = std::strtof(text.c_str(), &end);
-  if (end != text.c_str() + text.size()) return std::nullopt;
-  if (errno == ERANGE) return roundedTinyReal(text);
-  return value;
+  return nearestByStrtof(text);
 #endif
 }
 

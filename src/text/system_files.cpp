@@ -83,7 +83,7 @@ NewFile createNewFile(const std::string& name) {
     // A folder of that name is refused as "access denied".
     const bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
                         GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    return {nullptr, exists ? kExists : reason(error)};
+    return {nullptr, exists ? kExists : reason(error), exists};
   }
   const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
   if (descriptor == -1) {
@@ -109,7 +109,7 @@ NewFile createNewFile(const std::string& name) {
   const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (descriptor < 0) {
     const int error = errno;
-    return {nullptr, error == EEXIST ? kExists : std::strerror(error)};
+    return {nullptr, error == EEXIST ? kExists : std::strerror(error), error == EEXIST};
   }
   std::FILE* file = ::fdopen(descriptor, "wb");
   if (file == nullptr) {

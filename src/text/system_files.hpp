@@ -22,6 +22,7 @@ std::filesystem::path systemPath(const std::string& name);
 struct NewFile {
   std::FILE* file = nullptr;  // open for writing in binary mode; null when it could not be made
   std::string problem;        // why not, when file is null
+  bool exists = false;        // null because something of that name exists
 };
 
 // Creates the file `name` for writing, only if nothing of that name exists:
