@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
       break;
   }
   arribada::driver::SystemClock clock;
-  return arribada::driver::runProgram(std::cin, std::cout, std::cerr, options.names, clock);
+  return arribada::driver::runProgram(std::cin, std::cout, std::cerr, options, clock);
 }

@@ -8,6 +8,7 @@
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
 #include "entry/input.hpp"
+#include "results/sink.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
 
@@ -23,6 +24,8 @@ struct Run {
   text::InputUnit& input;
   Clock& clock;
   DateTime start;  // the date of every stamp is the date of program start
+  results::ResultsSink& results;
+  std::int32_t job = 0;  // the number of the job under way, from 1
 };
 
 void writeStamp(text::RecordSink& report, const DateTime& date, const DateTime& time) {
@@ -45,7 +48,16 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
   report.write({std::string("NORMAL=1;POISSON=2;UNIFORM=3"), p.KSW});
 }
 
-void runReplicates(Run& run, const engine::SimulationParameters& p, const engine::NestingTable& table) {
+// The job's tables and pictures, when a results folder was asked for.
+void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
+                 const ReplicateSummary& summary) {
+  const ReplicateSummary::Statistics s = summary.statistics();
+  run.results.simulationEnded(
+      {run.job, title, p, summary.replicates(), s.AVEPOP, s.AVEVAR, s.SS2, s.SS3, s.SS, summary.NTILT()});
+}
+
+void runReplicates(Run& run, const std::string& title, const engine::SimulationParameters& p,
+                   const engine::NestingTable& table) {
   engine::SimulationJob job(p, table);
   ReplicateSummary summary(p.NN);
   for (std::int32_t L = 1; L <= p.IREP; ++L) {
@@ -55,14 +67,16 @@ void runReplicates(Run& run, const engine::SimulationParameters& p, const engine
     summary.add(job.runReplicate(L, run.report));
   }
   summary.write(run.report);
+  keepResults(run, title, p, summary);
 }
 
-void runSimulation(Run& run, const engine::SimulationParameters& p, const engine::NestingTable& table) {
+void runSimulation(Run& run, const std::string& title, const engine::SimulationParameters& p,
+                   const engine::NestingTable& table) {
   run.console.write({std::string("PLEASE BE PATIENT.....")});
   run.console.write({std::string("I AM WORKING AS FAST AS POSSIBLE.....")});
   echoParameters(run.report, p);
   engine::echoTable(table, run.report);
-  runReplicates(run, p, table);
+  runReplicates(run, title, p, table);
   writeStamp(run.report, run.start, run.clock.now());
   run.input.close();
   // From the next job on, the report unit is the screen.
@@ -82,22 +96,26 @@ std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::Fil
   engine::SimulationParameters p;
   for (;;) {
     engine::NestingTable table;
-    if (!entry.input(p, table) || p.NTI <= 1) throw text::OrderlyStop{};
-    runSimulation(run, p, table);
+    ++run.job;
+    const bool simulation = entry.input(p, table);
+    if (entry.fieldResult()) run.results.fieldDataAnalysed({run.job, entry.title(), *entry.fieldResult()});
+    if (!simulation || p.NTI <= 1) throw text::OrderlyStop{};
+    runSimulation(run, entry.title(), p, table);
   }
 }
 
 }  // namespace
 
-int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors,
-               std::vector<std::string> arguments, Clock& clock) {
+int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors, const Options& options,
+               Clock& clock) {
   text::Console console(keyboard, screen);
   text::ReportUnit report(console.screen());
   text::InputUnit input(console);
-  text::FileNamer names(console, std::move(arguments));
+  text::FileNamer names(console, options.names);
   try {
+    const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
     report.connect(createReport(console, names));
-    Run run{console, report, input, clock, clock.now()};
+    Run run{console, report, input, clock, clock.now(), *results};
     writeStamp(report, run.start, run.start);
     entry::ParameterEntry entry({console, report, input, names});
     runJobs(run, entry);

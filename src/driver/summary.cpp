@@ -10,9 +10,7 @@ float plus(float total, double term) { return static_cast<float>(static_cast<dou
 }  // namespace
 
 void ReplicateSummary::add(const engine::ReplicateEstimate& estimate) {
-  // A limit equal to NN counts as inside the interval.
-  const auto truth = static_cast<float>(NN_);
-  if (estimate.LCL > truth || estimate.UCL < truth) ++NTILT_;
+  if (!engine::intervalIncludes(estimate.LCL, estimate.UCL, NN_)) ++NTILT_;
   replicates_.push_back(estimate);
 }
 

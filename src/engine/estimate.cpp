@@ -17,6 +17,16 @@ double rootOrZero(float variance) { return variance > 0.0f ? std::sqrt(static_ca
 
 }  // namespace
 
+IntervalLimits twoStandardErrorLimits(float MHAT, float variance) {
+  const double s = rootOrZero(variance);
+  return {static_cast<float>(MHAT - 2.0 * s), static_cast<float>(MHAT + 2.0 * s)};
+}
+
+bool intervalIncludes(float LCL, float UCL, std::int32_t NN) {
+  const auto truth = static_cast<float>(NN);
+  return !(LCL > truth || UCL < truth);
+}
+
 EstimateConstants makeEstimateConstants(const SimulationParameters& p) {
   EstimateConstants k;
   k.C = static_cast<float>(static_cast<double>(static_cast<float>(p.IC)) / static_cast<float>(p.NTR));
@@ -46,8 +56,9 @@ ReplicateEstimate estimateReplicate(const SampleTotals& t, const EstimateConstan
   e.VARM = static_cast<float>(static_cast<double>(VARN) * CONST * CONST);
   e.VARTR = scaled(CONST, VARTR);
   e.VARTI = scaled(CONST, VARTI);
-  e.LCL = static_cast<float>(e.MHAT - 2.0 * rootOrZero(e.VARTI));
-  e.UCL = static_cast<float>(e.MHAT + 2.0 * rootOrZero(e.VARTI));
+  const IntervalLimits limits = twoStandardErrorLimits(e.MHAT, e.VARTI);
+  e.LCL = limits.LCL;
+  e.UCL = limits.UCL;
   return e;
 }
 

@@ -29,6 +29,17 @@ struct EstimateConstants {
   std::int32_t NT1 = 0;
 };
 
+// The limits MHAT -+ 2 sqrt(variance), each rounded to a real; a variance
+// made negative by rounding has its square root taken as 0.
+struct IntervalLimits {
+  float LCL = 0.0f;
+  float UCL = 0.0f;
+};
+IntervalLimits twoStandardErrorLimits(float MHAT, float variance);
+
+// Whether the interval includes the true number of females: a limit equal to NN counts as inside.
+bool intervalIncludes(float LCL, float UCL, std::int32_t NN);
+
 EstimateConstants makeEstimateConstants(const SimulationParameters& p);
 
 // CONST: how many females one counted turtle of the sample stands for.

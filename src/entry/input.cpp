@@ -84,6 +84,7 @@ void ParameterEntry::openDataFile() {
   for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(title.substr(i * kTitlePiece, kTitlePiece));
   io_.report.write(pieces);
   io_.console.write(pieces);
+  title_ = title.substr(0, title.find_last_not_of(' ') + 1);
 }
 
 void ParameterEntry::simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table) {
@@ -94,11 +95,13 @@ void ParameterEntry::simulationFromFile(engine::SimulationParameters& p, engine:
 }
 
 bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable& table) {
+  title_.clear();
+  field_.reset();
   writeOpening();
   KeyboardDialogue dialogue(io_.console, CHER_);
   if (dialogue.askYesNo()) {
     openDataFile();
-    fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p);
+    field_ = fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p);
     p.NTI = 0;
     return false;
   }

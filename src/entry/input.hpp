@@ -4,9 +4,11 @@
 // a parameter file, the nesting-time table and the derived NTI and JX.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/parameters.hpp"
+#include "fielddata/analysis.hpp"
 #include "text/channels.hpp"
 #include "text/filenames.hpp"
 
@@ -28,6 +30,12 @@ class ParameterEntry {
   // parameters, with NTI >= 2, and its nesting-time table are ready.
   bool input(engine::SimulationParameters& p, engine::NestingTable& table);
 
+  // The title line of the data file the last job read, trailing blanks
+  // removed; empty for a job entered at the keyboard.
+  const std::string& title() const { return title_; }
+  // What the last job's field-data analysis printed, when it was one.
+  const std::optional<fielddata::FieldResult>& fieldResult() const { return field_; }
+
  private:
   void writeOpening();
   void openDataFile();
@@ -36,6 +44,8 @@ class ParameterEntry {
   Channels io_;
   char CHER_ = '\0';       // the last yes-or-no answer; none before the first
   std::string FNAME_;      // the data-file name as last typed
+  std::string title_;
+  std::optional<fielddata::FieldResult> field_;
 };
 
 // The finishing steps of both simulation paths, from the final IHR: NTI, and

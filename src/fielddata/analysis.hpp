@@ -4,18 +4,41 @@
 // area, the number of UELAs, the estimated number of egg-laying females, the
 // variance of the samples and the 95% confidence limits.
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include "engine/parameters.hpp"
+#include "fielddata/field_file.hpp"
 #include "text/channels.hpp"
 #include "text/lines.hpp"
 
 namespace arribada::fielddata {
+
+// The limits of a survey whose variance cannot be computed.
+inline constexpr float kNoLimit = -999.0f;
+
+// What the analysis printed, kept for tables and pictures beside the report.
+struct FieldResult {
+  FieldHeader header;
+  float SAREA = 0.0f;                // sample area
+  float C = 0.0f;                    // ratio of sample to population area
+  std::int32_t samples = 0;          // NT1 x NTR
+  std::optional<float> SUMN;         // number of UELAs; none for a single count
+  std::optional<float> MHAT;         // none for a single count
+  std::optional<float> VARTI;        // none for a single count or a single transect
+  float LCL = kNoLimit;
+  float UCL = kNoLimit;
+  std::vector<std::int32_t> timeTotals;  // per sampling time, the plain counts over the transects
+  std::vector<float> weightedTimeTotals;  // with weights, the weighted totals TI; empty without
+};
 
 // Reads a field-data file from its second line on (the title was read and
 // echoed by the caller), echoes the header, prints the areas, ratio, samples,
 // reads the counts and weights, prints the estimate, variance and limits (or
 // the single-count message) on the console and in the report.
 // Leaves params.NTR = number of sample transects and params.NN = NT1 * NTR.
-void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
+FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
                       engine::SimulationParameters& params);
 
 }  // namespace arribada::fielddata

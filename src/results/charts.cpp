@@ -1,0 +1,276 @@
+#include "results/charts.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "results/csv.hpp"
+#include "results/svg.hpp"
+
+namespace arribada::results {
+namespace {
+
+constexpr int kWidth = 860;
+constexpr double kMargin = 30.0;  // left edge of the titles and captions
+constexpr double kLeft = 90.0;   // room for the vertical axis' labels
+constexpr double kRight = 30.0;
+constexpr double kPlotHeight = 300.0;
+constexpr double kTitleSize = 17.0;
+constexpr double kTextSize = 13.5;
+constexpr double kLineGap = 20.0;
+
+const std::string kAxisStyle = "stroke=\"#333333\" stroke-width=\"1\"";
+const std::string kGridStyle = "stroke=\"#dddddd\" stroke-width=\"1\"";
+const std::string kTruthStyle = "stroke=\"#b2182b\" stroke-width=\"2.5\"";
+const std::string kMeanStyle = "stroke=\"#2166ac\" stroke-width=\"2.5\" stroke-dasharray=\"7,4\"";
+const std::string kBarStyle = "fill=\"#a6c4de\" stroke=\"#4a6f94\" stroke-width=\"1\"";
+const std::string kCountStyle = "stroke=\"#1b7837\" stroke-width=\"2\"";
+
+// The plot area in pixels and the axes drawn over it.
+struct Plot {
+  double left = kLeft;
+  double top = 0.0;
+  double width = kWidth - kLeft - kRight;
+  double height = kPlotHeight;
+  Axis x;
+  Axis y;
+
+  double px(double value) const { return left + (value - x.low) / (x.high - x.low) * width; }
+  double py(double value) const { return top + height - (value - y.low) / (y.high - y.low) * height; }
+  double bottom() const { return top + height; }
+};
+
+// The tick values of an axis, low to high; the count guards against a step
+// that rounding has made too small for the range.
+std::vector<double> ticksOf(const Axis& axis) {
+  std::vector<double> ticks;
+  const auto steps = static_cast<int>(std::llround((axis.high - axis.low) / axis.step));
+  for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(axis.low + i * axis.step);
+  return ticks;
+}
+
+void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel) {
+  for (const double y : ticksOf(plot.y)) {
+    const double at = plot.py(y);
+    svg.line(plot.left, at, plot.left + plot.width, at, kGridStyle);
+    svg.line(plot.left - 5, at, plot.left, at, kAxisStyle);
+    svg.text(plot.left - 8, at + 4.5, tickLabel(y, plot.y.step), 12.5, SvgPicture::Anchor::End);
+  }
+  for (const double x : ticksOf(plot.x)) {
+    const double at = plot.px(x);
+    svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
+    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step), 12.5, SvgPicture::Anchor::Middle);
+  }
+  svg.line(plot.left, plot.top, plot.left, plot.bottom(), kAxisStyle);
+  svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
+  svg.text(plot.left + plot.width / 2, plot.bottom() + 42, xLabel, kTextSize, SvgPicture::Anchor::Middle);
+  svg.verticalText(24, plot.top + plot.height / 2, yLabel, kTextSize);
+}
+
+// Title lines from the top: the first one large and bold. Returns the y below them.
+double drawTitle(SvgPicture& svg, const std::vector<std::string>& lines) {
+  double y = 30.0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i == 0) {
+      svg.text(kMargin, y, lines[i], kTitleSize, SvgPicture::Anchor::Start, "font-weight=\"bold\"");
+    } else {
+      svg.text(kMargin, y, lines[i], kTextSize);
+    }
+    y += i == 0 ? 24.0 : kLineGap;
+  }
+  return y + 6.0;
+}
+
+// A short sample of a line's style followed by its meaning; returns the x after the text.
+double legendEntry(SvgPicture& svg, double x, double y, const std::string& style, const std::string& label) {
+  svg.line(x, y - 4.5, x + 30, y - 4.5, style);
+  svg.text(x + 38, y, label, kTextSize);
+  // A generous width per character of a 13.5 pixel sans-serif text.
+  return x + 38 + 7.6 * static_cast<double>(label.size()) + 30;
+}
+
+std::string lawName(std::int32_t KSW) {
+  switch (KSW) {
+    case 1:
+      return "normal";
+    case 2:
+      return "Poisson";
+    case 3:
+      return "uniform";
+    default:
+      return "law " + std::to_string(KSW);
+  }
+}
+
+std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
+
+std::string proportion(const Coverage& c) { return decimalText(c.proportion, 2); }
+
+// Bin edges from the estimates' range: about 2 x IREP^(1/3) bins of a round width.
+struct Bins {
+  Axis edges;
+  std::vector<std::int32_t> counts;
+};
+
+Bins binEstimates(const std::vector<double>& values) {
+  const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+  const int wanted = std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(static_cast<double>(values.size())))), 5, 40);
+  Bins bins;
+  bins.edges = roundAxis(*lowest, *highest, wanted);
+  const auto count = std::max(1L, std::lround((bins.edges.high - bins.edges.low) / bins.edges.step));
+  bins.counts.assign(static_cast<std::size_t>(count), 0);
+  for (const double v : values) {
+    const auto at = static_cast<long>(std::floor((v - bins.edges.low) / bins.edges.step));
+    ++bins.counts[static_cast<std::size_t>(std::clamp(at, 0L, count - 1))];
+  }
+  return bins;
+}
+
+std::vector<std::string> simulationTitle(const SimulationRecord& job) {
+  const engine::SimulationParameters& p = job.parameters;
+  std::vector<std::string> lines = {"Simulation job " + std::to_string(job.job)};
+  if (!job.title.empty()) lines.push_back(job.title);
+  lines.insert(lines.end(), {
+      "NN = " + std::to_string(p.NN) + " females, IREP = " + std::to_string(p.IREP) + " replicates, random starting value JX = " +
+          std::to_string(p.JX),
+      "IC = " + std::to_string(p.IC) + " of NTR = " + std::to_string(p.NTR) + " strips sampled, NTI = " +
+          std::to_string(p.NTI) + " sampling periods over IHR = " + std::to_string(p.IHR) + " hours",
+      "MIN = " + shortestReal(p.MIN) + " minutes of nesting activity, KSW = " + std::to_string(p.KSW) + ": " +
+          lawName(p.KSW) + " nesting times, STDDEV = " + shortestReal(p.STDDEV) + " hours",
+  });
+  return lines;
+}
+
+}  // namespace
+
+Axis roundAxis(double low, double high, int ticks, bool whole) {
+  if (!(high > low)) {
+    const double half = std::max(whole ? 1.0 : 0.5, std::fabs(low) * 0.05);
+    low -= half;
+    high += half;
+  }
+  const double rough = (high - low) / std::max(ticks, 1);
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double step = 10.0 * power;
+  for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+    if (factor * power >= rough) {
+      step = factor * power;
+      break;
+    }
+  }
+  if (whole) step = std::max(1.0, std::round(step));
+  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
+}
+
+std::string tickLabel(double value, double step) {
+  int decimals = 0;
+  while (decimals < 6 && std::fabs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-6 * step * std::pow(10.0, decimals))
+    ++decimals;
+  return decimalText(value, decimals);
+}
+
+std::string simulationPicture(const SimulationRecord& job, const JobMeasures& m) {
+  const std::vector<std::string> title = simulationTitle(job);
+  std::vector<double> values;
+  for (const engine::ReplicateEstimate& r : job.replicates) {
+    if (std::isfinite(r.MHAT)) values.push_back(r.MHAT);
+  }
+  const double NN = job.parameters.NN;
+  const double mean = job.AVEPOP;
+
+  Plot plot;
+  plot.top = 30.0 + 24.0 + kLineGap * static_cast<double>(title.size() - 1) + 16.0;
+  const double legendTop = plot.bottom() + 72;
+  const int pictureHeight = static_cast<int>(legendTop + 3 * kLineGap + 10);
+  SvgPicture svg(kWidth, pictureHeight, title.front());
+  drawTitle(svg, title);
+
+  Bins bins;
+  if (!values.empty()) bins = binEstimates(values);
+  const std::int32_t tallest = bins.counts.empty() ? 1 : *std::max_element(bins.counts.begin(), bins.counts.end());
+  const double lowest = std::min({bins.edges.low, NN, std::isfinite(mean) ? mean : NN});
+  const double highest = std::max({bins.edges.high, NN, std::isfinite(mean) ? mean : NN});
+  plot.x = roundAxis(lowest, highest, 7);
+  plot.y = roundAxis(0.0, tallest, 5, true);
+  drawAxes(svg, plot, "Estimate MHAT of the number of females, one per replicate", "Replicates");
+
+  for (std::size_t i = 0; i < bins.counts.size(); ++i) {
+    if (bins.counts[i] == 0) continue;
+    const double from = bins.edges.low + static_cast<double>(i) * bins.edges.step;
+    const double x = plot.px(from);
+    const double y = plot.py(bins.counts[i]);
+    svg.rect(x, y, plot.px(from + bins.edges.step) - x, plot.bottom() - y, kBarStyle);
+  }
+  svg.line(plot.px(NN), plot.top, plot.px(NN), plot.bottom(), kTruthStyle);
+  if (std::isfinite(mean)) svg.line(plot.px(mean), plot.top, plot.px(mean), plot.bottom(), kMeanStyle);
+
+  const double x = legendEntry(svg, kMargin, legendTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
+  legendEntry(svg, x, legendTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
+  const auto IREP = std::to_string(job.replicates.size());
+  svg.text(kMargin, legendTop + kLineGap + 4,
+           "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
+               " of " + IREP + " replicates: coverage " + proportion(m.printed) + " (SE " +
+               decimalText(m.printed.standardError, 3) + ")",
+           kTextSize);
+  svg.text(kMargin, legendTop + 2 * kLineGap + 4,
+           "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
+               ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI),
+           kTextSize);
+  return svg.document();
+}
+
+std::string fieldPicture(const FieldRecord& field) {
+  const fielddata::FieldResult& r = field.result;
+  const fielddata::FieldHeader& h = r.header;
+  std::vector<std::string> title = {"Field survey, job " + std::to_string(field.job)};
+  if (!field.title.empty()) title.push_back(field.title);
+  title.insert(title.end(), {
+      "NTR = " + std::to_string(h.NTR) + " transects counted at NT1 = " + std::to_string(h.NT1) +
+          " sampling times; arribada of " + shortestReal(h.HOURS) + " hours, UELA of " + shortestReal(h.MEANT) +
+          " minutes",
+  });
+  Plot plot;
+  plot.top = 30.0 + 24.0 + kLineGap * static_cast<double>(title.size() - 1) + 16.0;
+  const double captionTop = plot.bottom() + 72;
+  SvgPicture svg(kWidth, static_cast<int>(captionTop + 3 * kLineGap + 10), title.front());
+  drawTitle(svg, title);
+
+  double lowest = 0.0;
+  double highest = 1.0;
+  for (const std::int32_t total : r.timeTotals) {
+    lowest = std::min(lowest, static_cast<double>(total));
+    highest = std::max(highest, static_cast<double>(total));
+  }
+  plot.x = roundAxis(1.0, std::max(h.NT1, 1), 10, true);
+  plot.y = roundAxis(lowest, highest, 5, true);
+  drawAxes(svg, plot, "Sampling time (1 = first count)", "Turtles in UELA, all transects");
+
+  // The plain counts only: weighted totals (weights in metres, say) need not
+  // be on the scale of counts; field-times.csv has them.
+  SvgPicture::Points points;
+  for (std::size_t k = 0; k < r.timeTotals.size(); ++k) {
+    points.emplace_back(plot.px(static_cast<double>(k + 1)), plot.py(r.timeTotals[k]));
+  }
+  if (points.empty()) {
+    svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
+             SvgPicture::Anchor::Middle);
+  }
+  if (!points.empty()) svg.polyline(points, kCountStyle);
+  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"#1b7837\"");
+  legendEntry(svg, kMargin, captionTop, kCountStyle, "turtles in UELA at each sampling time, all transects together");
+  std::string estimate = "No estimate: a single count";
+  if (r.MHAT) {
+    estimate = "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
+               shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)";
+  }
+  std::string limits = "95% confidence limits cannot be computed";
+  if (r.LCL != fielddata::kNoLimit && r.UCL != fielddata::kNoLimit) {
+    limits = "95% confidence limits (estimate \u00b1 2 standard errors): " + decimalText(r.LCL, 1) + " to " +
+             decimalText(r.UCL, 1);
+  }
+  svg.text(kMargin, captionTop + kLineGap + 4, estimate, kTextSize);
+  svg.text(kMargin, captionTop + 2 * kLineGap + 4, limits, kTextSize);
+  return svg.document();
+}
+
+}  // namespace arribada::results

@@ -1,0 +1,38 @@
+#pragma once
+// The results folder: tables (CSV) and pictures (SVG) of every job of a run,
+// written as each job ends.
+//
+//   summary.csv        one row per simulation job
+//   replicates.csv     one row per replicate of every simulation job
+//   simulation-<job>.svg  the histogram of a simulation job's estimates
+//   field.csv          one row for a field-data job
+//   field-times.csv    one row per sampling time of a field-data job
+//   field.svg          the counts of a field-data job over the sampling times
+//
+// A table is created when its first row is ready, so a run of simulations
+// has no field tables and a field-data run no simulation tables.
+
+#include <filesystem>
+#include <memory>
+
+#include "results/csv.hpp"
+#include "results/sink.hpp"
+
+namespace arribada::results {
+
+class ResultsFolder : public ResultsSink {
+ public:
+  // Creates the folder; a RunTimeError when a file or folder of that name exists.
+  explicit ResultsFolder(std::filesystem::path folder);
+  void simulationEnded(const SimulationRecord& job) override;
+  void fieldDataAnalysed(const FieldRecord& field) override;
+
+ private:
+  CsvFile& table(std::unique_ptr<CsvFile>& file, const char* name, const std::vector<std::string>& columns);
+
+  std::filesystem::path folder_;
+  std::unique_ptr<CsvFile> summary_;
+  std::unique_ptr<CsvFile> replicates_;
+};
+
+}  // namespace arribada::results
