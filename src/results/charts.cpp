@@ -104,7 +104,7 @@ std::string lawName(std::int32_t KSW) {
 
 std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
 
-std::string proportion(const Coverage& c) { return decimalText(c.proportion, 2); }
+std::string proportion(const Coverage& c) { return decimalText(c.proportion, 3); }
 
 // Bin edges from the estimates' range: about 2 x IREP^(1/3) bins of a round width.
 struct Bins {
@@ -116,7 +116,7 @@ Bins binEstimates(const std::vector<double>& values) {
   const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
   const int wanted = std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(static_cast<double>(values.size())))), 5, 40);
   Bins bins;
-  bins.edges = roundAxis(*lowest, *highest, wanted);
+  bins.edges = roundAxis(*lowest, *highest, wanted, false, true);
   const auto count = std::max(1L, std::lround((bins.edges.high - bins.edges.low) / bins.edges.step));
   bins.counts.assign(static_cast<std::size_t>(count), 0);
   for (const double v : values) {
@@ -141,23 +141,30 @@ std::vector<std::string> simulationTitle(const SimulationRecord& job) {
   return lines;
 }
 
+// 1, 2, 2.5 or 5 times a power of ten: the nearest to `rough` (as a ratio),
+// or else the smallest not below it.
+double roundStep(double rough, bool nearest) {
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double best = 10.0 * power;
+  for (const double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    const double step = factor * power;
+    if (nearest ? std::fabs(std::log(step / rough)) < std::fabs(std::log(best / rough)) : step >= rough) {
+      best = step;
+      if (!nearest) break;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
-Axis roundAxis(double low, double high, int ticks, bool whole) {
+Axis roundAxis(double low, double high, int ticks, bool whole, bool nearest) {
   if (!(high > low)) {
     const double half = std::max(whole ? 1.0 : 0.5, std::fabs(low) * 0.05);
     low -= half;
     high += half;
   }
-  const double rough = (high - low) / std::max(ticks, 1);
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  double step = 10.0 * power;
-  for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
-    if (factor * power >= rough) {
-      step = factor * power;
-      break;
-    }
-  }
+  double step = roundStep((high - low) / std::max(ticks, 1), nearest);
   if (whole) step = std::max(1.0, std::round(step));
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }

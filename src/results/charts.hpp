@@ -15,10 +15,10 @@ struct Axis {
   double high = 1.0;
   double step = 1.0;
 };
-// About `ticks` steps of 1, 2, 2.5 or 5 times a power of ten; a range of
-// zero width is widened around its value. With `whole`, steps are whole
-// numbers (at least 1).
-Axis roundAxis(double low, double high, int ticks, bool whole = false);
+// Steps of 1, 2, 2.5 or 5 times a power of ten: at most `ticks` of them
+// or, with `nearest`, as near to `ticks` as such steps come. A range of zero
+// width is widened around its value; with `whole`, steps are whole numbers.
+Axis roundAxis(double low, double high, int ticks, bool whole = false, bool nearest = false);
 
 // A tick's label: as many decimals as the step needs, a point as the mark.
 std::string tickLabel(double value, double step);
