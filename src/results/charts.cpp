@@ -40,11 +40,11 @@ struct Plot {
   double bottom() const { return top + height; }
 };
 
-// The tick values of an axis, low to high; the count guards against a step
-// that rounding has made too small for the range.
+// The tick values of an axis from its low end, none beyond its high end; at
+// most 101 of them.
 std::vector<double> ticksOf(const Axis& axis) {
   std::vector<double> ticks;
-  const auto steps = static_cast<int>(std::llround((axis.high - axis.low) / axis.step));
+  const auto steps = static_cast<int>(std::floor((axis.high - axis.low) / axis.step + 1e-9));
   for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(axis.low + i * axis.step);
   return ticks;
 }
@@ -232,8 +232,8 @@ std::string fieldPicture(const FieldRecord& field) {
   std::vector<std::string> title = {"Field survey, job " + std::to_string(field.job)};
   if (!field.title.empty()) title.push_back(field.title);
   title.insert(title.end(), {
-      "NTR = " + std::to_string(h.NTR) + " transects counted at NT1 = " + std::to_string(h.NT1) +
-          " sampling times; arribada of " + shortestReal(h.HOURS) + " hours, UELA of " + shortestReal(h.MEANT) +
+      "NTR = " + std::to_string(h.NTR) + (h.NTR == 1 ? " transect" : " transects") + " counted at NT1 = " +
+          std::to_string(h.NT1) + (h.NT1 == 1 ? " sampling time" : " sampling times") + "; arribada of " + shortestReal(h.HOURS) + " hours, UELA of " + shortestReal(h.MEANT) +
           " minutes",
   });
   Plot plot;
@@ -248,7 +248,9 @@ std::string fieldPicture(const FieldRecord& field) {
     lowest = std::min(lowest, static_cast<double>(total));
     highest = std::max(highest, static_cast<double>(total));
   }
-  plot.x = roundAxis(1.0, std::max(h.NT1, 1), 10, true);
+  // From 0 to one past the last time: no point sits on the frame.
+  plot.x = roundAxis(0.0, std::max(h.NT1, 1) + 1.0, 10, true);
+  plot.x.high = std::max(h.NT1, 1) + 1.0;
   plot.y = roundAxis(lowest, highest, 5, true);
   drawAxes(svg, plot, "Sampling time (1 = first count)", "Turtles in UELA, all transects");
 
