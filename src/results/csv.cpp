@@ -27,12 +27,20 @@ std::string quoted(const std::string& text) {
   return out + '"';
 }
 
+// A real always shows a point or an exponent, so that R reads its column as
+// reals: a column read as integers would overflow in R's sums and products.
+std::string realField(float value) {
+  std::string text = shortestReal(value);
+  if (text.find_first_of(".e") == std::string::npos) text += ".0";
+  return text;
+}
+
 std::string fieldText(const CsvField& field) {
   struct Visitor {
     std::string operator()(Missing) const { return {}; }
     std::string operator()(const std::string& text) const { return quoted(text); }
     std::string operator()(std::int32_t value) const { return std::to_string(value); }
-    std::string operator()(float value) const { return std::isfinite(value) ? shortestReal(value) : std::string(); }
+    std::string operator()(float value) const { return std::isfinite(value) ? realField(value) : std::string(); }
     std::string operator()(bool value) const { return value ? "TRUE" : "FALSE"; }
   };
   return std::visit(Visitor{}, field);

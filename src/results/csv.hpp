@@ -5,7 +5,9 @@
 // empty field for a value that does not exist. Rows end with CR LF.
 //
 // A real is written with the fewest digits that read back as the same 32-bit
-// value, so every value the report prints can be recovered from the table.
+// value, so every value the report prints can be recovered from the table,
+// and always with a point or an exponent (480.0), so that R reads the column
+// as reals.
 
 #include <cstdint>
 #include <cstdio>

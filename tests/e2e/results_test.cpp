@@ -100,9 +100,9 @@ TEST(ResultsFolderTest, WorkedFieldExample) {
   const auto& row = field[0];
   EXPECT_EQ(row.at("title"), "WORKED EXAMPLE, \"TWO\" TRANSECTS");
   const std::map<std::string, std::string> expected = {
-      {"NTR", "2"},        {"NT1", "2"},      {"sample_area", "0.5"}, {"area_ratio", "0.5"},
-      {"samples", "4"},    {"uelas", "8"},    {"estimate", "480"},    {"variance", "14400"},
-      {"se", "120"},       {"cv", "0.25"},    {"LCL", "240"},         {"UCL", "720"}};
+      {"NTR", "2"},       {"NT1", "2"},       {"sample_area", "0.5"},  {"area_ratio", "0.5"},
+      {"samples", "4"},   {"uelas", "8.0"},   {"estimate", "480.0"},   {"variance", "14400.0"},
+      {"se", "120.0"},    {"cv", "0.25"},     {"LCL", "240.0"},        {"UCL", "720.0"}};
   for (const auto& [column, value] : expected) EXPECT_EQ(row.at(column), value) << column;
 
   const CsvTable times = readCsv(result.directory / "out" / "field-times.csv");
@@ -122,7 +122,7 @@ TEST(ResultsFolderTest, LimitsThatCannotBeComputedAreEmpty) {
   EXPECT_EQ(result.status, 0) << result.errors;
   const CsvTable field = readCsv(result.directory / "out" / "field.csv");
   ASSERT_EQ(field.size(), 1u);
-  EXPECT_EQ(field[0].at("estimate"), "240");  // 60 x (1 + 3)
+  EXPECT_EQ(field[0].at("estimate"), "240.0");  // 60 x (1 + 3)
   for (const char* column : {"variance", "se", "cv", "LCL", "UCL"}) EXPECT_EQ(field[0].at(column), "") << column;
   expectWellFormedPictures(result.directory / "out");
 }

@@ -31,10 +31,10 @@ TEST(ShortestReal, ReadsBackAsTheSameFloatWithThePointAsTheMark) {
   }
 }
 
-TEST(CsvLine, QuotesTextsAndLeavesMissingValuesEmpty) {
-  const CsvRow row = {std::int32_t{3}, std::string("PLAYA \"NORTE\", 2026"), 2.5f, true, false, Missing{},
-                      std::numeric_limits<float>::infinity()};
-  EXPECT_EQ(csvLine(row), "3,\"PLAYA \"\"NORTE\"\", 2026\",2.5,TRUE,FALSE,,");
+TEST(CsvLine, QuotesTextsMarksRealsAndLeavesMissingValuesEmpty) {
+  const CsvRow row = {std::int32_t{3}, std::string("PLAYA \"NORTE\", 2026"), 2.5f, 480.0f, 1e30f, true, false,
+                      Missing{}, std::numeric_limits<float>::infinity()};
+  EXPECT_EQ(csvLine(row), "3,\"PLAYA \"\"NORTE\"\", 2026\",2.5,480.0,1e+30,TRUE,FALSE,,");
 }
 
 }  // namespace
