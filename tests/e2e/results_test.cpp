@@ -110,6 +110,7 @@ TEST(ResultsFolderTest, WorkedFieldExample) {
   EXPECT_EQ(times[0].at("total"), "4");  // 1 + 3
   EXPECT_EQ(times[1].at("total"), "4");  // 2 + 2
   EXPECT_EQ(times[1].at("weighted_total"), "");
+  EXPECT_FALSE(fs::exists(result.directory / "out" / "summary.csv"));
   expectWellFormedPictures(result.directory / "out");
 }
 
