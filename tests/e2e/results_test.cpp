@@ -144,13 +144,17 @@ TEST(ResultsFolderTest, ReportAndConsoleAreTheSameWithAndWithoutIt) {
 }
 
 TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
-  for (const bool folder : {true, false}) {
+  enum class Kind { Folder, File, LinkToNowhere };
+  for (const Kind kind : {Kind::Folder, Kind::File, Kind::LinkToNowhere}) {
     Sandbox box;
-    if (folder) {
-      fs::create_directory(box.directory() / "out");
+    const fs::path out = box.directory() / "out";
+    if (kind == Kind::Folder) {
+      fs::create_directory(out);
       box.writeFile("out/kept.csv", "x\r\n");
-    } else {
+    } else if (kind == Kind::File) {
       box.writeFile("out", "kept");
+    } else {
+      fs::create_symlink(box.directory() / "nowhere", out);
     }
     const auto result = box.run(kDefaultSimulation, "report.txt", "--results out");
     EXPECT_EQ(result.status, 2);
@@ -158,7 +162,9 @@ TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
         << result.errors;
     EXPECT_EQ(result.screen, "");
     EXPECT_FALSE(result.reportExists);
-    EXPECT_EQ(readFile(box.directory() / (folder ? "out/kept.csv" : "out")), folder ? "x\r\n" : "kept");
+    if (kind == Kind::Folder) EXPECT_EQ(readFile(out / "kept.csv"), "x\r\n");
+    if (kind == Kind::File) EXPECT_EQ(readFile(out), "kept");
+    if (kind == Kind::LinkToNowhere) EXPECT_FALSE(fs::exists(box.directory() / "nowhere"));
   }
 }
 
