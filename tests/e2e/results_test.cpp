@@ -162,9 +162,14 @@ TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
         << result.errors;
     EXPECT_EQ(result.screen, "");
     EXPECT_FALSE(result.reportExists);
-    if (kind == Kind::Folder) EXPECT_EQ(readFile(out / "kept.csv"), "x\r\n");
-    if (kind == Kind::File) EXPECT_EQ(readFile(out), "kept");
-    if (kind == Kind::LinkToNowhere) EXPECT_FALSE(fs::exists(box.directory() / "nowhere"));
+    // What exists is left as it was.
+    if (kind == Kind::Folder) {
+      EXPECT_EQ(readFile(out / "kept.csv"), "x\r\n");
+    } else if (kind == Kind::File) {
+      EXPECT_EQ(readFile(out), "kept");
+    } else {
+      EXPECT_FALSE(fs::exists(box.directory() / "nowhere"));
+    }
   }
 }
 
