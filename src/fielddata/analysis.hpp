@@ -17,6 +17,8 @@ namespace arribada::fielddata {
 
 // The limits of a survey whose variance cannot be computed.
 inline constexpr float kNoLimit = -999.0f;
+// Whether a printed limit is a real one: -999 marks a limit that cannot be computed.
+inline bool limitComputed(float limit) { return limit != kNoLimit; }
 
 // What the analysis printed, kept for tables and pictures beside the report.
 struct FieldResult {

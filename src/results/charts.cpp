@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kWidth = 860;
 constexpr double kMargin = 30.0;  // left edge of the titles and captions
-constexpr double kLeft = 90.0;   // room for the vertical axis' labels
+constexpr double kLeft = 90.0;    // room for the vertical axis' labels
 constexpr double kRight = 30.0;
 constexpr double kPlotHeight = 300.0;
 constexpr double kTitleSize = 17.0;
@@ -67,8 +67,23 @@ void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, cons
   svg.verticalText(24, plot.top + plot.height / 2, yLabel, kTextSize);
 }
 
-// Title lines from the top: the first one large and bold. Returns the y below them.
-double drawTitle(SvgPicture& svg, const std::vector<std::string>& lines) {
+// A picture from the top: the title lines (the first large and bold), the
+// plot, the axis label, and three caption lines.
+struct Layout {
+  Plot plot;
+  double captionTop = 0.0;
+  int height = 0;
+};
+
+Layout layoutBelow(const std::vector<std::string>& title) {
+  Layout layout;
+  layout.plot.top = 30.0 + 24.0 + kLineGap * static_cast<double>(title.size() - 1) + 16.0;
+  layout.captionTop = layout.plot.bottom() + 72.0;
+  layout.height = static_cast<int>(layout.captionTop + 3 * kLineGap + 10);
+  return layout;
+}
+
+void drawTitle(SvgPicture& svg, const std::vector<std::string>& lines) {
   double y = 30.0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i == 0) {
@@ -78,7 +93,11 @@ double drawTitle(SvgPicture& svg, const std::vector<std::string>& lines) {
     }
     y += i == 0 ? 24.0 : kLineGap;
   }
-  return y + 6.0;
+}
+
+// The caption line `n` (1 or 2) under the legend line.
+void caption(SvgPicture& svg, const Layout& layout, int n, const std::string& text) {
+  svg.text(kMargin, layout.captionTop + n * kLineGap + 4, text, kTextSize);
 }
 
 // A short sample of a line's style followed by its meaning; returns the x after the text.
@@ -114,7 +133,8 @@ struct Bins {
 
 Bins binEstimates(const std::vector<double>& values) {
   const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
-  const int wanted = std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(static_cast<double>(values.size())))), 5, 40);
+  const int wanted =
+      std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(static_cast<double>(values.size())))), 5, 40);
   Bins bins;
   bins.edges = roundAxis(*lowest, *highest, wanted, false, true);
   const auto count = std::max(1L, std::lround((bins.edges.high - bins.edges.low) / bins.edges.step));
@@ -130,15 +150,52 @@ std::vector<std::string> simulationTitle(const SimulationRecord& job) {
   const engine::SimulationParameters& p = job.parameters;
   std::vector<std::string> lines = {"Simulation job " + std::to_string(job.job)};
   if (!job.title.empty()) lines.push_back(job.title);
-  lines.insert(lines.end(), {
-      "NN = " + std::to_string(p.NN) + " females, IREP = " + std::to_string(p.IREP) + " replicates, random starting value JX = " +
-          std::to_string(p.JX),
-      "IC = " + std::to_string(p.IC) + " of NTR = " + std::to_string(p.NTR) + " strips sampled, NTI = " +
-          std::to_string(p.NTI) + " sampling periods over IHR = " + std::to_string(p.IHR) + " hours",
-      "MIN = " + shortestReal(p.MIN) + " minutes of nesting activity, KSW = " + std::to_string(p.KSW) + ": " +
-          lawName(p.KSW) + " nesting times, STDDEV = " + shortestReal(p.STDDEV) + " hours",
-  });
+  lines.insert(lines.end(),
+               {
+                   "NN = " + std::to_string(p.NN) + " females, IREP = " + std::to_string(p.IREP) +
+                       " replicates, random starting value JX = " + std::to_string(p.JX),
+                   "IC = " + std::to_string(p.IC) + " of NTR = " + std::to_string(p.NTR) + " strips sampled, NTI = " +
+                       std::to_string(p.NTI) + " sampling periods over IHR = " + std::to_string(p.IHR) + " hours",
+                   "MIN = " + shortestReal(p.MIN) + " minutes of nesting activity, KSW = " + std::to_string(p.KSW) +
+                       ": " + lawName(p.KSW) + " nesting times, STDDEV = " + shortestReal(p.STDDEV) + " hours",
+               });
   return lines;
+}
+
+void drawBars(SvgPicture& svg, const Plot& plot, const Bins& bins) {
+  for (std::size_t i = 0; i < bins.counts.size(); ++i) {
+    if (bins.counts[i] == 0) continue;
+    const double from = bins.edges.low + static_cast<double>(i) * bins.edges.step;
+    const double x = plot.px(from);
+    const double y = plot.py(bins.counts[i]);
+    svg.rect(x, y, plot.px(from + bins.edges.step) - x, plot.bottom() - y, kBarStyle);
+  }
+}
+
+std::vector<std::string> fieldTitle(const FieldRecord& field) {
+  const fielddata::FieldHeader& h = field.result.header;
+  std::vector<std::string> lines = {"Field survey, job " + std::to_string(field.job)};
+  if (!field.title.empty()) lines.push_back(field.title);
+  lines.push_back("NTR = " + std::to_string(h.NTR) + (h.NTR == 1 ? " transect" : " transects") +
+                  " counted at NT1 = " + std::to_string(h.NT1) + (h.NT1 == 1 ? " sampling time" : " sampling times") +
+                  "; arribada of " + shortestReal(h.HOURS) + " hours, UELA of " + shortestReal(h.MEANT) + " minutes");
+  return lines;
+}
+
+// The plain counts only: weighted totals (weights in metres, say) need not
+// be on the scale of counts; field-times.csv has them.
+void drawCounts(SvgPicture& svg, const Plot& plot, const std::vector<std::int32_t>& totals) {
+  if (totals.empty()) {
+    svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
+             SvgPicture::Anchor::Middle);
+    return;
+  }
+  SvgPicture::Points points;
+  for (std::size_t k = 0; k < totals.size(); ++k) {
+    points.emplace_back(plot.px(static_cast<double>(k + 1)), plot.py(totals[k]));
+  }
+  svg.polyline(points, kCountStyle);
+  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"#1b7837\"");
 }
 
 // 1, 2, 2.5 or 5 times a power of ten: the nearest to `rough` (as a ratio),
@@ -170,115 +227,78 @@ Axis roundAxis(double low, double high, int ticks, bool whole, bool nearest) {
 }
 
 std::string tickLabel(double value, double step) {
+  // The fewest decimals that show the step whole (2.5 needs one, 0.25 two).
   int decimals = 0;
-  while (decimals < 6 && std::fabs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-6 * step * std::pow(10.0, decimals))
+  for (double scaled = step; decimals < 6 && std::fabs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10.0) {
     ++decimals;
+  }
   return decimalText(value, decimals);
 }
 
 std::string simulationPicture(const SimulationRecord& job, const JobMeasures& m) {
   const std::vector<std::string> title = simulationTitle(job);
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+
   std::vector<double> values;
   for (const engine::ReplicateEstimate& r : job.replicates) {
     if (std::isfinite(r.MHAT)) values.push_back(r.MHAT);
   }
+  const Bins bins = values.empty() ? Bins{} : binEstimates(values);
   const double NN = job.parameters.NN;
-  const double mean = job.AVEPOP;
-
-  Plot plot;
-  plot.top = 30.0 + 24.0 + kLineGap * static_cast<double>(title.size() - 1) + 16.0;
-  const double legendTop = plot.bottom() + 72;
-  const int pictureHeight = static_cast<int>(legendTop + 3 * kLineGap + 10);
-  SvgPicture svg(kWidth, pictureHeight, title.front());
-  drawTitle(svg, title);
-
-  Bins bins;
-  if (!values.empty()) bins = binEstimates(values);
+  const double mean = std::isfinite(job.AVEPOP) ? job.AVEPOP : NN;
+  plot.x = roundAxis(std::min({bins.edges.low, NN, mean}), std::max({bins.edges.high, NN, mean}), 7);
   const std::int32_t tallest = bins.counts.empty() ? 1 : *std::max_element(bins.counts.begin(), bins.counts.end());
-  const double lowest = std::min({bins.edges.low, NN, std::isfinite(mean) ? mean : NN});
-  const double highest = std::max({bins.edges.high, NN, std::isfinite(mean) ? mean : NN});
-  plot.x = roundAxis(lowest, highest, 7);
   plot.y = roundAxis(0.0, tallest, 5, true);
   drawAxes(svg, plot, "Estimate MHAT of the number of females, one per replicate", "Replicates");
-
-  for (std::size_t i = 0; i < bins.counts.size(); ++i) {
-    if (bins.counts[i] == 0) continue;
-    const double from = bins.edges.low + static_cast<double>(i) * bins.edges.step;
-    const double x = plot.px(from);
-    const double y = plot.py(bins.counts[i]);
-    svg.rect(x, y, plot.px(from + bins.edges.step) - x, plot.bottom() - y, kBarStyle);
-  }
+  drawBars(svg, plot, bins);
   svg.line(plot.px(NN), plot.top, plot.px(NN), plot.bottom(), kTruthStyle);
-  if (std::isfinite(mean)) svg.line(plot.px(mean), plot.top, plot.px(mean), plot.bottom(), kMeanStyle);
+  svg.line(plot.px(mean), plot.top, plot.px(mean), plot.bottom(), kMeanStyle);
 
-  const double x = legendEntry(svg, kMargin, legendTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
-  legendEntry(svg, x, legendTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
-  const auto IREP = std::to_string(job.replicates.size());
-  svg.text(kMargin, legendTop + kLineGap + 4,
-           "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
-               " of " + IREP + " replicates: coverage " + proportion(m.printed) + " (SE " +
-               decimalText(m.printed.standardError, 3) + ")",
-           kTextSize);
-  svg.text(kMargin, legendTop + 2 * kLineGap + 4,
-           "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
-               ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI),
-           kTextSize);
+  const double x =
+      legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
+  legendEntry(svg, x, layout.captionTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
+  caption(svg, layout, 1,
+          "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
+              " of " + std::to_string(job.replicates.size()) + " replicates: coverage " + proportion(m.printed) +
+              " (SE " + decimalText(m.printed.standardError, 3) + ")");
+  caption(svg, layout, 2,
+          "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
+              ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI));
   return svg.document();
 }
 
 std::string fieldPicture(const FieldRecord& field) {
   const fielddata::FieldResult& r = field.result;
-  const fielddata::FieldHeader& h = r.header;
-  std::vector<std::string> title = {"Field survey, job " + std::to_string(field.job)};
-  if (!field.title.empty()) title.push_back(field.title);
-  title.insert(title.end(), {
-      "NTR = " + std::to_string(h.NTR) + (h.NTR == 1 ? " transect" : " transects") + " counted at NT1 = " +
-          std::to_string(h.NT1) + (h.NT1 == 1 ? " sampling time" : " sampling times") + "; arribada of " + shortestReal(h.HOURS) + " hours, UELA of " + shortestReal(h.MEANT) +
-          " minutes",
-  });
-  Plot plot;
-  plot.top = 30.0 + 24.0 + kLineGap * static_cast<double>(title.size() - 1) + 16.0;
-  const double captionTop = plot.bottom() + 72;
-  SvgPicture svg(kWidth, static_cast<int>(captionTop + 3 * kLineGap + 10), title.front());
+  const std::vector<std::string> title = fieldTitle(field);
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  SvgPicture svg(kWidth, layout.height, title.front());
   drawTitle(svg, title);
 
-  double lowest = 0.0;
-  double highest = 1.0;
-  for (const std::int32_t total : r.timeTotals) {
-    lowest = std::min(lowest, static_cast<double>(total));
-    highest = std::max(highest, static_cast<double>(total));
-  }
+  const auto [lowest, highest] = std::minmax_element(r.timeTotals.begin(), r.timeTotals.end());
+  const bool counted = !r.timeTotals.empty();
   // From 0 to one past the last time: no point sits on the frame.
-  plot.x = roundAxis(0.0, std::max(h.NT1, 1) + 1.0, 10, true);
-  plot.x.high = std::max(h.NT1, 1) + 1.0;
-  plot.y = roundAxis(lowest, highest, 5, true);
+  const double last = std::max(r.header.NT1, 1) + 1.0;
+  plot.x = roundAxis(0.0, last, 10, true);
+  plot.x.high = last;
+  plot.y = roundAxis(std::min(0.0, counted ? *lowest : 0.0), std::max(1.0, counted ? *highest : 1.0), 5, true);
   drawAxes(svg, plot, "Sampling time (1 = first count)", "Turtles in UELA, all transects");
+  drawCounts(svg, plot, r.timeTotals);
 
-  // The plain counts only: weighted totals (weights in metres, say) need not
-  // be on the scale of counts; field-times.csv has them.
-  SvgPicture::Points points;
-  for (std::size_t k = 0; k < r.timeTotals.size(); ++k) {
-    points.emplace_back(plot.px(static_cast<double>(k + 1)), plot.py(r.timeTotals[k]));
-  }
-  if (points.empty()) {
-    svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
-             SvgPicture::Anchor::Middle);
-  }
-  if (!points.empty()) svg.polyline(points, kCountStyle);
-  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"#1b7837\"");
-  legendEntry(svg, kMargin, captionTop, kCountStyle, "turtles in UELA at each sampling time, all transects together");
-  std::string estimate = "No estimate: a single count";
-  if (r.MHAT) {
-    estimate = "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
-               shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)";
-  }
-  std::string limits = "95% confidence limits cannot be computed";
-  if (r.LCL != fielddata::kNoLimit && r.UCL != fielddata::kNoLimit) {
-    limits = "95% confidence limits (estimate \u00b1 2 standard errors): " + decimalText(r.LCL, 1) + " to " +
-             decimalText(r.UCL, 1);
-  }
-  svg.text(kMargin, captionTop + kLineGap + 4, estimate, kTextSize);
-  svg.text(kMargin, captionTop + 2 * kLineGap + 4, limits, kTextSize);
+  legendEntry(svg, kMargin, layout.captionTop, kCountStyle,
+              "turtles in UELA at each sampling time, all transects together");
+  caption(svg, layout, 1,
+          r.MHAT ? "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
+                       shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)"
+                 : std::string("No estimate: a single count"));
+  const bool limits = fielddata::limitComputed(r.LCL) && fielddata::limitComputed(r.UCL);
+  caption(svg, layout, 2,
+          limits ? "95% confidence limits (estimate \u00b1 2 standard errors): " + decimalText(r.LCL, 1) + " to " +
+                       decimalText(r.UCL, 1)
+                 : std::string("95% confidence limits cannot be computed"));
   return svg.document();
 }
 

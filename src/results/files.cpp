@@ -25,9 +25,9 @@ std::FILE* openNewFile(const std::filesystem::path& path) {
   std::FILE* file = std::fopen(path.string().c_str(), "wbx");
   if (file == nullptr) {
     const int error = errno;
-    throw text::RunTimeError("open failed on the results file '" + path.string() + "': " +
-                             (error == EEXIST ? std::string("a file of that name exists already")
-                                              : std::string(std::strerror(error))));
+    throw text::RunTimeError(
+        "open failed on the results file '" + path.string() + "': " +
+        (error == EEXIST ? std::string("a file of that name exists already") : std::string(std::strerror(error))));
   }
   return file;
 }

@@ -9,22 +9,39 @@
 namespace arribada::results {
 namespace {
 
-const std::vector<std::string> kSummaryColumns = {
-    "job",          "title",       "NN",           "IHR",
-    "MIN",          "STDDEV",      "NTR",          "IC",
-    "IREP",         "JX",          "KSW",          "NTI",
-    "mean_estimate", "bias",       "percent_bias", "rmse",
-    "empirical_variance", "mean_VARM", "mean_VARTR", "mean_VARTI",
-    "misses",       "coverage",    "coverage_se",  "coverage_2se_VARM",
-    "coverage_2se_VARTR", "coverage_2se_VARTI"};
+const std::vector<std::string> kSummaryColumns = {"job",
+                                                  "title",
+                                                  "NN",
+                                                  "IHR",
+                                                  "MIN",
+                                                  "STDDEV",
+                                                  "NTR",
+                                                  "IC",
+                                                  "IREP",
+                                                  "JX",
+                                                  "KSW",
+                                                  "NTI",
+                                                  "mean_estimate",
+                                                  "bias",
+                                                  "percent_bias",
+                                                  "rmse",
+                                                  "empirical_variance",
+                                                  "mean_VARM",
+                                                  "mean_VARTR",
+                                                  "mean_VARTI",
+                                                  "misses",
+                                                  "coverage",
+                                                  "coverage_se",
+                                                  "coverage_2se_VARM",
+                                                  "coverage_2se_VARTR",
+                                                  "coverage_2se_VARTI"};
 
-const std::vector<std::string> kReplicateColumns = {"job", "replicate", "MHAT", "VARM", "VARTR",
-                                                    "VARTI", "LCL", "UCL", "covered"};
+const std::vector<std::string> kReplicateColumns = {"job",   "replicate", "MHAT", "VARM",   "VARTR",
+                                                    "VARTI", "LCL",       "UCL",  "covered"};
 
 const std::vector<std::string> kFieldColumns = {
-    "job",   "title", "AREA",        "WIDTH",      "HOURS",   "MEANT",    "LENGTH",   "NTR",
-    "NT1",   "CODE",  "JCODE",       "sample_area", "area_ratio", "samples", "uelas",   "estimate",
-    "variance", "se", "cv",          "LCL",        "UCL"};
+    "job",         "title",      "AREA",    "WIDTH", "HOURS",    "MEANT",    "LENGTH", "NTR", "NT1", "CODE", "JCODE",
+    "sample_area", "area_ratio", "samples", "uelas", "estimate", "variance", "se",     "cv",  "LCL", "UCL"};
 
 const std::vector<std::string> kFieldTimeColumns = {"job", "time", "total", "weighted_total"};
 
@@ -34,15 +51,35 @@ CsvField orMissing(const std::optional<float>& value) {
   return field;
 }
 
-// A limit of -999 is the program's mark of a limit that cannot be computed.
-CsvField limit(float value) { return orMissing(value == fielddata::kNoLimit ? std::nullopt : std::optional(value)); }
+CsvField limit(float value) { return orMissing(fielddata::limitComputed(value) ? std::optional(value) : std::nullopt); }
 
 CsvRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
   const engine::SimulationParameters& p = job.parameters;
-  return {job.job,     job.title,     p.NN,          p.IHR,         p.MIN,          p.STDDEV,    p.NTR,
-          p.IC,        p.IREP,        p.JX,          p.KSW,         p.NTI,          job.AVEPOP,  m.bias,
-          m.percentBias, m.rmse,      job.SS,        job.AVEVAR,    job.SS2,        job.SS3,     job.NTILT,
-          m.printed.proportion, m.printed.standardError, m.VARM.proportion, m.VARTR.proportion,
+  return {job.job,
+          job.title,
+          p.NN,
+          p.IHR,
+          p.MIN,
+          p.STDDEV,
+          p.NTR,
+          p.IC,
+          p.IREP,
+          p.JX,
+          p.KSW,
+          p.NTI,
+          job.AVEPOP,
+          m.bias,
+          m.percentBias,
+          m.rmse,
+          job.SS,
+          job.AVEVAR,
+          job.SS2,
+          job.SS3,
+          job.NTILT,
+          m.printed.proportion,
+          m.printed.standardError,
+          m.VARM.proportion,
+          m.VARTR.proportion,
           m.VARTI.proportion};
 }
 
@@ -65,9 +102,27 @@ CsvRow fieldRow(const FieldRecord& field) {
   const fielddata::FieldResult& r = field.result;
   const fielddata::FieldHeader& h = r.header;
   const Spread s = spreadOf(r);
-  return {field.job, field.title, h.AREA, h.WIDTH, h.HOURS, h.MEANT, h.LENGTH, h.NTR, h.NT1, h.CODE,
-          h.JCODE,   r.SAREA,     r.C,    r.samples, orMissing(r.SUMN), orMissing(r.MHAT), orMissing(r.VARTI),
-          orMissing(s.se), orMissing(s.cv), limit(r.LCL), limit(r.UCL)};
+  return {field.job,
+          field.title,
+          h.AREA,
+          h.WIDTH,
+          h.HOURS,
+          h.MEANT,
+          h.LENGTH,
+          h.NTR,
+          h.NT1,
+          h.CODE,
+          h.JCODE,
+          r.SAREA,
+          r.C,
+          r.samples,
+          orMissing(r.SUMN),
+          orMissing(r.MHAT),
+          orMissing(r.VARTI),
+          orMissing(s.se),
+          orMissing(s.cv),
+          limit(r.LCL),
+          limit(r.UCL)};
 }
 
 }  // namespace

@@ -9,8 +9,9 @@
 //   field-times.csv    one row per sampling time of a field-data job
 //   field.svg          the counts of a field-data job over the sampling times
 //
-// A table is created when its first row is ready, so a run of simulations
-// has no field tables and a field-data run no simulation tables.
+// The simulation tables come with the first simulation job and the field
+// tables with the field-data job: a run of simulations has no field tables
+// and a field-data run no simulation tables.
 
 #include <filesystem>
 #include <memory>

@@ -17,16 +17,16 @@ namespace arribada::results {
 
 // A simulation job once its summary is written.
 struct SimulationRecord {
-  std::int32_t job = 0;                     // the job's number in the run, from 1
-  std::string title;                        // the parameter file's title; empty from the keyboard
-  engine::SimulationParameters parameters;  // as the report echoes them: JX is the starting value
+  std::int32_t job = 0;                                   // the job's number in the run, from 1
+  std::string title;                                      // the parameter file's title; empty from the keyboard
+  engine::SimulationParameters parameters;                // as the report echoes them: JX is the starting value
   std::span<const engine::ReplicateEstimate> replicates;  // replicate 1 first
   // The summary as the report prints it.
-  float AVEPOP = 0.0f;  // average estimate
-  float AVEVAR = 0.0f;  // average VARM
-  float SS2 = 0.0f;     // average VARTR
-  float SS3 = 0.0f;     // average VARTI
-  float SS = 0.0f;      // empirical variance of the estimates
+  float AVEPOP = 0.0f;     // average estimate
+  float AVEVAR = 0.0f;     // average VARM
+  float SS2 = 0.0f;        // average VARTR
+  float SS3 = 0.0f;        // average VARTI
+  float SS = 0.0f;         // empirical variance of the estimates
   std::int32_t NTILT = 0;  // intervals that miss NN
 };
 

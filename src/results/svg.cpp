@@ -9,7 +9,11 @@ namespace {
 // The length of the UTF-8 sequence that starts at `at`, or 0 when none does.
 std::size_t utf8Length(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
-  const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+  const std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
   if (length == 0 || at + length > text.size()) return 0;
   for (std::size_t i = 1; i < length; ++i) {
     if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
@@ -94,19 +98,24 @@ void SvgPicture::line(double x1, double y1, double x2, double y2, const std::str
 }
 
 void SvgPicture::rect(double x, double y, double width, double height, const std::string& style) {
-  body_ += "<rect x=\"" + svgNumber(x) + "\" y=\"" + svgNumber(y) + "\" width=\"" + svgNumber(width) +
-           "\" height=\"" + svgNumber(height) + "\" " + style + "/>\n";
+  body_ += "<rect x=\"" + svgNumber(x) + "\" y=\"" + svgNumber(y) + "\" width=\"" + svgNumber(width) + "\" height=\"" +
+           svgNumber(height) + "\" " + style + "/>\n";
 }
 
 void SvgPicture::polyline(const Points& points, const std::string& style) {
   std::string list;
-  for (const auto& [x, y] : points) list += (list.empty() ? "" : " ") + svgNumber(x) + "," + svgNumber(y);
+  for (const auto& [x, y] : points) {
+    if (!list.empty()) list += ' ';
+    list += svgNumber(x);
+    list += ',';
+    list += svgNumber(y);
+  }
   body_ += "<polyline points=\"" + list + "\" fill=\"none\" " + style + "/>\n";
 }
 
 void SvgPicture::circle(double cx, double cy, double r, const std::string& style) {
-  body_ += "<circle cx=\"" + svgNumber(cx) + "\" cy=\"" + svgNumber(cy) + "\" r=\"" + svgNumber(r) + "\" " + style +
-           "/>\n";
+  body_ +=
+      "<circle cx=\"" + svgNumber(cx) + "\" cy=\"" + svgNumber(cy) + "\" r=\"" + svgNumber(r) + "\" " + style + "/>\n";
 }
 
 void SvgPicture::text(double x, double y, const std::string& content, double size, Anchor anchor,

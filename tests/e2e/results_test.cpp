@@ -100,9 +100,9 @@ TEST(ResultsFolderTest, WorkedFieldExample) {
   const auto& row = field[0];
   EXPECT_EQ(row.at("title"), "WORKED EXAMPLE, \"TWO\" TRANSECTS");
   const std::map<std::string, std::string> expected = {
-      {"NTR", "2"},       {"NT1", "2"},       {"sample_area", "0.5"},  {"area_ratio", "0.5"},
-      {"samples", "4"},   {"uelas", "8.0"},   {"estimate", "480.0"},   {"variance", "14400.0"},
-      {"se", "120.0"},    {"cv", "0.25"},     {"LCL", "240.0"},        {"UCL", "720.0"}};
+      {"NTR", "2"},     {"NT1", "2"},     {"sample_area", "0.5"}, {"area_ratio", "0.5"},
+      {"samples", "4"}, {"uelas", "8.0"}, {"estimate", "480.0"},  {"variance", "14400.0"},
+      {"se", "120.0"},  {"cv", "0.25"},   {"LCL", "240.0"},       {"UCL", "720.0"}};
   for (const auto& [column, value] : expected) EXPECT_EQ(row.at(column), value) << column;
 
   const CsvTable times = readCsv(result.directory / "out" / "field-times.csv");
@@ -118,7 +118,9 @@ TEST(ResultsFolderTest, LimitsThatCannotBeComputedAreEmpty) {
   Sandbox box;
   // One transect over two sampling times: an estimate, no variance, limits of
   // -999. The title has XML's special characters and a Latin-1 byte.
-  box.writeFile("survey.dat", "PLAYA <NORTE> & BAH\xCD" "A\n1.0 250 60 60 1000 1 2 1 0\n1\n3\n");
+  box.writeFile("survey.dat",
+                "PLAYA <NORTE> & BAH\xCD"
+                "A\n1.0 250 60 60 1000 1 2 1 0\n1\n3\n");
   const auto result = box.run("'report.txt'\nY\n'survey.dat'\n", "report.txt", "--results out");
   EXPECT_EQ(result.status, 0) << result.errors;
   const CsvTable field = readCsv(result.directory / "out" / "field.csv");
@@ -129,7 +131,8 @@ TEST(ResultsFolderTest, LimitsThatCannotBeComputedAreEmpty) {
 }
 
 TEST(ResultsFolderTest, ReportAndConsoleAreTheSameWithAndWithoutIt) {
-  for (const std::string& answers : {kDefaultSimulation + "\nN\n'absent.par'\n", std::string("'report.txt'\nY\n'survey.dat'\n")}) {
+  for (const std::string& answers :
+       {kDefaultSimulation + "\nN\n'absent.par'\n", std::string("'report.txt'\nY\n'survey.dat'\n")}) {
     Sandbox plain;
     Sandbox withResults;
     plain.writeFile("survey.dat", kWorkedExample);
@@ -175,12 +178,12 @@ TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
 
 TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
   Sandbox box;
-  for (const char* name : {"compare-designs.answers", "design-2-of-10.par", "design-5-of-10.par",
-                           "design-10-of-10.par", "stop.par"}) {
+  for (const char* name :
+       {"compare-designs.answers", "design-2-of-10.par", "design-5-of-10.par", "design-10-of-10.par", "stop.par"}) {
     box.writeFile(name, readFile(fs::path(ARRIBADA_SOURCE_DIR) / "examples" / name));
   }
-  const auto result = box.run(readFile(box.directory() / "compare-designs.answers"), "compare-designs.report",
-                              "--results designs");
+  const auto result =
+      box.run(readFile(box.directory() / "compare-designs.answers"), "compare-designs.report", "--results designs");
   EXPECT_EQ(result.status, 0) << result.errors;
   const CsvTable summary = readCsv(result.directory / "designs" / "summary.csv");
   ASSERT_EQ(summary.size(), 3u);

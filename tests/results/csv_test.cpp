@@ -16,8 +16,9 @@ TEST(ShortestReal, ReadsBackAsTheSameFloatWithThePointAsTheMark) {
     float value;
     const char* text;
   };
-  const Case cases[] = {{480.0f, "480"},   {0.5f, "0.5"},        {0.1f, "0.1"}, {-999.0f, "-999"},
-                        {14400.0f, "14400"}, {0.020000001f, "0.020000001"}, {1e30f, "1e+30"}};
+  const Case cases[] = {{480.0f, "480"},   {0.5f, "0.5"},       {0.1f, "0.1"},
+                        {-999.0f, "-999"}, {14400.0f, "14400"}, {0.020000001f, "0.020000001"},
+                        {1e30f, "1e+30"}};
   for (const Case& c : cases) {
     const std::string text = shortestReal(c.value);
     EXPECT_EQ(text, c.text);
@@ -32,8 +33,8 @@ TEST(ShortestReal, ReadsBackAsTheSameFloatWithThePointAsTheMark) {
 }
 
 TEST(CsvLine, QuotesTextsMarksRealsAndLeavesMissingValuesEmpty) {
-  const CsvRow row = {std::int32_t{3}, std::string("PLAYA \"NORTE\", 2026"), 2.5f, 480.0f, 1e30f, true, false,
-                      Missing{}, std::numeric_limits<float>::infinity()};
+  const CsvRow row = {std::int32_t{3}, std::string("PLAYA \"NORTE\", 2026"),  2.5f, 480.0f, 1e30f, true, false,
+                      Missing{},       std::numeric_limits<float>::infinity()};
   EXPECT_EQ(csvLine(row), "3,\"PLAYA \"\"NORTE\"\", 2026\",2.5,480.0,1e+30,TRUE,FALSE,,");
 }
 
