@@ -94,4 +94,15 @@ void CsvFile::write(const CsvRow& row) {
 
 void CsvFile::writeLine(const std::string& line) { writeWhole(file_.get(), name_, line + "\r\n"); }
 
+void writeRow(std::unique_ptr<CsvFile>& table, const std::filesystem::path& path, const NamedRow& row) {
+  CsvRow values;
+  std::vector<std::string> columns;
+  for (const NamedField& field : row) {
+    columns.push_back(field.column);
+    values.push_back(field.value);
+  }
+  if (!table) table = std::make_unique<CsvFile>(path, columns);
+  table->write(values);
+}
+
 }  // namespace arribada::results

@@ -25,6 +25,14 @@ struct Missing {};
 using CsvField = std::variant<Missing, std::string, std::int32_t, float, bool>;
 using CsvRow = std::vector<CsvField>;
 
+// A field beside its column's name: a row built of these names every column
+// once, next to its value.
+struct NamedField {
+  std::string column;
+  CsvField value;
+};
+using NamedRow = std::vector<NamedField>;
+
 // The shortest decimal text that reads back as exactly `value`; a value that
 // is not finite is written as an empty field by csvLine.
 std::string shortestReal(float value);
@@ -48,5 +56,9 @@ class CsvFile {
   std::size_t columns_;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
 };
+
+// Writes `row` to `table`, first creating the table at `path` with the
+// row's column names when it is not open yet.
+void writeRow(std::unique_ptr<CsvFile>& table, const std::filesystem::path& path, const NamedRow& row);
 
 }  // namespace arribada::results

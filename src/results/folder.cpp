@@ -9,42 +9,6 @@
 namespace arribada::results {
 namespace {
 
-const std::vector<std::string> kSummaryColumns = {"job",
-                                                  "title",
-                                                  "NN",
-                                                  "IHR",
-                                                  "MIN",
-                                                  "STDDEV",
-                                                  "NTR",
-                                                  "IC",
-                                                  "IREP",
-                                                  "JX",
-                                                  "KSW",
-                                                  "NTI",
-                                                  "mean_estimate",
-                                                  "bias",
-                                                  "percent_bias",
-                                                  "rmse",
-                                                  "empirical_variance",
-                                                  "mean_VARM",
-                                                  "mean_VARTR",
-                                                  "mean_VARTI",
-                                                  "misses",
-                                                  "coverage",
-                                                  "coverage_se",
-                                                  "coverage_2se_VARM",
-                                                  "coverage_2se_VARTR",
-                                                  "coverage_2se_VARTI"};
-
-const std::vector<std::string> kReplicateColumns = {"job",   "replicate", "MHAT", "VARM",   "VARTR",
-                                                    "VARTI", "LCL",       "UCL",  "covered"};
-
-const std::vector<std::string> kFieldColumns = {
-    "job",         "title",      "AREA",    "WIDTH", "HOURS",    "MEANT",    "LENGTH", "NTR", "NT1", "CODE", "JCODE",
-    "sample_area", "area_ratio", "samples", "uelas", "estimate", "variance", "se",     "cv",  "LCL", "UCL"};
-
-const std::vector<std::string> kFieldTimeColumns = {"job", "time", "total", "weighted_total"};
-
 CsvField orMissing(const std::optional<float>& value) {
   CsvField field = Missing{};
   if (value) field = *value;
@@ -53,34 +17,40 @@ CsvField orMissing(const std::optional<float>& value) {
 
 CsvField limit(float value) { return orMissing(fielddata::limitComputed(value) ? std::optional(value) : std::nullopt); }
 
-CsvRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
+NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
   const engine::SimulationParameters& p = job.parameters;
-  return {job.job,
-          job.title,
-          p.NN,
-          p.IHR,
-          p.MIN,
-          p.STDDEV,
-          p.NTR,
-          p.IC,
-          p.IREP,
-          p.JX,
-          p.KSW,
-          p.NTI,
-          job.AVEPOP,
-          m.bias,
-          m.percentBias,
-          m.rmse,
-          job.SS,
-          job.AVEVAR,
-          job.SS2,
-          job.SS3,
-          job.NTILT,
-          m.printed.proportion,
-          m.printed.standardError,
-          m.VARM.proportion,
-          m.VARTR.proportion,
-          m.VARTI.proportion};
+  return {{"job", job.job},
+          {"title", job.title},
+          {"NN", p.NN},
+          {"IHR", p.IHR},
+          {"MIN", p.MIN},
+          {"STDDEV", p.STDDEV},
+          {"NTR", p.NTR},
+          {"IC", p.IC},
+          {"IREP", p.IREP},
+          {"JX", p.JX},
+          {"KSW", p.KSW},
+          {"NTI", p.NTI},
+          {"mean_estimate", job.AVEPOP},
+          {"bias", m.bias},
+          {"percent_bias", m.percentBias},
+          {"rmse", m.rmse},
+          {"empirical_variance", job.SS},
+          {"mean_VARM", job.AVEVAR},
+          {"mean_VARTR", job.SS2},
+          {"mean_VARTI", job.SS3},
+          {"misses", job.NTILT},
+          {"coverage", m.printed.proportion},
+          {"coverage_se", m.printed.standardError},
+          {"coverage_2se_VARM", m.VARM.proportion},
+          {"coverage_2se_VARTR", m.VARTR.proportion},
+          {"coverage_2se_VARTI", m.VARTI.proportion}};
+}
+
+NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateEstimate& r, std::int32_t NN) {
+  return {{"job", job},     {"replicate", L},   {"MHAT", r.MHAT},
+          {"VARM", r.VARM}, {"VARTR", r.VARTR}, {"VARTI", r.VARTI},
+          {"LCL", r.LCL},   {"UCL", r.UCL},     {"covered", engine::intervalIncludes(r.LCL, r.UCL, NN)}};
 }
 
 // The standard error and coefficient of variation of a field estimate:
@@ -98,63 +68,62 @@ Spread spreadOf(const fielddata::FieldResult& r) {
   return s;
 }
 
-CsvRow fieldRow(const FieldRecord& field) {
+NamedRow fieldRow(const FieldRecord& field) {
   const fielddata::FieldResult& r = field.result;
   const fielddata::FieldHeader& h = r.header;
   const Spread s = spreadOf(r);
-  return {field.job,
-          field.title,
-          h.AREA,
-          h.WIDTH,
-          h.HOURS,
-          h.MEANT,
-          h.LENGTH,
-          h.NTR,
-          h.NT1,
-          h.CODE,
-          h.JCODE,
-          r.SAREA,
-          r.C,
-          r.samples,
-          orMissing(r.SUMN),
-          orMissing(r.MHAT),
-          orMissing(r.VARTI),
-          orMissing(s.se),
-          orMissing(s.cv),
-          limit(r.LCL),
-          limit(r.UCL)};
+  return {{"job", field.job},
+          {"title", field.title},
+          {"AREA", h.AREA},
+          {"WIDTH", h.WIDTH},
+          {"HOURS", h.HOURS},
+          {"MEANT", h.MEANT},
+          {"LENGTH", h.LENGTH},
+          {"NTR", h.NTR},
+          {"NT1", h.NT1},
+          {"CODE", h.CODE},
+          {"JCODE", h.JCODE},
+          {"sample_area", r.SAREA},
+          {"area_ratio", r.C},
+          {"samples", r.samples},
+          {"uelas", orMissing(r.SUMN)},
+          {"estimate", orMissing(r.MHAT)},
+          {"variance", orMissing(r.VARTI)},
+          {"se", orMissing(s.se)},
+          {"cv", orMissing(s.cv)},
+          {"LCL", limit(r.LCL)},
+          {"UCL", limit(r.UCL)}};
+}
+
+NamedRow fieldTimeRow(std::int32_t job, std::size_t k, const fielddata::FieldResult& r) {
+  CsvField weighted = Missing{};
+  if (!r.weightedTimeTotals.empty()) weighted = r.weightedTimeTotals[k];
+  return {{"job", job},
+          {"time", static_cast<std::int32_t>(k + 1)},
+          {"total", r.timeTotals[k]},
+          {"weighted_total", weighted}};
 }
 
 }  // namespace
 
 ResultsFolder::ResultsFolder(std::filesystem::path folder) : folder_(std::move(folder)) { createFolder(folder_); }
 
-CsvFile& ResultsFolder::table(std::unique_ptr<CsvFile>& file, const char* name,
-                              const std::vector<std::string>& columns) {
-  if (!file) file = std::make_unique<CsvFile>(folder_ / name, columns);
-  return *file;
-}
-
 void ResultsFolder::simulationEnded(const SimulationRecord& job) {
-  CsvFile& replicates = table(replicates_, "replicates.csv", kReplicateColumns);
   std::int32_t L = 0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
-    const bool covered = engine::intervalIncludes(r.LCL, r.UCL, job.parameters.NN);
-    replicates.write({job.job, ++L, r.MHAT, r.VARM, r.VARTR, r.VARTI, r.LCL, r.UCL, covered});
+    writeRow(replicates_, folder_ / "replicates.csv", replicateRow(job.job, ++L, r, job.parameters.NN));
   }
   const JobMeasures measures = measureJob(job);
-  table(summary_, "summary.csv", kSummaryColumns).write(summaryRow(job, measures));
+  writeRow(summary_, folder_ / "summary.csv", summaryRow(job, measures));
   writeNewFile(folder_ / ("simulation-" + std::to_string(job.job) + ".svg"), simulationPicture(job, measures));
 }
 
 void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
-  CsvFile(folder_ / "field.csv", kFieldColumns).write(fieldRow(field));
-  CsvFile times(folder_ / "field-times.csv", kFieldTimeColumns);
-  const fielddata::FieldResult& r = field.result;
-  for (std::size_t k = 0; k < r.timeTotals.size(); ++k) {
-    CsvRow row = {field.job, static_cast<std::int32_t>(k + 1), r.timeTotals[k], Missing{}};
-    if (!r.weightedTimeTotals.empty()) row.back() = r.weightedTimeTotals[k];
-    times.write(row);
+  std::unique_ptr<CsvFile> table;
+  writeRow(table, folder_ / "field.csv", fieldRow(field));
+  std::unique_ptr<CsvFile> times;
+  for (std::size_t k = 0; k < field.result.timeTotals.size(); ++k) {
+    writeRow(times, folder_ / "field-times.csv", fieldTimeRow(field.job, k, field.result));
   }
   writeNewFile(folder_ / "field.svg", fieldPicture(field));
 }

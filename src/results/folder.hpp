@@ -29,8 +29,6 @@ class ResultsFolder : public ResultsSink {
   void fieldDataAnalysed(const FieldRecord& field) override;
 
  private:
-  CsvFile& table(std::unique_ptr<CsvFile>& file, const char* name, const std::vector<std::string>& columns);
-
   std::filesystem::path folder_;
   std::unique_ptr<CsvFile> summary_;
   std::unique_ptr<CsvFile> replicates_;
