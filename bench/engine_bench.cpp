@@ -55,7 +55,7 @@ Timing runJob(const SimulationParameters& given, const EngineOptions& options, b
   NullSink discard;
   arribada::text::RecordSink& report = keepReport ? static_cast<arribada::text::RecordSink&>(recording) : discard;
   const auto start = std::chrono::steady_clock::now();
-  for (std::int32_t L = 1; L <= p.IREP; ++L) job.runReplicate(L, report);
+  for (std::int32_t L = 1; L <= p.IREP; ++L) job.runReplicate(report);
   const auto stop = std::chrono::steady_clock::now();
   return {std::chrono::duration<double>(stop - start).count(), std::move(recording.records), job.JX(),
           job.sharedReplicates()};

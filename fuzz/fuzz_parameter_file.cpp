@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/simulation.hpp"
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
 #include "entry/parameter_file.hpp"
 #include "fuzz/fuzz_input.hpp"
 #include "text/errors.hpp"
@@ -50,7 +50,7 @@ void simulateOneReplicate(const engine::SimulationParameters& p, const engine::N
   if (p.NN > kMostFemalesToSimulate) return;
   engine::SimulationJob job(p, table);
   CheckingSink report;
-  (void)job.runReplicate(1, report);
+  (void)job.runReplicate(report);
 }
 
 }  // namespace

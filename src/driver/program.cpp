@@ -7,15 +7,16 @@
 #include "driver/summary.hpp"
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
+#include "fielddata/analysis.hpp"
 #include "results/sink.hpp"
 #include "text/errors.hpp"
+#include "text/filenames.hpp"
 #include "text/freeread.hpp"
 
 namespace arribada::driver {
 namespace {
 
-constexpr std::size_t kNameLength = 25;
 constexpr std::int32_t kReportUnit = 6;
 
 struct Run {
@@ -64,7 +65,7 @@ void runReplicates(Run& run, const std::string& title, const engine::SimulationP
     for (int i = 0; i < 4; ++i) run.report.writeEmpty();
     run.console.write({std::string("REPLICATE NUMBER ="), L});
     run.report.write({std::string("REPLICATE NUMBER ="), L});
-    summary.add(job.runReplicate(L, run.report));
+    summary.add(job.runReplicate(run.report));
   }
   summary.write(run.report);
   keepResults(run, title, p, summary);
@@ -83,24 +84,39 @@ void runSimulation(Run& run, const std::string& title, const engine::SimulationP
   run.report.close();
 }
 
+// The analysis of the survey in the field-data file that the entry opened on unit 5.
+void runFieldData(Run& run, const std::string& title, engine::SimulationParameters& p) {
+  const fielddata::FieldResult result = fielddata::analyseFieldData(run.input.source(), run.console, run.report, p);
+  run.results.fieldDataAnalysed({run.job, title, result});
+}
+
 std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::FileNamer& names) {
   console.write({std::string("ENTER THE OUTPUT FILE NAME IN SINGLE QUOTES")});
   std::string GNAME;
-  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, kNameLength}});
+  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, text::kFileNameLength}});
   return std::make_unique<text::ReportFile>(names.resolve(GNAME, kReportUnit));
 }
 
-[[noreturn]] void runJobs(Run& run, entry::ParameterEntry& entry) {
+// The job loop, the one place where a job starts and ends: the entry says
+// what the next job is and the loop runs it. Simulations follow one another;
+// a field-data job is the last of the run. Returns when the run ends in order.
+void runJobs(Run& run, entry::ParameterEntry& entry) {
   // All values live from one job to the next: an answer "/" keeps the value
   // of the job before.
   engine::SimulationParameters p;
   for (;;) {
-    engine::NestingTable table;
     ++run.job;
-    const bool simulation = entry.input(p, table);
-    if (entry.fieldResult()) run.results.fieldDataAnalysed({run.job, entry.title(), *entry.fieldResult()});
-    if (!simulation || p.NTI <= 1) throw text::OrderlyStop{};
-    runSimulation(run, entry.title(), p, table);
+    const entry::NextJob job = entry.nextJob(p);
+    switch (job.kind) {
+      case entry::JobKind::Simulation:
+        runSimulation(run, entry.title(), p, job.table);
+        break;
+      case entry::JobKind::FieldData:
+        runFieldData(run, entry.title(), p);
+        return;
+      case entry::JobKind::Stop:
+        return;
+    }
   }
 }
 
@@ -120,15 +136,16 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
     entry::ParameterEntry entry({console, report, input, names});
     runJobs(run, entry);
   } catch (const text::OrderlyStop&) {
-    console.screen().writeRaw("Stop - Program terminated.\n");
-    console.screen().flush();
-    return 0;
+    // An orderly stop raised inside a job ends the run the same way.
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
     errors << "arribada: run-time error: " << error.what() << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }
+  console.screen().writeRaw("Stop - Program terminated.\n");
+  console.screen().flush();
+  return 0;
 }
 
 }  // namespace arribada::driver

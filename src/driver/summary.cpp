@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "engine/real.hpp"
+
 namespace arribada::driver {
-namespace {
-
-float plus(float total, double term) { return static_cast<float>(static_cast<double>(total) + term); }
-
-}  // namespace
+using engine::plus;
+using engine::real;
+using engine::stored;
+using engine::wide;
 
 void ReplicateSummary::add(const engine::ReplicateEstimate& estimate) {
   if (!engine::intervalIncludes(estimate.LCL, estimate.UCL, NN_)) ++NTILT_;
@@ -26,20 +27,20 @@ ReplicateSummary::Statistics ReplicateSummary::statistics() const {
     s.SS2 = plus(s.SS2, r.VARTR);
     s.SS3 = plus(s.SS3, r.VARTI);
   }
-  const double IREP = static_cast<float>(replicateCount());
-  s.AVEPOP = static_cast<float>(SUM / IREP);
-  s.AVEVAR = static_cast<float>(SS / IREP);
-  s.SS2 = static_cast<float>(s.SS2 / IREP);
-  s.SS3 = static_cast<float>(s.SS3 / IREP);
+  const double IREP = real(replicateCount());
+  s.AVEPOP = stored(SUM / IREP);
+  s.AVEVAR = stored(SS / IREP);
+  s.SS2 = stored(s.SS2 / IREP);
+  s.SS3 = stored(s.SS3 / IREP);
   float deviations = 0.0f;
   for (const engine::ReplicateEstimate& r : replicates_) {
-    const double d = static_cast<double>(r.MHAT) - s.AVEPOP;
+    const double d = wide(r.MHAT) - s.AVEPOP;
     deviations = plus(deviations, d * d);
   }
   // A single replicate has no empirical variance (divisor IREP - 1 = 0): it prints as 0.0.
   const std::int32_t divisor = replicateCount() - 1;
-  s.SS = divisor == 0 ? 0.0f : static_cast<float>(deviations / static_cast<double>(static_cast<float>(divisor)));
-  s.RATIO = static_cast<float>(static_cast<double>(static_cast<float>(NTILT_)) / IREP);
+  s.SS = divisor == 0 ? 0.0f : stored(deviations / wide(real(divisor)));
+  s.RATIO = stored(wide(real(NTILT_)) / IREP);
   return s;
 }
 

@@ -10,7 +10,7 @@ namespace {
 // fold takes P off exactly when r > P.
 std::uint32_t laneStep(std::uint32_t x) {
   constexpr std::uint64_t kLaneStep = multiplierPower(BlockStream::kLanes);
-  constexpr std::uint32_t P = 2147483647u;
+  constexpr std::uint32_t P = kRandomModulus;
   const std::uint64_t product = kLaneStep * x;
   const auto r = static_cast<std::uint32_t>((product & P) + (product >> 31));
   return (r & P) + (r >> 31);
@@ -23,7 +23,7 @@ BlockStream::BlockStream(std::int32_t state) : last_(static_cast<std::uint32_t>(
 void BlockStream::fill() {
   std::uint32_t x = last_;
   for (std::size_t i = 0; i < kLanes; ++i) {
-    x = mulModP(16807, x);
+    x = mulModP(kRandomMultiplier, x);
     states_[i] = x;
   }
   // Every state is the one kLanes places back stepped by 16807^kLanes:

@@ -14,11 +14,13 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/random.hpp"
+
 namespace arribada::engine {
 
 // a * x mod P for a, x in 0 ... P - 1.
 constexpr std::uint32_t mulModP(std::uint64_t a, std::uint64_t x) {
-  constexpr std::uint64_t P = 2147483647u;
+  constexpr std::uint64_t P = kRandomModulus;
   const std::uint64_t product = a * x;
   std::uint64_t r = (product & P) + (product >> 31);
   if (r >= P) r -= P;
@@ -28,7 +30,7 @@ constexpr std::uint32_t mulModP(std::uint64_t a, std::uint64_t x) {
 // 16807^n mod P.
 constexpr std::uint32_t multiplierPower(std::uint64_t n) {
   std::uint32_t result = 1;
-  std::uint32_t square = 16807;
+  std::uint32_t square = kRandomMultiplier;
   for (; n != 0; n >>= 1) {
     if ((n & 1u) != 0) result = mulModP(result, square);
     square = mulModP(square, square);

@@ -2,11 +2,10 @@
 
 #include <string>
 
+#include "engine/real.hpp"
+
 namespace arribada::engine {
 namespace {
-
-float plus(float total, double term) { return static_cast<float>(static_cast<double>(total) + term); }
-double square(float x) { return static_cast<double>(x) * x; }
 
 // Steps through strips 1, 1 + IT, ... and their hours 1, 3, ...
 void readSampledStrips(const CountGrid& TRAN, const SamplingPlan& plan, SampleWork& work, SampleTotals& t) {
@@ -14,7 +13,7 @@ void readSampledStrips(const CountGrid& TRAN, const SamplingPlan& plan, SampleWo
     float BUM = 0.0f;
     ++t.M;
     for (std::int32_t NM = 1; NM <= plan.samplingHours; ++NM) {
-      const auto DUM = static_cast<float>(TRAN.at(J, 2 * NM));
+      const float DUM = real(TRAN.at(J, 2 * NM));
       t.SS = plus(t.SS, square(DUM));
       t.SUM = plus(t.SUM, DUM);
       BUM = plus(BUM, DUM);
@@ -41,7 +40,7 @@ SampleTotals countSample(const CountGrid& TRAN, const SamplingPlan& plan, Sample
   work.TI.fill(0.0f);
   SampleTotals t;
   readSampledStrips(TRAN, plan, work, t);
-  t.AN = static_cast<float>(plan.NT1 * plan.IC);
+  t.AN = real(plan.NT1 * plan.IC);
   for (std::int32_t k = 0; k < plan.IC; ++k) {
     const float TRk = work.TR[static_cast<std::size_t>(k)];
     t.SSTR = plus(t.SSTR, square(TRk));

@@ -29,24 +29,26 @@ struct EstimateConstants {
   std::int32_t NT1 = 0;
 };
 
-// The limits MHAT -+ 2 sqrt(variance), each rounded to a real; a variance
-// made negative by rounding has its square root taken as 0.
-struct IntervalLimits {
+EstimateConstants makeEstimateConstants(const SimulationParameters& p);
+
+struct ConfidenceLimits {
   float LCL = 0.0f;
   float UCL = 0.0f;
 };
-IntervalLimits twoStandardErrorLimits(float MHAT, float variance);
+
+// The 95% limits of an estimate, estimate -+ 2 sqrt(variance), each rounded
+// once; a variance that rounding left at or below zero has a root of 0. The
+// simulation's replicates and the field-data analysis both use it.
+ConfidenceLimits twoStandardErrors(float estimate, float variance);
 
 // Whether the interval includes the true number of females: a limit equal to NN counts as inside.
 bool intervalIncludes(float LCL, float UCL, std::int32_t NN);
-
-EstimateConstants makeEstimateConstants(const SimulationParameters& p);
 
 // CONST: how many females one counted turtle of the sample stands for.
 float expansionFactor(const EstimateConstants& k);
 
 // MHAT, the variances VARM, VARTR, VARTI scaled by CONST^2, and the limits
-// MHAT -+ 2 sqrt(VARTI). Writes "MHAT=" to the report.
+// twoStandardErrors(MHAT, VARTI). Writes "MHAT=" to the report.
 // A variance whose divisor is 0 (a single sampled cell, sampling time or
 // strip, which only a parameter file can bring) is stored as 0.0; a
 // variance made negative by rounding has its square root taken as 0.

@@ -1,6 +1,7 @@
 #include "engine/generation.hpp"
 
 #include "engine/random.hpp"
+#include "engine/real.hpp"
 
 namespace arribada::engine {
 namespace {
@@ -9,17 +10,17 @@ IntervalShape shapeOf(const NestingTable& table, std::int32_t MM, float STDDEV) 
   const auto i = static_cast<std::size_t>(MM - 1);
   IntervalShape shape;
   if (MM > 1) {
-    shape.DIFF = static_cast<float>(static_cast<double>(table.UINT[i]) - table.UINT[i - 1]);
-    shape.MEANT = static_cast<float>((static_cast<double>(table.UINT[i - 1]) + table.UINT[i]) / 2.0);
+    shape.DIFF = stored(wide(table.UINT[i]) - table.UINT[i - 1]);
+    shape.MEANT = stored((wide(table.UINT[i - 1]) + table.UINT[i]) / 2.0);
     shape.start = table.UINT[i - 1];
   } else {
     shape.DIFF = table.UINT[0];
-    shape.MEANT = static_cast<float>(static_cast<double>(shape.DIFF) / 2.0);
+    shape.MEANT = stored(wide(shape.DIFF) / 2.0);
   }
-  shape.STUD = static_cast<float>(static_cast<double>(shape.DIFF) * STDDEV / 12.0);
-  const auto XX = static_cast<float>(static_cast<double>(shape.DIFF) / 2.0);
-  shape.DEXP = static_cast<float>(std::exp(-static_cast<double>(XX)));
-  const double wholeHours = std::trunc(static_cast<double>(shape.DIFF) + static_cast<double>(0.1f));
+  shape.STUD = stored(wide(shape.DIFF) * STDDEV / 12.0);
+  const float XX = stored(wide(shape.DIFF) / 2.0);
+  shape.DEXP = stored(std::exp(-wide(XX)));
+  const double wholeHours = std::trunc(wide(shape.DIFF) + wide(0.1f));
   if (!(std::fabs(wholeHours) < 1073741824.0)) {
     throw text::RunTimeError("simulation: nesting interval " + std::to_string(MM) + " has an unusable length " +
                              std::to_string(shape.DIFF));
@@ -36,7 +37,7 @@ GenerationConstants makeGenerationConstants(const SimulationParameters& p, const
   c.KSW = p.KSW;
   c.NTR = p.NTR;
   c.hours = p.IHR + 1;
-  c.DIV = static_cast<float>(static_cast<double>(p.MIN) / 120.0);
+  c.DIV = stored(wide(p.MIN) / 120.0);
   c.PERCNT = table.PERCNT;
   for (std::int32_t MM = 1; MM <= table.KK; ++MM) {
     c.intervals[static_cast<std::size_t>(MM - 1)] = shapeOf(table, MM, p.STDDEV);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/parameters.hpp"
+#include "engine/real.hpp"
 #include "text/channels.hpp"
 #include "text/errors.hpp"
 
@@ -114,7 +115,7 @@ struct ScanIntervals {
 
 // The second deviate of a pair: the first (as clamped) scaled by U2 / U1.
 inline float secondDeviate(const NormalPair& pair) {
-  return static_cast<float>(static_cast<double>(pair.Z) * pair.U2 / pair.U1);
+  return stored(wide(pair.Z) * pair.U2 / pair.U1);
 }
 
 // Deviates beyond three standard deviations are put at +-3.
@@ -129,12 +130,12 @@ float normalDeviate(Stream& stream, NormalPair& pair) {
     float W = 0.0f;
     do {
       do {
-        pair.U1 = static_cast<float>(2.0 * stream.next() - 1.0);
+        pair.U1 = stored(2.0 * stream.next() - 1.0);
       } while (pair.U1 == 0.0f);
-      pair.U2 = static_cast<float>(2.0 * stream.next() - 1.0);
-      W = static_cast<float>(static_cast<double>(pair.U1) * pair.U1 + static_cast<double>(pair.U2) * pair.U2);
+      pair.U2 = stored(2.0 * stream.next() - 1.0);
+      W = stored(square(pair.U1) + square(pair.U2));
     } while (W > 1.0f);
-    pair.Z = static_cast<float>(pair.U1 * std::sqrt(-2.0 * std::log(static_cast<double>(W)) / W));
+    pair.Z = stored(pair.U1 * std::sqrt(-2.0 * std::log(wide(W)) / W));
   } else {
     pair.Z = secondDeviate(pair);
   }
@@ -152,32 +153,32 @@ float poissonTime(Stream& stream, const IntervalShape& shape) {
   if (!(PROD < shape.DEXP)) {
     bool reached = false;
     for (std::int32_t j = 1; j <= shape.NM && !reached; ++j) {
-      TIME = static_cast<float>(j);
-      PROD = static_cast<float>(static_cast<double>(PROD) * stream.next());
+      TIME = real(j);
+      PROD = stored(wide(PROD) * stream.next());
       reached = PROD < shape.DEXP;
     }
-    if (!reached) TIME = static_cast<float>(shape.NM);
+    if (!reached) TIME = real(shape.NM);
   }
-  TIME = static_cast<float>(static_cast<double>(TIME) + stream.next());
+  TIME = plus(TIME, stream.next());
   // Adding the start of the first interval (0) leaves TIME as it is.
-  return static_cast<float>(static_cast<double>(TIME) + shape.start);
+  return plus(TIME, shape.start);
 }
 
 template <class Stream>
 float nestingTime(Stream& stream, NormalPair& pair, const IntervalShape& shape, std::int32_t KSW) {
   if (KSW == 1) {
     const float Z = normalDeviate(stream, pair);
-    return static_cast<float>(static_cast<double>(shape.STUD) * Z + shape.MEANT);
+    return stored(wide(shape.STUD) * Z + shape.MEANT);
   }
   if (KSW == 2) return poissonTime(stream, shape);
-  return static_cast<float>(static_cast<double>(stream.next()) * shape.DIFF + shape.start);
+  return stored(wide(stream.next()) * shape.DIFF + shape.start);
 }
 
 // A draw of exactly 1.0 would give strip NTR + 1, off the beach: it is put in
 // strip NTR. The stream is unchanged; the last strip just gets the 63 states
 // in 2^31 that round to 1.0 on top of its share.
 inline std::int32_t stripOf(float draw, std::int32_t NTR) {
-  const auto J = static_cast<std::int32_t>(static_cast<double>(draw) * NTR + 1.0);
+  const auto J = static_cast<std::int32_t>(wide(draw) * NTR + 1.0);
   return J > NTR ? NTR : J;
 }
 
@@ -185,7 +186,7 @@ inline std::int32_t stripOf(float draw, std::int32_t NTR) {
 // every time in (-1.5, 0.5) gives hour 0. A time too far out for an integer
 // hour (only from absurd standard deviations) ends the run.
 inline double nearestHour(float TIME) {
-  const double hour = std::trunc(static_cast<double>(TIME) + 0.5);
+  const double hour = std::trunc(wide(TIME) + 0.5);
   if (!(std::fabs(hour) < 1073741824.0)) {
     throw text::RunTimeError("simulation: the nesting time " + std::to_string(TIME) +
                              " lies too far outside the arribada to be given an hour");
@@ -208,7 +209,7 @@ Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstant
     female.TIME = nestingTime(stream, pair, shape, c.KSW);
     female.J = stripOf(stream.next(), c.NTR);
     const double hour = nearestHour(female.TIME);
-    female.HR = static_cast<float>(hour);
+    female.HR = stored(hour);
     female.K = static_cast<std::int32_t>(hour) + 1;
     if (female.K >= 1 && female.K <= c.hours) break;
     onRedraw(female.K, female.TIME, female.HR);
@@ -218,7 +219,7 @@ Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstant
                                " redraws for one female)");
     }
   }
-  female.tallied = std::fabs(static_cast<double>(female.TIME) - female.HR) <= c.DIV;
+  female.tallied = std::fabs(wide(female.TIME) - female.HR) <= c.DIV;
   return female;
 }
 

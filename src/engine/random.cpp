@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "engine/real.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::engine {
 namespace {
 
-constexpr std::int32_t A = 16807;
+constexpr std::int32_t A = kRandomMultiplier;
 constexpr std::int32_t B15 = 32768;
 constexpr std::int32_t B16 = 65536;
 constexpr std::int32_t P = kRandomModulus;
@@ -31,7 +32,7 @@ float RANDOM(std::int32_t& IX, text::RecordSink& report) {
   IX = (((XALO - LEFTLO * B16) - P) + (FHI - K * B15) * B16) + K;
   if (IX < 0) IX += P;
   // The product is exact in double; the one rounding is the store to float.
-  const auto result = static_cast<float>(static_cast<double>(IX) * kTwoToMinus31);
+  const float result = stored(static_cast<double>(IX) * kTwoToMinus31);
   if (result < kDegenerateResult) report.write({std::string("RANDOM,IX="), result, IX});
   return result;
 }

@@ -9,7 +9,13 @@
 
 namespace arribada::engine {
 
-inline constexpr std::int32_t kRandomModulus = 2147483647;  // P = 2^31 - 1
+// The generator's constants, here and nowhere else: the state IX steps to
+// kRandomMultiplier * IX mod kRandomModulus.
+inline constexpr std::int32_t kRandomMultiplier = 16807;    // A = 7^5
+inline constexpr std::int32_t kRandomModulus = 2147483647;  // P = 2^31 - 1, a prime
+// The largest seed: the states of the generator are 1 ... P - 1, and a seed
+// of P falls to the fixed point 0.
+inline constexpr std::int32_t kLargestSeed = kRandomModulus - 1;
 
 // Advances the state IX by one step (IX = 16807 * IX mod P for IX in
 // 1 ... P - 1) and returns IX * 2^-31 rounded once to single precision, a

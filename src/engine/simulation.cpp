@@ -29,7 +29,7 @@ void requireModest(float value, const std::string& name) {
 // The parameter entry only lets through values inside these limits; a job
 // that gets past it with anything else would leave the grid or the stream.
 const SimulationParameters& checked(const SimulationParameters& p, const NestingTable& table) {
-  requireInRange(p.JX, 1, kRandomModulus - 1, "JX");
+  requireInRange(p.JX, 1, kLargestSeed, "JX");
   requireInRange(p.NTR, 1, kMaxStrips, "NTR");
   requireInRange(p.IC, 1, p.NTR, "IC");
   requireInRange(p.IHR, 1, kMaxHours, "IHR");
@@ -63,7 +63,7 @@ SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& 
       fast_(generation_, table, options.plain ? 1 : options.threads),
       TRAN_(p.NTR, p.IHR + 1) {}
 
-ReplicateEstimate SimulationJob::runReplicate(std::int32_t, text::RecordSink& report) {
+ReplicateEstimate SimulationJob::runReplicate(text::RecordSink& report) {
   if (plain_) {
     generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report);
   } else {

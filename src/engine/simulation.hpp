@@ -34,9 +34,10 @@ class SimulationJob {
   SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options = {});
 
   // Reset of the count grid, generation of the arribada, instantaneous
-  // counts and estimate of replicate L (1-based; the caller files the result
-  // under L). Writes the engine's diagnostic lines and "MHAT=" to the report.
-  ReplicateEstimate runReplicate(std::int32_t L, text::RecordSink& report);
+  // counts and estimate of the next replicate (the caller numbers the
+  // replicates and files each result). Writes the engine's diagnostic lines
+  // and "MHAT=" to the report.
+  ReplicateEstimate runReplicate(text::RecordSink& report);
 
   // The stream's state as it now stands (the starting value before the first replicate).
   std::int32_t JX() const { return JX_; }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "engine/real.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::engine {
@@ -22,16 +23,15 @@ NestingTable builtInTable(std::int32_t& IHR) {
   NestingTable table;
   table.KK = IHR / 12;
   table.LL = table.KK % 2 == 0 ? table.KK / 2 : (table.KK + 1) / 2;
-  const float DIVH = static_cast<float>(static_cast<double>(0.96f) / table.LL);
+  const float DIVH = stored(wide(0.96f) / table.LL);
   // A single interval has no low-activity share (it gets everything anyway).
-  const float DIVL =
-      table.KK > table.LL ? static_cast<float>(static_cast<double>(0.04f) / (table.KK - table.LL)) : 0.0f;
+  const float DIVL = table.KK > table.LL ? stored(wide(0.04f) / (table.KK - table.LL)) : 0.0f;
   table.PERCNT[0] = DIVH;
   table.UINT[0] = 12.0f;
   bool nextIsLow = true;
   for (std::int32_t i = 1; i < table.KK; ++i) {
-    table.UINT[i] = static_cast<float>(static_cast<double>(table.UINT[i - 1]) + 12.0);
-    table.PERCNT[i] = static_cast<float>(static_cast<double>(table.PERCNT[i - 1]) + (nextIsLow ? DIVL : DIVH));
+    table.UINT[i] = plus(table.UINT[i - 1], 12.0);
+    table.PERCNT[i] = plus(table.PERCNT[i - 1], nextIsLow ? DIVL : DIVH);
     nextIsLow = !nextIsLow;
   }
   table.PERCNT[table.KK - 1] = 1.0f;
@@ -56,12 +56,11 @@ NestingTable userTable(std::span<const float> marks, std::span<const float> weig
   }
   IHR = static_cast<std::int32_t>(table.UINT[table.KK - 1]);
   float sum = 0.0f;
-  for (std::int32_t i = 0; i < table.KK; ++i) sum = static_cast<float>(static_cast<double>(sum) + table.PERCNT[i]);
+  for (std::int32_t i = 0; i < table.KK; ++i) sum = plus(sum, table.PERCNT[i]);
   if (sum == 0.0f) throw text::RunTimeError("nesting-time table: the weights add up to zero");
-  table.PERCNT[0] = static_cast<float>(static_cast<double>(table.PERCNT[0]) / sum);
+  table.PERCNT[0] = stored(wide(table.PERCNT[0]) / sum);
   for (std::int32_t i = 1; i < table.KK; ++i) {
-    table.PERCNT[i] =
-        static_cast<float>(static_cast<double>(table.PERCNT[i]) / sum + static_cast<double>(table.PERCNT[i - 1]));
+    table.PERCNT[i] = stored(wide(table.PERCNT[i]) / sum + wide(table.PERCNT[i - 1]));
   }
   table.PERCNT[table.KK - 1] = 1.0f;
   return table;

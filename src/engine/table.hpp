@@ -10,6 +10,10 @@
 
 namespace arribada::engine {
 
+// The shortest arribada that takes the built-in table; a shorter one takes
+// its nesting-time table from the parameter file.
+inline constexpr std::int32_t kShortestBuiltInArribada = 18;
+
 // The built-in day-and-night table of 12-hour intervals for IHR >= 18: IHR
 // is first rounded to the nearest multiple of 12 (halves upward). The odd
 // intervals share 96% of the females, the even ones 4%. The caller makes

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/random.hpp"
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "text/freeread.hpp"
 
@@ -33,8 +35,6 @@ const Lines kJxPrompt = {"IN ORDER TO GENERATE RANDOM NORMAL DEVIATES,", "ENTER 
 const Lines kKswPrompt = {"WHAT KIND OF RANDOM VARIABLES DO YOU WISH?", "ENTER 1, 2 OR 3 FOR NORMAL, POISSON OR UNIFORM",
                           "RANDOM VARIABLES;  DEFAULT = NORMAL"};
 
-constexpr std::int64_t kLargestSeed = 2147483646;  // the generator's states are 1 ... 2^31 - 2
-
 template <typename Value>
 void takeDefault(Value& value, Value fallback) {
   if (value == Value{0}) value = fallback;
@@ -46,14 +46,14 @@ bool isYes(char answer) { return answer == 'Y' || answer == 'y'; }
 
 std::int64_t madeOdd(std::int64_t JX) { return JX % 2 == 0 ? JX + 1 : JX; }
 
-bool isValidSeed(std::int64_t JX) { return JX >= 1 && JX <= kLargestSeed; }
+bool isValidSeed(std::int64_t JX) { return JX >= 1 && JX <= engine::kLargestSeed; }
 
 std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParameters& p) {
   // The integer product NN x NTI x NTR x IC is formed exactly and must stay a
   // 32-bit value, as must its product with the real MIN.
   const std::int64_t product = std::int64_t{p.NN} * p.NTI * p.NTR * p.IC;
   if (product > std::int64_t{INT32_MAX}) return std::nullopt;
-  const double scaled = static_cast<double>(product) * static_cast<double>(p.MIN);
+  const double scaled = static_cast<double>(product) * engine::wide(p.MIN);
   if (!(scaled < 2147483648.0)) return std::nullopt;
   const std::int64_t seed = madeOdd(static_cast<std::int64_t>(scaled));
   if (!isValidSeed(seed)) return std::nullopt;
@@ -109,7 +109,7 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
   // from 24 to 120 leave the block.
   block(kIhrPrompt, "YOU CHOSE IHR =", p.IHR, [](std::int32_t& v) {
     takeDefault(v, 60);
-    if (v < 18 || v > 120) return false;
+    if (v < engine::kShortestBuiltInArribada || v > 120) return false;
     v = engine::roundToTwelve(v);
     return true;
   });
@@ -137,7 +137,7 @@ void KeyboardDialogue::stddevBlock(engine::SimulationParameters& p) {
 void KeyboardDialogue::ntrBlock(engine::SimulationParameters& p) {
   block(kNtrPrompt, "YOU CHOSE NTR =", p.NTR, [](std::int32_t& v) {
     takeDefault(v, 10);
-    return v >= 1 && v <= 1000;
+    return v >= 1 && v <= engine::kMaxStrips;
   });
 }
 
@@ -148,7 +148,7 @@ bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
   do {
     while (!readAccepted(console_, kIcPrompt, p.IC, [strips](std::int32_t& v) {
       takeDefault(v, 5);
-      return v <= 1000 && v != 0 && strips % v == 0 && v >= 3;
+      return v <= engine::kMaxStrips && v != 0 && strips % v == 0 && v >= 3;
     })) {
       if (strips < 3) {
         console_.write({std::string("NO IC IS POSSIBLE WITH NTR ="), strips});
@@ -164,7 +164,7 @@ bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
 void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
   block(kIrepPrompt, "YOU CHOSE IREP =", p.IREP, [](std::int32_t& v) {
     takeDefault(v, 100);
-    return v >= 2 && v <= 1000;
+    return v >= 2 && v <= engine::kMaxReplicates;
   });
 }
 

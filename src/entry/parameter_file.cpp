@@ -1,10 +1,10 @@
 #include "entry/parameter_file.hpp"
 
-#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
@@ -12,17 +12,11 @@
 namespace arribada::entry {
 namespace {
 
-// Below this length of arribada the file gives the nesting-time table itself.
-constexpr std::int32_t kShortArribada = 18;
 // The longest arribada whose rounding to a multiple of 12 stays within the
 // count grid's hours: 209 rounds to 204 (17 intervals), 210 to 216.
 constexpr std::int32_t kLongestRoundedArribada = engine::kMaxHours + 5;
 
-std::string shortReal(float value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
-  return buffer;
-}
+using text::shortReal;
 
 std::string named(const std::string& name, std::int32_t value) { return name + " = " + std::to_string(value); }
 
@@ -58,7 +52,7 @@ void refuseUnusableValues(const text::LineSource& file, const engine::Simulation
     refuse(file, named("IC", p.IC) + " strips sampled, outside 1 to NTR = " + std::to_string(p.NTR));
   }
   if (p.NN < 1) refuse(file, named("NN", p.NN) + " females: an arribada needs at least one");
-  if (p.IHR >= kShortArribada && p.IHR > kLongestRoundedArribada) {
+  if (p.IHR >= engine::kShortestBuiltInArribada && p.IHR > kLongestRoundedArribada) {
     refuse(file, named("IHR", p.IHR) + " hours, which rounds to more than the " + std::to_string(engine::kMaxHours) +
                      " hours that the program holds");
   }
@@ -76,7 +70,7 @@ void refuseUnusableTable(const text::LineSource& file, std::span<const float> ma
     if (weights[i] < 0.0f) {
       refuse(file, "table weight " + std::to_string(i + 1) + " = " + shortReal(weights[i]) + " is negative");
     }
-    sum = static_cast<float>(static_cast<double>(sum) + weights[i]);
+    sum = engine::plus(sum, weights[i]);
   }
   if (!(sum > 0.0f)) refuse(file, "the table weights add up to " + shortReal(sum) + ": some weight must be above 0");
   if (!(marks[0] > 0.0f)) refuse(file, "table hour mark 1 = " + shortReal(marks[0]) + " must be above 0");
@@ -87,7 +81,7 @@ void refuseUnusableTable(const text::LineSource& file, std::span<const float> ma
     }
   }
   const float last = marks.back();
-  if (last < 1.0f || last >= static_cast<float>(engine::kMaxHours + 1)) {
+  if (last < 1.0f || last >= engine::real(engine::kMaxHours + 1)) {
     refuse(file, "the last table hour mark " + shortReal(last) + " makes an arribada outside 1 to " +
                      std::to_string(engine::kMaxHours) + " whole hours");
   }
@@ -115,7 +109,7 @@ engine::NestingTable readParameterValues(text::LineSource& file, engine::Simulat
   readNineValues(file, p);
   stopOnUnusableFile(p);
   refuseUnusableValues(file, p);
-  if (p.IHR < kShortArribada) return readUserTable(file, p.IHR);
+  if (p.IHR < engine::kShortestBuiltInArribada) return readUserTable(file, p.IHR);
   return engine::builtInTable(p.IHR);
 }
 

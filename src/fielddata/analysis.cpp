@@ -4,12 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/estimate.hpp"
+#include "engine/real.hpp"
 #include "fielddata/field_file.hpp"
 #include "fielddata/value_line.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::fielddata {
 namespace {
+
+using engine::plus;
+using engine::real;
+using engine::square;
+using engine::stored;
+using engine::wide;
 
 // Sums over the counts: SUM of the unweighted counts, SS of their squares
 // (weighted form with weights), the per-time totals TI, SUMN of them and SSTI
@@ -56,7 +64,7 @@ float printAreas(const text::LineSource& file, const FieldHeader& h, text::Recor
   constexpr int kDecimals = 6;
   const float SAREA = sampleArea(h);
   requireUsable(file, "the sample area", std::isfinite(SAREA));
-  const float C = static_cast<float>(static_cast<double>(SAREA) / h.AREA);
+  const float C = stored(wide(SAREA) / h.AREA);
   requireUsable(file, "the ratio of sample to population area", std::isfinite(C) && C > 0.0f);
   printValue(console, report, "THE POTENTIAL AREA USED BY THE POPULATION =", h.AREA, fixedField(h.AREA, kDecimals));
   printValue(console, report, "THE SAMPLE AREA=", SAREA, fixedField(SAREA, kDecimals));
@@ -69,31 +77,31 @@ float printAreas(const text::LineSource& file, const FieldHeader& h, text::Recor
 // SS multiplied by its transect's weight EL(J), SS taking weight x count^2;
 // a weight of 0 gives its transect a weighted count of 0 and a term of 0 in
 // SS (the term DUM * DUM / EL(J) would be 0 / 0).
-CountSums sumCounts(const CountGrid& grid, const std::vector<float>& EL) {
+CountSums sumCounts(const SurveyCounts& grid, const std::vector<float>& EL) {
   const bool weighted = !EL.empty();
   CountSums s;
   std::vector<float>& TI = s.TI;
   TI.assign(static_cast<std::size_t>(grid.times()), 0.0f);
   for (std::int32_t j = 0; j < grid.transects(); ++j) {
     for (std::int32_t k = 0; k < grid.times(); ++k) {
-      float DUM = static_cast<float>(grid.at(j, k));
-      s.SUM = static_cast<float>(static_cast<double>(s.SUM) + DUM);
+      float DUM = real(grid.at(j, k));
+      s.SUM = plus(s.SUM, DUM);
       if (weighted) {
         const float weight = EL[static_cast<std::size_t>(j)];
-        DUM = static_cast<float>(static_cast<double>(weight) * DUM);
+        DUM = stored(wide(weight) * DUM);
         if (weight != 0.0f) {
-          s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM / weight);
+          s.SS = plus(s.SS, square(DUM) / weight);
         }
       } else {
-        s.SS = static_cast<float>(static_cast<double>(s.SS) + static_cast<double>(DUM) * DUM);
+        s.SS = plus(s.SS, square(DUM));
       }
       float& total = TI[static_cast<std::size_t>(k)];
-      total = static_cast<float>(static_cast<double>(total) + DUM);
+      total = plus(total, DUM);
     }
   }
   for (const float total : TI) {
-    s.SSTI = static_cast<float>(static_cast<double>(s.SSTI) + static_cast<double>(total) * total);
-    s.SUMN = static_cast<float>(static_cast<double>(s.SUMN) + total);
+    s.SSTI = plus(s.SSTI, square(total));
+    s.SUMN = plus(s.SUMN, total);
   }
   return s;
 }
@@ -104,24 +112,23 @@ float samplesVariance(const FieldHeader& h, const CountSums& s, float CONST) {
   float VARTI = 0.0f;
   if (h.weighted()) {
     const std::int32_t squaredTransects = h.NTR * h.NTR;  // at most 100 x 100
-    VARTI = static_cast<float>((static_cast<double>(h.LENGTH) * s.SS - s.SSTI) * squaredTransects / h.LENGTH /
-                               h.LENGTH / (h.NTR - 1.0));
+    VARTI = stored((wide(h.LENGTH) * s.SS - s.SSTI) * squaredTransects / h.LENGTH / h.LENGTH / (h.NTR - 1.0));
   } else {
-    VARTI = static_cast<float>((h.NTR * static_cast<double>(s.SS) - s.SSTI) / (h.NTR - 1.0));
+    VARTI = stored((h.NTR * wide(s.SS) - s.SSTI) / (h.NTR - 1.0));
   }
-  return static_cast<float>(static_cast<double>(VARTI) * CONST * CONST);
+  // VARTI x CONST x CONST, in this order (the simulation scales its VARTI the other way round).
+  return stored(wide(VARTI) * CONST * CONST);
 }
 
-// The estimate plus and minus twice its standard error. Rounding can leave a
-// variance a little below zero; its square root is then taken as 0.
+// The estimate plus and minus twice its standard error, as for a replicate of a simulation.
 Limits confidenceLimits(float MHAT, float VARTI) {
-  const double s = VARTI > 0.0f ? std::sqrt(static_cast<double>(VARTI)) : 0.0;
-  return {static_cast<float>(MHAT - 2.0 * s), static_cast<float>(MHAT + 2.0 * s)};
+  const engine::ConfidenceLimits limits = engine::twoStandardErrors(MHAT, VARTI);
+  return {limits.LCL, limits.UCL};
 }
 
 // The plain counts of each sampling time added over the transects (at most
 // 1000 x 32767 in magnitude).
-std::vector<std::int32_t> plainTimeTotals(const CountGrid& grid) {
+std::vector<std::int32_t> plainTimeTotals(const SurveyCounts& grid) {
   std::vector<std::int32_t> totals(static_cast<std::size_t>(grid.times()), 0);
   for (std::int32_t k = 0; k < grid.times(); ++k) {
     for (std::int32_t j = 0; j < grid.transects(); ++j) totals[static_cast<std::size_t>(k)] += grid.at(j, k);
@@ -133,7 +140,7 @@ std::vector<std::int32_t> plainTimeTotals(const CountGrid& grid) {
 // and the variance; returns the confidence limits. Keeps what it printed in `kept`.
 Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
                           text::RecordSink& report, FieldResult& kept) {
-  const CountGrid grid = readCounts(file, h);
+  const SurveyCounts grid = readCounts(file, h);
   const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
   const CountSums s = sumCounts(grid, EL);
   kept.timeTotals = plainTimeTotals(grid);
@@ -145,10 +152,10 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   report.write({uelas, s.SUMN});
 
   // MEANT is given in minutes.
-  const float MEANT = static_cast<float>(static_cast<double>(h.MEANT) / 60.0);
-  const float CONST = static_cast<float>(static_cast<double>(h.HOURS) / MEANT / C / h.NT1);
+  const float MEANT = stored(wide(h.MEANT) / 60.0);
+  const float CONST = stored(wide(h.HOURS) / MEANT / C / h.NT1);
   requireUsable(file, "the expansion factor from counts to females", std::isfinite(CONST));
-  const float MHAT = static_cast<float>(static_cast<double>(CONST) * s.SUM);
+  const float MHAT = stored(wide(CONST) * s.SUM);
   requireUsable(file, "the estimated number of females", std::isfinite(MHAT));
   printValue(console, report, "ESTIMATED NUMBER OF FEMALE TURTLES=", MHAT, fixedField(MHAT, 1));
   kept.MHAT = MHAT;
@@ -194,7 +201,7 @@ FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, 
 
   params.NN = h.NT1 * h.NTR;  // at most 205 x 1000
   kept.samples = params.NN;
-  const auto AN = static_cast<float>(params.NN);
+  const float AN = real(params.NN);
   Limits limits;
   if (AN == 1.0f) {
     // A single count: no counts are read, and there is no estimate.

@@ -39,8 +39,10 @@ struct FieldResult {
 // echoed by the caller), echoes the header, prints the areas, ratio, samples,
 // reads the counts and weights, prints the estimate, variance and limits (or
 // the single-count message) on the console and in the report.
-// Leaves params.NTR = number of sample transects and params.NN = NT1 * NTR.
+// Leaves params.NTR = number of sample transects and params.NN = NT1 * NTR,
+// the survey's size as the caller's parameters hold it after a field job
+// (the run ends with that job, so nothing in the program reads them later).
 FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
-                      engine::SimulationParameters& params);
+                             engine::SimulationParameters& params);
 
 }  // namespace arribada::fielddata

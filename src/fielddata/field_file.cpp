@@ -1,8 +1,8 @@
 #include "fielddata/field_file.hpp"
 
-#include <cstdio>
 #include <string>
 
+#include "engine/real.hpp"
 #include "fielddata/value_line.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
@@ -14,11 +14,7 @@ namespace {
 // that every count has a negative of the same size.
 constexpr std::int32_t kLargestCount = 32767;
 
-std::string shortReal(float value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
-  return buffer;
-}
+using text::shortReal;
 
 [[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
   throw text::RunTimeError("field-data header refused in " + file.description() + ": " + why);
@@ -83,7 +79,7 @@ FieldHeader readHeader(text::LineSource& file, std::int32_t NTR) {
 
 float sampleArea(const FieldHeader& h) {
   // Both sides of the transect, square metres to square kilometres.
-  return static_cast<float>(static_cast<double>(h.LENGTH) * h.WIDTH * 2.0 / 1000.0 / 1000.0);
+  return engine::stored(engine::wide(h.LENGTH) * h.WIDTH * 2.0 / 1000.0 / 1000.0);
 }
 
 void echoHeader(const FieldHeader& h, text::RecordSink& console, text::RecordSink& report) {
@@ -94,19 +90,19 @@ void echoHeader(const FieldHeader& h, text::RecordSink& console, text::RecordSin
   echoSurveyShape(h, console);
 }
 
-CountGrid::CountGrid(std::int32_t NTR, std::int32_t NT1)
+SurveyCounts::SurveyCounts(std::int32_t NTR, std::int32_t NT1)
     : NTR_(NTR), NT1_(NT1), cells_(static_cast<std::size_t>(NTR) * static_cast<std::size_t>(NT1), 0) {}
 
-std::int32_t CountGrid::at(std::int32_t j, std::int32_t k) const {
+std::int32_t SurveyCounts::at(std::int32_t j, std::int32_t k) const {
   return cells_.at(static_cast<std::size_t>(k) * static_cast<std::size_t>(NTR_) + static_cast<std::size_t>(j));
 }
 
-void CountGrid::set(std::int32_t j, std::int32_t k, std::int32_t count) {
+void SurveyCounts::set(std::int32_t j, std::int32_t k, std::int32_t count) {
   cells_.at(static_cast<std::size_t>(k) * static_cast<std::size_t>(NTR_) + static_cast<std::size_t>(j)) =
       static_cast<std::int16_t>(count);
 }
 
-CountGrid readCounts(text::LineSource& file, const FieldHeader& h) {
+SurveyCounts readCounts(text::LineSource& file, const FieldHeader& h) {
   // In file order: sampling time after sampling time, transect 1 to NTR in each.
   std::vector<std::int32_t> counts(static_cast<std::size_t>(h.NTR) * static_cast<std::size_t>(h.NT1), 0);
   if (h.freeLayout()) {
@@ -122,7 +118,7 @@ CountGrid readCounts(text::LineSource& file, const FieldHeader& h) {
     // One read per count: the first value of its line, the rest of the line unused.
     for (std::int32_t& count : counts) text::readFreeFormat(file, {countTarget(count)});
   }
-  CountGrid grid(h.NTR, h.NT1);
+  SurveyCounts grid(h.NTR, h.NT1);
   std::size_t i = 0;
   for (std::int32_t k = 0; k < h.NT1; ++k) {
     for (std::int32_t j = 0; j < h.NTR; ++j) grid.set(j, k, counts[i++]);

@@ -6,14 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/parameters.hpp"
 #include "text/channels.hpp"
 #include "text/lines.hpp"
 
 namespace arribada::fielddata {
 
-// Capacities of the count grid and of the weights.
-inline constexpr std::int32_t kMaxTransects = 1000;
-inline constexpr std::int32_t kMaxSamplingTimes = 205;
+// Capacities of the count grid and of the weights. The counts of a survey
+// take the place of a simulation's count grid, with its capacity.
+inline constexpr std::int32_t kMaxTransects = engine::kMaxStrips;
+inline constexpr std::int32_t kMaxSamplingTimes = engine::kMaxHours + 1;
 inline constexpr std::int32_t kMaxWeightedTransects = 100;
 
 // The nine header values, in the order in which they stand in the file.
@@ -46,9 +48,9 @@ void echoHeader(const FieldHeader& header, text::RecordSink& console, text::Reco
 
 // The counts of one survey: transect j at sampling time k, both 0-based here
 // (transect 1 and sampling time 1 of the file are j = 0, k = 0).
-class CountGrid {
+class SurveyCounts {
  public:
-  CountGrid(std::int32_t NTR, std::int32_t NT1);
+  SurveyCounts(std::int32_t NTR, std::int32_t NT1);
   std::int32_t transects() const { return NTR_; }
   std::int32_t times() const { return NT1_; }
   std::int32_t at(std::int32_t j, std::int32_t k) const;
@@ -62,7 +64,7 @@ class CountGrid {
 
 // Reads the counts in the layout the header selects. The grid is fresh for
 // every survey: cells that a free-layout file leaves unread stay zero.
-CountGrid readCounts(text::LineSource& file, const FieldHeader& header);
+SurveyCounts readCounts(text::LineSource& file, const FieldHeader& header);
 
 // Reads one weight per transect (one free-format read beginning on the line
 // after the last count) and writes the "EL=" line to the report.

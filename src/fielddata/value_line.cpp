@@ -1,8 +1,8 @@
 #include "fielddata/value_line.hpp"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+
+#include "text/exact_decimal.hpp"
 
 namespace arribada::fielddata {
 namespace {
@@ -11,41 +11,13 @@ constexpr int kGeneralDigits = 4;
 constexpr int kGeneralFixedColumns = 9;  // the general form's fixed point, then 4 blanks
 const std::string kGeneralTail(4, ' ');
 
-// The decimal digits of a magnitude, the point standing after `point` of them.
-struct Digits {
-  std::string all;
-  std::size_t point = 0;
-};
-
-// The exact expansion of a float: its binary fraction has at most 149
-// places, so 150 decimals print every digit of it and nothing is rounded.
-Digits exactDigits(float magnitude) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, "%.150f", static_cast<double>(magnitude));
-  const std::string text(buffer);
-  const std::size_t dot = text.find('.');
-  return {text.substr(0, dot) + text.substr(dot + 1), dot};
-}
-
-// Keeps the first `keep` digits, rounded half up on the digit after them
-// (that digit is 5 or more exactly when the rest is at least one half). A
-// carry out of the first digit puts a 1 in front.
-void roundHalfUp(Digits& d, std::size_t keep) {
-  const bool up = keep < d.all.size() && d.all[keep] >= '5';
-  d.all.resize(keep, '0');
-  if (!up) return;
-  std::size_t i = keep;
-  while (i > 0 && d.all[i - 1] == '9') d.all[--i] = '0';
-  if (i == 0) {
-    d.all.insert(d.all.begin(), '1');
-    ++d.point;
-  } else {
-    ++d.all[i - 1];
-  }
-}
+using text::DecimalDigits;
+using text::exactDigits;
+using text::nonFiniteText;
+using text::roundHalfUp;
 
 // The integer digits without leading zeros: nothing at all for a zero part.
-std::string integerDigits(const Digits& d) {
+std::string integerDigits(const DecimalDigits& d) {
   std::string integer = d.all.substr(0, d.point);
   integer.erase(0, integer.find_first_not_of('0'));
   return integer;
@@ -57,16 +29,11 @@ std::string fit(const std::string& text, int width) {
   return std::string(w - text.size(), ' ') + text;
 }
 
-std::string nonFiniteText(float value) {
-  if (std::isnan(value)) return "NaN";
-  return value < 0 ? "-Infinity" : "Infinity";
-}
-
 }  // namespace
 
 std::string fixedField(float value, int decimals, int width) {
   if (!std::isfinite(value)) return fit(nonFiniteText(value), width);
-  Digits d = exactDigits(std::fabs(value));
+  DecimalDigits d = exactDigits(std::fabs(value));
   roundHalfUp(d, d.point + static_cast<std::size_t>(decimals));
   const std::string fraction = d.all.substr(d.point);
   // A value that rounds to zero prints without a sign: -0.00001 with four
@@ -83,9 +50,9 @@ std::string integerField(std::int32_t value, int width) { return fit(std::to_str
 // 0.099996 rounds to 0.1000 and prints as .1000 in fixed point. Nearer
 // values keep their own form (9999.4 is 9999., 0.09999 is .9999E-01).
 std::string generalField(float value) {
-  if (!std::isfinite(value)) return fit(nonFiniteText(value), kGeneralField);
+  if (!std::isfinite(value)) return fit(nonFiniteText(value), kGeneralValueField);
   if (value == 0.0f) return fit(".0000", kGeneralFixedColumns) + kGeneralTail;
-  Digits d = exactDigits(std::fabs(value));
+  DecimalDigits d = exactDigits(std::fabs(value));
   roundHalfUp(d, d.all.find_first_not_of('0') + kGeneralDigits);
   const std::size_t first = d.all.find_first_not_of('0');
   // value = 0.dddd x 10^exponent
@@ -95,9 +62,7 @@ std::string generalField(float value) {
     const std::string fraction = d.all.substr(d.point, static_cast<std::size_t>(kGeneralDigits - exponent));
     return fit(sign + integerDigits(d) + "." + fraction, kGeneralFixedColumns) + kGeneralTail;
   }
-  char exponentText[16];
-  std::snprintf(exponentText, sizeof exponentText, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-  return fit(sign + "." + d.all.substr(first, kGeneralDigits) + exponentText, kGeneralField);
+  return fit(sign + "." + d.all.substr(first, kGeneralDigits) + text::exponentSuffix(exponent), kGeneralValueField);
 }
 
 void writeValueLine(text::RecordSink& sink, const std::string& label, const std::string& field) {

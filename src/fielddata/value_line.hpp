@@ -19,15 +19,15 @@
 
 namespace arribada::fielddata {
 
-inline constexpr int kFixedField = 13;
-inline constexpr int kIntegerField = 10;
-inline constexpr int kGeneralField = 13;
+inline constexpr int kFixedValueField = 13;
+inline constexpr int kIntegerValueField = 10;
+inline constexpr int kGeneralValueField = 13;
 
 // `value` rounded to `decimals` places, right-aligned in `width` columns.
-std::string fixedField(float value, int decimals, int width = kFixedField);
+std::string fixedField(float value, int decimals, int width = kFixedValueField);
 
 // `value` right-aligned in `width` columns; asterisks when it does not fit.
-std::string integerField(std::int32_t value, int width = kIntegerField);
+std::string integerField(std::int32_t value, int width = kIntegerValueField);
 
 // `value` with 4 significant digits in the general form described above.
 std::string generalField(float value);

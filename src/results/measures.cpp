@@ -20,7 +20,7 @@ template <typename Variance>
 std::int32_t coveredBy(const SimulationRecord& job, Variance variance) {
   std::int32_t covered = 0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
-    const engine::IntervalLimits limits = engine::twoStandardErrorLimits(r.MHAT, variance(r));
+    const engine::ConfidenceLimits limits = engine::twoStandardErrors(r.MHAT, variance(r));
     if (engine::intervalIncludes(limits.LCL, limits.UCL, job.parameters.NN)) ++covered;
   }
   return covered;

@@ -2,6 +2,7 @@
 // The two ways a run ends early: a run-time error (a failed open, an unreadable
 // value, an end of input, a refused value from a file) and an orderly stop.
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -19,5 +20,13 @@ class RunTimeError : public std::runtime_error {
 class OrderlyStop {};
 
 inline constexpr int kRunTimeErrorStatus = 2;
+
+// A real as the messages quote it: six significant digits in the shorter of
+// the fixed and exponent forms (2.5, 0.001, 1e+30).
+inline std::string shortReal(float value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
+  return buffer;
+}
 
 }  // namespace arribada::text

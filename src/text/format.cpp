@@ -1,8 +1,8 @@
 #include "text/format.hpp"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+
+#include "text/exact_decimal.hpp"
 
 namespace arribada::text {
 namespace {
@@ -14,39 +14,21 @@ std::string rightJustify(const std::string& text, int width) {
   return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
-// Seven significant digits of |value| > 0, rounded half up, and the decimal
-// exponent of the first digit. The exact expansion of a float has fewer than
-// 120 significant digits, so the digits printed here are exact and the
-// rounding decision is made on the true value.
+// Seven significant digits of |value| > 0, rounded half up on the exact
+// value, and the decimal exponent of the first digit.
 struct Decimal {
   std::string digits;  // exactly kSignificantDigits digits
   int exponent = 0;
 };
 
 Decimal roundedDecimal(float magnitude) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, "%.120e", static_cast<double>(magnitude));
-  std::string mantissa;
-  const char* p = buffer;
-  for (; *p != 'e'; ++p) {
-    if (*p != '.') mantissa.push_back(*p);
-  }
+  DecimalDigits d = exactDigits(magnitude);
+  roundHalfUp(d, d.all.find_first_not_of('0') + kSignificantDigits);
+  // A carry can move the first significant digit one place to the left.
+  const std::size_t first = d.all.find_first_not_of('0');
   Decimal result;
-  result.exponent = std::atoi(p + 1);
-  result.digits = mantissa.substr(0, kSignificantDigits);
-  if (mantissa[kSignificantDigits] >= '5') {
-    int i = kSignificantDigits - 1;
-    for (; i >= 0 && result.digits[static_cast<std::size_t>(i)] == '9'; --i) {
-      result.digits[static_cast<std::size_t>(i)] = '0';
-    }
-    if (i < 0) {
-      result.digits.insert(result.digits.begin(), '1');
-      result.digits.pop_back();
-      ++result.exponent;
-    } else {
-      ++result.digits[static_cast<std::size_t>(i)];
-    }
-  }
+  result.digits = d.all.substr(first, kSignificantDigits);
+  result.exponent = static_cast<int>(d.point) - static_cast<int>(first) - 1;
   return result;
 }
 
@@ -59,9 +41,7 @@ std::string fixedText(const Decimal& d) {
 }
 
 std::string exponentText(const Decimal& d) {
-  char exponent[16];
-  std::snprintf(exponent, sizeof exponent, "E%c%02d", d.exponent < 0 ? '-' : '+', std::abs(d.exponent));
-  return d.digits.substr(0, 1) + "." + d.digits.substr(1) + exponent;
+  return d.digits.substr(0, 1) + "." + d.digits.substr(1) + exponentSuffix(d.exponent);
 }
 
 }  // namespace
@@ -71,8 +51,7 @@ std::string formatInteger(std::int32_t value, int width) {
 }
 
 std::string realText(float value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+  if (!std::isfinite(value)) return nonFiniteText(value);
   if (value == 0.0f) return "0.000000E+00";
   const float magnitude = std::fabs(value);
   const Decimal d = roundedDecimal(magnitude);

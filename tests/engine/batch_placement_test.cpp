@@ -19,26 +19,6 @@
 namespace arribada::engine {
 namespace {
 
-TEST(BlockStream, MovesBackAndOnToAPlaceItHasPassed) {
-  BlockStream stream(762500001);
-  std::vector<float> draws;
-  std::vector<std::int32_t> states;  // the state before each draw
-  for (int i = 0; i < 3 * BlockStream::kBlock; ++i) {
-    states.push_back(stream.state());
-    draws.push_back(stream.next());
-  }
-  // Within the last block, to the start of a block, and back into an earlier block.
-  for (int place : {3 * BlockStream::kBlock - 5, 2 * BlockStream::kBlock, 2 * BlockStream::kBlock - 1, 7, 0}) {
-    stream.moveTo(static_cast<std::uint64_t>(place), states[static_cast<std::size_t>(place)]);
-    ASSERT_EQ(stream.used(), static_cast<std::uint64_t>(place));
-    ASSERT_EQ(stream.state(), states[static_cast<std::size_t>(place)]) << place;
-    for (int i = place; i < place + 40 && i < 3 * BlockStream::kBlock; ++i) {
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(stream.next()), std::bit_cast<std::uint32_t>(draws[static_cast<std::size_t>(i)]))
-          << "from " << place << ", draw " << i;
-    }
-  }
-}
-
 struct RunCase {
   std::string name;
   std::int32_t KSW, IHR, NTR;

@@ -1,6 +1,6 @@
-// The fast path against the plain one: the block-generated stream against
-// RANDOM, the quicker interval choice against the scan, and whole jobs on one
-// and two threads against the plain path, replicate by replicate.
+// The fast path against the plain one: the quicker interval choice against
+// the scan, and whole jobs on one and two threads against the plain path,
+// replicate by replicate. (The block-generated stream has block_stream_test.)
 
 #include <gtest/gtest.h>
 
@@ -17,42 +17,6 @@
 
 namespace arribada::engine {
 namespace {
-
-constexpr std::int64_t kP = 2147483647;
-
-TEST(BlockStream, GivesTheStatesAndDrawsOfRandom) {
-  for (std::int32_t seed : {1, 2, 762500001, 2147483646, 16807 * 3}) {
-    text::RecordingSink report;
-    std::int32_t IX = seed;
-    BlockStream stream(seed);
-    // Several blocks, and a stop in the middle of one.
-    for (int i = 0; i < 3 * BlockStream::kBlock + 77; ++i) {
-      const float expected = RANDOM(IX, report);
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(stream.next()), std::bit_cast<std::uint32_t>(expected)) << i;
-      ASSERT_EQ(stream.state(), IX) << i;
-    }
-    EXPECT_EQ(stream.used(), 3u * BlockStream::kBlock + 77u);
-  }
-}
-
-TEST(BlockStream, TenThousandthStateFromSeedOne) {
-  BlockStream stream(1);
-  for (int i = 0; i < 10000; ++i) stream.next();
-  EXPECT_EQ(stream.state(), 1043618065);
-}
-
-TEST(BlockStream, JumpsAheadToTheStateStepsLater) {
-  std::int64_t x = 762500001;
-  for (std::uint64_t n = 1; n <= 5000; ++n) {
-    x = x * 16807 % kP;
-    if (n % 997 == 0 || n < 10) {
-      ASSERT_EQ(stateAfter(762500001, n), x) << n;
-    }
-  }
-  // 16807^(P - 1) = 1 mod P, so a whole period comes back to the start.
-  EXPECT_EQ(stateAfter(123, static_cast<std::uint64_t>(kP - 1)), 123);
-  EXPECT_EQ(mulModP(kP - 1, kP - 1), 1u);  // (-1)^2
-}
 
 struct ChooserCase {
   std::vector<float> percent;  // cumulative proportions, the last 1.0
@@ -134,8 +98,8 @@ Outcome expectSameAsPlain(const JobCase& k, std::int32_t JX, std::int32_t thread
   text::RecordingSink plainReport;
   text::RecordingSink fastReport;
   for (std::int32_t L = 1; L <= job.p.IREP; ++L) {
-    const ReplicateEstimate expected = plain.runReplicate(L, plainReport);
-    const ReplicateEstimate got = fast.runReplicate(L, fastReport);
+    const ReplicateEstimate expected = plain.runReplicate(plainReport);
+    const ReplicateEstimate got = fast.runReplicate(fastReport);
     const std::string where = k.name + ", JX " + std::to_string(JX) + ", " + std::to_string(threads) +
                               " thread(s), replicate " + std::to_string(L);
     EXPECT_EQ(fastReport.records, plainReport.records) << where;

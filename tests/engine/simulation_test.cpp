@@ -287,7 +287,7 @@ Outcome runThroughTheEngine(const Job& job) {
   SimulationJob simulation(job.p, tableOf(job));
   driver::ReplicateSummary summary(job.p.NN);
   text::RecordingSink report;
-  for (std::int32_t L = 1; L <= job.p.IREP; ++L) summary.add(simulation.runReplicate(L, report));
+  for (std::int32_t L = 1; L <= job.p.IREP; ++L) summary.add(simulation.runReplicate(report));
   summary.write(report);
   return {report.records, simulation.JX()};
 }

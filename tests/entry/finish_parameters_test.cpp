@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::entry {

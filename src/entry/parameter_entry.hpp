@@ -1,14 +1,13 @@
 #pragma once
 // The parameter entry of every job: the title, the choice between field data
 // and a simulation, and for a simulation the parameters from the keyboard or
-// a parameter file, the nesting-time table and the derived NTI and JX.
+// a parameter file, the nesting-time table and the derived NTI and JX. The
+// entry says which job comes next; the driver runs it.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "engine/parameters.hpp"
-#include "fielddata/analysis.hpp"
 #include "text/channels.hpp"
 #include "text/filenames.hpp"
 
@@ -21,31 +20,41 @@ struct Channels {
   text::FileNamer& names;
 };
 
+// The kinds of job the driver chooses between.
+enum class JobKind {
+  Simulation,  // the parameters, with NTI >= 2, and the nesting-time table are ready
+  FieldData,   // a field-data file is open on unit 5 and its title echoed; it is the run's last job
+  Stop,        // no further job: the run ends in order
+};
+
+struct NextJob {
+  JobKind kind = JobKind::Stop;
+  engine::NestingTable table;  // a simulation's nesting-time table
+};
+
 class ParameterEntry {
  public:
   explicit ParameterEntry(Channels channels) : io_(channels) {}
 
-  // One job's entry (INPUT). Returns false after a field-data job, which sets
-  // p.NTI = 0 and leaves the program to stop; true when a simulation's
-  // parameters, with NTI >= 2, and its nesting-time table are ready.
-  bool input(engine::SimulationParameters& p, engine::NestingTable& table);
+  // One job's entry (INPUT): what the next job is. A simulation's parameters
+  // are left in `p`, whose values live from one job to the next (an answer
+  // "/" keeps the value of the job before); a parameter file whose values
+  // end the run gives a Stop.
+  NextJob nextJob(engine::SimulationParameters& p);
 
   // The title line of the data file the last job read, trailing blanks
   // removed; empty for a job entered at the keyboard.
   const std::string& title() const { return title_; }
-  // What the last job's field-data analysis printed, when it was one.
-  const std::optional<fielddata::FieldResult>& fieldResult() const { return field_; }
 
  private:
   void writeOpening();
   void openDataFile();
-  void simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table);
+  NextJob simulationFromFile(engine::SimulationParameters& p);
 
   Channels io_;
   char CHER_ = '\0';       // the last yes-or-no answer; none before the first
   std::string FNAME_;      // the data-file name as last typed
   std::string title_;
-  std::optional<fielddata::FieldResult> field_;
 };
 
 // The finishing steps of both simulation paths, from the final IHR: NTI, and

@@ -1,20 +1,20 @@
-#include "entry/input.hpp"
+#include "entry/parameter_entry.hpp"
 
 #include <cmath>
 #include <limits>
 #include <optional>
 
+#include "engine/random.hpp"
+#include "engine/real.hpp"
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
 #include "entry/parameter_file.hpp"
-#include "fielddata/analysis.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
 
 namespace arribada::entry {
 namespace {
 
-constexpr std::size_t kNameLength = 25;
 constexpr std::size_t kTitlePieces = 5;
 constexpr std::size_t kTitlePiece = 16;
 
@@ -43,7 +43,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   if (p.JX == 0) {
     // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
     // minutes or more leaves the range before the product is formed.
-    const double minutes = std::trunc(static_cast<double>(p.MIN) + 0.5);
+    const double minutes = std::trunc(engine::wide(p.MIN) + 0.5);
     const auto seed = std::fabs(minutes) < 2147483648.0
                           ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
                           : std::nullopt;
@@ -57,7 +57,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   const std::int64_t odd = madeOdd(p.JX);
   if (!isValidSeed(odd)) {
     throw text::RunTimeError("parameter values from " + source + ": the random starting value JX = " +
-                             std::to_string(p.JX) + " is not in 1 to 2147483646 once made odd");
+                             std::to_string(p.JX) + " is not in 1 to " + std::to_string(engine::kLargestSeed) + " once made odd");
   }
   p.JX = static_cast<std::int32_t>(odd);
 }
@@ -77,7 +77,7 @@ void ParameterEntry::writeOpening() {
 // The opening of a data file on unit 5 and the echo of its title line.
 void ParameterEntry::openDataFile() {
   io_.console.write({std::string("ENTER THE INPUT FILE NAME IN SINGLE QUOTES")});
-  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, kNameLength}});
+  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kFileNameLength}});
   io_.input.open(io_.names.resolve(FNAME_, 5));
   const std::string title = text::readFixedLine(io_.input.source(), kTitlePieces * kTitlePiece);
   text::Items pieces;
@@ -87,39 +87,40 @@ void ParameterEntry::openDataFile() {
   title_ = title.substr(0, title.find_last_not_of(' ') + 1);
 }
 
-void ParameterEntry::simulationFromFile(engine::SimulationParameters& p, engine::NestingTable& table) {
+NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
   openDataFile();
   text::LineSource& file = io_.input.source();
-  table = readParameterValues(file, p);
+  NextJob job{JobKind::Simulation, {}};
+  try {
+    job.table = readParameterValues(file, p);
+  } catch (const text::OrderlyStop&) {
+    // A number of strips or hours of 0 or below, or an unknown law, ends the run.
+    return {JobKind::Stop, {}};
+  }
   finishParameters(p, file.description());
+  return job;
 }
 
-bool ParameterEntry::input(engine::SimulationParameters& p, engine::NestingTable& table) {
+NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
   title_.clear();
-  field_.reset();
   writeOpening();
   KeyboardDialogue dialogue(io_.console, CHER_);
   if (dialogue.askYesNo()) {
     openDataFile();
-    field_ = fielddata::analyseFieldData(io_.input.source(), io_.console, io_.report, p);
-    p.NTI = 0;
-    return false;
+    return {JobKind::FieldData, {}};
   }
   for (const char* line : {"DO YOU WISH TO ENTER SIMULATION PARAMETERS AT THE",
                            "KEYBOARD OR USE AN EXISTING FILE OF SUCH VALUES?",
                            "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD"}) {
     io_.console.write({std::string(line)});
   }
-  if (!dialogue.askYesNo()) {
-    simulationFromFile(p, table);
-    return true;
-  }
+  if (!dialogue.askYesNo()) return simulationFromFile(p);
   dialogue.run(p);
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
-  table = engine::builtInTable(p.IHR);
+  NextJob job{JobKind::Simulation, engine::builtInTable(p.IHR)};
   finishParameters(p, "the console");
-  return true;
+  return job;
 }
 
 }  // namespace arribada::entry

@@ -1,0 +1,42 @@
+#include "text/exact_decimal.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace arribada::text {
+
+DecimalDigits exactDigits(float magnitude) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, "%.150f", static_cast<double>(magnitude));
+  const std::string text(buffer);
+  const std::size_t dot = text.find('.');
+  return {text.substr(0, dot) + text.substr(dot + 1), dot};
+}
+
+void roundHalfUp(DecimalDigits& d, std::size_t keep) {
+  const bool up = keep < d.all.size() && d.all[keep] >= '5';
+  d.all.resize(keep, '0');
+  if (!up) return;
+  std::size_t i = keep;
+  while (i > 0 && d.all[i - 1] == '9') d.all[--i] = '0';
+  if (i == 0) {
+    d.all.insert(d.all.begin(), '1');
+    ++d.point;
+  } else {
+    ++d.all[i - 1];
+  }
+}
+
+std::string exponentSuffix(int exponent) {
+  char text[16];
+  std::snprintf(text, sizeof text, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return text;
+}
+
+std::string nonFiniteText(float value) {
+  if (std::isnan(value)) return "NaN";
+  return value < 0 ? "-Infinity" : "Infinity";
+}
+
+}  // namespace arribada::text
