@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/real.hpp"
+
 #include "results/charts.hpp"
 #include "results/files.hpp"
 #include "results/measures.hpp"
@@ -63,8 +65,8 @@ struct Spread {
 Spread spreadOf(const fielddata::FieldResult& r) {
   Spread s;
   if (!r.VARTI || *r.VARTI < 0.0f) return s;
-  s.se = static_cast<float>(std::sqrt(static_cast<double>(*r.VARTI)));
-  if (r.MHAT && *r.MHAT != 0.0f) s.cv = static_cast<float>(static_cast<double>(*s.se) / *r.MHAT);
+  s.se = engine::stored(std::sqrt(engine::wide(*r.VARTI)));
+  if (r.MHAT && *r.MHAT != 0.0f) s.cv = engine::stored(engine::wide(*s.se) / *r.MHAT);
   return s;
 }
 

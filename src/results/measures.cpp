@@ -2,16 +2,21 @@
 
 #include <cmath>
 
+#include "engine/real.hpp"
+
 namespace arribada::results {
 namespace {
+
+using engine::stored;
+using engine::wide;
 
 Coverage coverageOf(std::int32_t covered, std::int32_t IREP) {
   Coverage c;
   c.covered = covered;
   if (IREP <= 0) return c;
   const double proportion = static_cast<double>(covered) / IREP;
-  c.proportion = static_cast<float>(proportion);
-  c.standardError = static_cast<float>(std::sqrt(proportion * (1.0 - proportion) / IREP));
+  c.proportion = stored(proportion);
+  c.standardError = stored(std::sqrt(proportion * (1.0 - proportion) / IREP));
   return c;
 }
 
@@ -33,15 +38,15 @@ JobMeasures measureJob(const SimulationRecord& job) {
   const auto IREP = static_cast<std::int32_t>(job.replicates.size());
   if (IREP == 0) return m;
   const double NN = job.parameters.NN;
-  const double bias = static_cast<double>(job.AVEPOP) - NN;
-  m.bias = static_cast<float>(bias);
-  m.percentBias = static_cast<float>(100.0 * bias / NN);
+  const double bias = wide(job.AVEPOP) - NN;
+  m.bias = stored(bias);
+  m.percentBias = stored(100.0 * bias / NN);
   double squares = 0.0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
-    const double error = static_cast<double>(r.MHAT) - NN;
+    const double error = wide(r.MHAT) - NN;
     squares += error * error;
   }
-  m.rmse = static_cast<float>(std::sqrt(squares / IREP));
+  m.rmse = stored(std::sqrt(squares / IREP));
   m.printed = coverageOf(IREP - job.NTILT, IREP);
   m.VARM = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARM; }), IREP);
   m.VARTR = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARTR; }), IREP);
