@@ -41,6 +41,7 @@ NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
           {"mean_VARM", job.AVEVAR},
           {"mean_VARTR", job.SS2},
           {"mean_VARTI", job.SS3},
+          {"mean_se", m.meanSE},
           {"misses", job.NTILT},
           {"coverage", m.printed.proportion},
           {"coverage_se", m.printed.standardError},

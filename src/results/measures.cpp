@@ -42,11 +42,14 @@ JobMeasures measureJob(const SimulationRecord& job) {
   m.bias = stored(bias);
   m.percentBias = stored(100.0 * bias / NN);
   double squares = 0.0;
+  double errors = 0.0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
     const double error = wide(r.MHAT) - NN;
     squares += error * error;
+    errors += r.VARTI > 0.0f ? std::sqrt(wide(r.VARTI)) : 0.0;
   }
   m.rmse = stored(std::sqrt(squares / IREP));
+  m.meanSE = stored(errors / IREP);
   m.printed = coverageOf(IREP - job.NTILT, IREP);
   m.VARM = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARM; }), IREP);
   m.VARTR = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARTR; }), IREP);

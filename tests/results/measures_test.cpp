@@ -31,6 +31,7 @@ TEST(MeasureJob, BiasRmseAndTheCoverageOfEachVarianceEstimate) {
   EXPECT_FLOAT_EQ(m.bias, 1.0f);
   EXPECT_FLOAT_EQ(m.percentBias, 1.0f);
   EXPECT_FLOAT_EQ(m.rmse, 8.1649658f);  // sqrt((10^2 + 10^2 + 0) / 3)
+  EXPECT_FLOAT_EQ(m.meanSE, 4.0f);      // (1 + 10 + 1) / 3
   EXPECT_EQ(m.printed.covered, 2);
   EXPECT_FLOAT_EQ(m.printed.proportion, 2.0f / 3.0f);
   EXPECT_FLOAT_EQ(m.printed.standardError, 0.27216553f);  // sqrt(2/3 x 1/3 / 3)
