@@ -21,7 +21,7 @@ struct JobMeasures {
   float bias = 0.0f;         // average estimate minus NN
   float percentBias = 0.0f;  // bias as a percentage of NN
   float rmse = 0.0f;         // square root of the average of (MHAT - NN)^2
-  float meanSE = 0.0f;  // average of sqrt(VARTI), the printed intervals' standard error (0 for a negative VARTI)
+  float meanSE = 0.0f;       // average of sqrt(VARTI), the printed intervals' standard error (0 for a negative VARTI)
   Coverage printed;          // the report's intervals: IREP - NTILT replicates
   // The intervals MHAT -+ 2 sqrt(v) for each variance estimate v; those for
   // VARTI are the printed ones.
