@@ -57,7 +57,7 @@ Variables makeVariables(const std::uint8_t* kinds, std::size_t count) {
       default: {
         const std::int32_t limit = kind < 128 ? 32767 : 5;
         v.bounds.emplace_back(-limit, limit);
-        v.targets.emplace_back(text::BoundedIntegerTarget{&v.bounded.emplace_back(0), -limit, limit, "count"});
+        v.targets.emplace_back(text::BoundedIntegerTarget{&v.bounded.emplace_back(0), -limit, limit});
         break;
       }
     }

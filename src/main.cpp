@@ -8,13 +8,14 @@
 
 #include "driver/options.hpp"
 #include "driver/program.hpp"
+#include "driver/system.hpp"
 #include "text/errors.hpp"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   arribada::driver::Options options;
   try {
-    options = arribada::driver::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    options = arribada::driver::parseOptions(arribada::driver::commandLineArguments(argc, argv));
   } catch (const std::invalid_argument& error) {
     std::cerr << "arribada: " << error.what() << '\n';
     return arribada::text::kRunTimeErrorStatus;
@@ -30,5 +31,8 @@ int main(int argc, char** argv) {
       break;
   }
   arribada::driver::SystemClock clock;
-  return arribada::driver::runProgram(std::cin, std::cout, std::cerr, options, clock);
+  const int status = arribada::driver::runProgram(std::cin, std::cout, std::cerr, options, clock);
+  // Started by a double click, the window would close before the last lines could be read.
+  if (arribada::driver::windowClosesWithTheProgram()) arribada::driver::waitForEnter(std::cin, std::cerr);
+  return status;
 }

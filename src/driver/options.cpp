@@ -66,8 +66,9 @@ std::string helpText() {
          "  --help         print this text, then stop\n"
          "  --             treat every later argument as a NAME\n"
          "\n"
-         "The README, docs/files.md (the file layouts) and docs/method.md (the method)\n"
-         "come with the program.\n";
+         "The README, docs/files.md (the file layouts), docs/method.md (the method)\n"
+         "and examples/ come with the program: beside arribada.exe in the Windows\n"
+         "zip, in share/doc/arribada/ where it is installed on Linux or macOS.\n";
 }
 
 }  // namespace arribada::driver

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "driver/interrupt.hpp"
 #include "driver/summary.hpp"
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
@@ -25,8 +26,9 @@ struct Run {
   text::InputUnit& input;
   Clock& clock;
   DateTime start;  // the date of every stamp is the date of program start
-  results::ResultsSink& results;
-  std::int32_t job = 0;  // the number of the job under way, from 1
+  text::Warnings warnings;         // to the error output
+  results::ResultsSink& results;  // the results folder's, or one that keeps nothing
+  std::int32_t job = 0;           // jobs begun, this one included
 };
 
 void writeStamp(text::RecordSink& report, const DateTime& date, const DateTime& time) {
@@ -49,7 +51,8 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
   report.write({std::string("NORMAL=1;POISSON=2;UNIFORM=3"), p.KSW});
 }
 
-// The job's tables and pictures, when a results folder was asked for.
+// The job's tables and pictures, when a results folder was asked for; `p`
+// as echoed, with the job's starting value JX.
 void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
                  const ReplicateSummary& summary) {
   const ReplicateSummary::Statistics s = summary.statistics();
@@ -57,27 +60,34 @@ void keepResults(Run& run, const std::string& title, const engine::SimulationPar
       {run.job, title, p, summary.replicates(), s.AVEPOP, s.AVEVAR, s.SS2, s.SS3, s.SS, summary.NTILT()});
 }
 
-void runReplicates(Run& run, const std::string& title, const engine::SimulationParameters& p,
-                   const engine::NestingTable& table) {
+// Returns the random stream's state after the last replicate.
+std::int32_t runReplicates(Run& run, const std::string& title, const engine::SimulationParameters& p,
+                           const engine::NestingTable& table) {
   engine::SimulationJob job(p, table);
   ReplicateSummary summary(p.NN);
+  InterruptReport progress(run.job, p.IREP);
   for (std::int32_t L = 1; L <= p.IREP; ++L) {
+    progress.replicateStarted(L);
     for (int i = 0; i < 4; ++i) run.report.writeEmpty();
     run.console.write({std::string("REPLICATE NUMBER ="), L});
     run.report.write({std::string("REPLICATE NUMBER ="), L});
     summary.add(job.runReplicate(run.report));
+    progress.replicateFinished(L);
   }
   summary.write(run.report);
   keepResults(run, title, p, summary);
+  return job.JX();
 }
 
-void runSimulation(Run& run, const std::string& title, const engine::SimulationParameters& p,
+// JX, like every variable, keeps its value into the next job: the stream's
+// last state, which a null JX there continues from.
+void runSimulation(Run& run, const std::string& title, engine::SimulationParameters& p,
                    const engine::NestingTable& table) {
   run.console.write({std::string("PLEASE BE PATIENT.....")});
   run.console.write({std::string("I AM WORKING AS FAST AS POSSIBLE.....")});
   echoParameters(run.report, p);
   engine::echoTable(table, run.report);
-  runReplicates(run, title, p, table);
+  p.JX = runReplicates(run, title, p, table);
   writeStamp(run.report, run.start, run.clock.now());
   run.input.close();
   // From the next job on, the report unit is the screen.
@@ -86,15 +96,25 @@ void runSimulation(Run& run, const std::string& title, const engine::SimulationP
 
 // The analysis of the survey in the field-data file that the entry opened on unit 5.
 void runFieldData(Run& run, const std::string& title, engine::SimulationParameters& p) {
-  const fielddata::FieldResult result = fielddata::analyseFieldData(run.input.source(), run.console, run.report, p);
+  const fielddata::FieldResult result =
+      fielddata::analyseFieldData(run.input.source(), run.console, run.report, p, run.warnings);
   run.results.fieldDataAnalysed({run.job, title, result});
 }
 
 std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::FileNamer& names) {
   console.write({std::string("ENTER THE OUTPUT FILE NAME IN SINGLE QUOTES")});
   std::string GNAME;
-  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, text::kFileNameLength}});
+  text::readFreeFormat(console.keyboard(), {text::TextTarget{&GNAME, text::kWholeText}}, text::AtEndOfInput::Fail,
+                       text::namedAll("the name of the report file", "'playa-2026.txt'"));
   return std::make_unique<text::ReportFile>(names.resolve(GNAME, kReportUnit));
+}
+
+// Said after a run-time error once the report file exists: what it holds,
+// and that the next run cannot create it again.
+std::string keptReportNote(const std::string& reportName) {
+  if (reportName.empty()) return {};
+  return ". The report file '" + reportName +
+         "' keeps what was written before this; the next run needs another name, or that file removed";
 }
 
 // The job loop, the one place where a job starts and ends: the entry says
@@ -128,10 +148,13 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
   text::ReportUnit report(console.screen());
   text::InputUnit input(console);
   text::FileNamer names(console, options.names);
+  std::string reportName;  // once the report file is created
   try {
     const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
-    report.connect(createReport(console, names));
-    Run run{console, report, input, clock, clock.now(), *results};
+    auto file = createReport(console, names);
+    reportName = file->name();
+    report.connect(std::move(file));
+    Run run{console, report, input, clock, clock.now(), text::Warnings(&errors), *results};
     writeStamp(report, run.start, run.start);
     entry::ParameterEntry entry({console, report, input, names});
     runJobs(run, entry);
@@ -139,7 +162,7 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
     // An orderly stop raised inside a job ends the run the same way.
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
-    errors << "arribada: run-time error: " << error.what() << '\n';
+    errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName) << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }

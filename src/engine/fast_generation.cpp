@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/block_stream.hpp"
+#include "engine/thread_wait.hpp"
 
 namespace arribada::engine {
 namespace {
@@ -17,21 +18,6 @@ constexpr std::int64_t kAbandonCheck = 1024;  // females between looks for an ab
 
 // Thrown inside the second thread when it holds too many redraw lines.
 struct TooManyNotes {};
-
-// Looks this many times before going to sleep: a replicate of the default
-// job takes well under a millisecond on two threads, and a sleeping thread
-// takes tens of microseconds to wake.
-constexpr int kSpins = 1 << 15;
-
-// Returns once `flag` no longer holds `old`: it looks for a short while,
-// then sleeps until notified.
-template <class T>
-void waitWhile(const std::atomic<T>& flag, T old) {
-  for (int spin = 0; spin < kSpins; ++spin) {
-    if (flag.load(std::memory_order_acquire) != old) return;
-  }
-  flag.wait(old, std::memory_order_acquire);
-}
 
 bool samePair(const NormalPair& a, const NormalPair& b) {
   if (a.ISW != b.ISW) return false;
@@ -124,7 +110,7 @@ Worker::~Worker() {
   wait();
   stop_ = true;
   started_.fetch_add(1, std::memory_order_release);
-  started_.notify_one();
+  wakeOne(started_);
   thread_.join();
 }
 
@@ -133,7 +119,7 @@ void Worker::start(std::function<void()> task) {
   task_ = std::move(task);
   if (!thread_.joinable()) thread_ = std::thread([this] { loop(); });
   started_.fetch_add(1, std::memory_order_release);
-  started_.notify_one();
+  wakeOne(started_);
 }
 
 void Worker::wait() {
@@ -151,7 +137,7 @@ void Worker::loop() {
     if (stop_) return;
     task_();  // runSecond, which catches everything
     finished_.store(seen, std::memory_order_release);
-    finished_.notify_all();
+    wakeAll(finished_);
   }
 }
 
@@ -208,13 +194,13 @@ class SecondThread {
   SecondThread& operator=(const SecondThread&) = delete;
   void stopAt(std::int64_t end) {
     end_.store(end, std::memory_order_release);
-    end_.notify_all();
+    wakeAll(end_);
   }
   void join() {
     if (joined_) return;
     joined_ = true;
     std::int64_t unknown = kEndUnknown;
-    if (end_.compare_exchange_strong(unknown, kAbandoned)) end_.notify_all();
+    if (end_.compare_exchange_strong(unknown, kAbandoned)) wakeAll(end_);
     worker_.wait();
   }
 
@@ -309,7 +295,7 @@ void FastGenerator::runSecond(Speculation& s) {
   };
   const auto release = [&] {
     s.windowReady.store(1, std::memory_order_release);
-    s.windowReady.notify_all();
+    wakeAll(s.windowReady);
   };
   try {
     for (; i < window_; ++i) {

@@ -60,14 +60,14 @@ std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParamete
   return static_cast<std::int32_t>(seed);
 }
 
-bool KeyboardDialogue::askYesNo() {
-  answer_ = text::readCharacter(console_.keyboard());
+bool KeyboardDialogue::askYesNo(const char* question) {
+  answer_ = text::readCharacter(console_.keyboard(), std::string("the answer to \"") + question + "\"");
   return isYes(answer_);
 }
 
 bool KeyboardDialogue::confirm() {
   console_.write({std::string("DO YOU WISH TO CHANGE THE VALUE?  (Y/N)")});
-  return !askYesNo();
+  return !askYesNo("DO YOU WISH TO CHANGE THE VALUE?");
 }
 
 namespace {
@@ -78,25 +78,36 @@ void writeLines(text::Console& console, Lines lines) {
 
 // The prompt lines, then one value read into the parameter; true when accepted.
 template <typename Value, typename Accept>
-bool readAccepted(text::Console& console, Lines prompt, Value& value, Accept accept) {
+bool readAccepted(text::Console& console, Lines prompt, const text::ValueName& name, Value& value, Accept accept) {
   writeLines(console, prompt);
-  text::readFreeFormat(console.keyboard(), {&value});
+  text::readFreeFormat(console.keyboard(), {&value}, text::AtEndOfInput::Fail, text::namedAll(name.what, name.example));
   return accept(value);
 }
+
+// How the messages name each answer.
+const text::ValueName kNnName{"the answer to NN, the true number of females", "50000"};
+const text::ValueName kIhrName{"the answer to IHR, the length of the arribada in hours", "60"};
+const text::ValueName kMinName{"the answer to MIN, the minutes of unambiguous nesting activity", "5.0"};
+const text::ValueName kStddevName{"the answer to STDDEV, the standard deviation in hours", "2.0"};
+const text::ValueName kNtrName{"the answer to NTR, the number of strips on the beach", "10"};
+const text::ValueName kIcName{"the answer to IC, the number of strips sampled", "5"};
+const text::ValueName kIrepName{"the answer to IREP, the number of replicates", "100"};
+const text::ValueName kJxName{"the answer to the JX question, the random starting value", "762500001"};
+const text::ValueName kKswName{"the answer to KSW, the kind of random variables (1, 2 or 3)", "1"};
 
 }  // namespace
 
 template <typename Value, typename Accept>
-void KeyboardDialogue::block(Lines prompt, const char* echo, Value& value, Accept accept) {
+void KeyboardDialogue::block(Lines prompt, const text::ValueName& name, const char* echo, Value& value, Accept accept) {
   do {
-    while (!readAccepted(console_, prompt, value, accept)) {
+    while (!readAccepted(console_, prompt, name, value, accept)) {
     }
     console_.write({std::string(echo), value});
   } while (!confirm());
 }
 
 void KeyboardDialogue::nnBlock(engine::SimulationParameters& p) {
-  block(kNnPrompt, "YOU CHOSE NN =", p.NN, [](std::int32_t& v) {
+  block(kNnPrompt, kNnName, "YOU CHOSE NN =", p.NN, [](std::int32_t& v) {
     takeDefault(v, 50000);
     return v >= 1000 && v <= 1000000;
   });
@@ -107,7 +118,7 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
   // table from the input unit, which here is the keyboard, with no prompt:
   // it is refused like any value out of range, so that only multiples of 12
   // from 24 to 120 leave the block.
-  block(kIhrPrompt, "YOU CHOSE IHR =", p.IHR, [](std::int32_t& v) {
+  block(kIhrPrompt, kIhrName, "YOU CHOSE IHR =", p.IHR, [](std::int32_t& v) {
     takeDefault(v, 60);
     if (v < engine::kShortestBuiltInArribada || v > 120) return false;
     v = engine::roundToTwelve(v);
@@ -121,21 +132,21 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
 
 void KeyboardDialogue::minBlock(engine::SimulationParameters& p) {
   const std::int32_t longest = 60 * p.IHR;
-  block(kMinPrompt, "YOU CHOSE MIN =", p.MIN, [longest](float& v) {
+  block(kMinPrompt, kMinName, "YOU CHOSE MIN =", p.MIN, [longest](float& v) {
     takeDefault(v, 5.0f);
     return v >= 1.0f && !(static_cast<double>(longest) < v);
   });
 }
 
 void KeyboardDialogue::stddevBlock(engine::SimulationParameters& p) {
-  block(kStddevPrompt, "YOU CHOSE STDDEV =", p.STDDEV, [](float& v) {
+  block(kStddevPrompt, kStddevName, "YOU CHOSE STDDEV =", p.STDDEV, [](float& v) {
     takeDefault(v, 2.0f);
     return v >= 0.0f && v <= 2.0f;
   });
 }
 
 void KeyboardDialogue::ntrBlock(engine::SimulationParameters& p) {
-  block(kNtrPrompt, "YOU CHOSE NTR =", p.NTR, [](std::int32_t& v) {
+  block(kNtrPrompt, kNtrName, "YOU CHOSE NTR =", p.NTR, [](std::int32_t& v) {
     takeDefault(v, 10);
     return v >= 1 && v <= engine::kMaxStrips;
   });
@@ -146,7 +157,7 @@ void KeyboardDialogue::ntrBlock(engine::SimulationParameters& p) {
 bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
   const std::int32_t strips = p.NTR;
   do {
-    while (!readAccepted(console_, kIcPrompt, p.IC, [strips](std::int32_t& v) {
+    while (!readAccepted(console_, kIcPrompt, kIcName, p.IC, [strips](std::int32_t& v) {
       takeDefault(v, 5);
       return v <= engine::kMaxStrips && v != 0 && strips % v == 0 && v >= 3;
     })) {
@@ -162,7 +173,7 @@ bool KeyboardDialogue::icBlock(engine::SimulationParameters& p) {
 }
 
 void KeyboardDialogue::irepBlock(engine::SimulationParameters& p) {
-  block(kIrepPrompt, "YOU CHOSE IREP =", p.IREP, [](std::int32_t& v) {
+  block(kIrepPrompt, kIrepName, "YOU CHOSE IREP =", p.IREP, [](std::int32_t& v) {
     takeDefault(v, 100);
     return v >= 2 && v <= engine::kMaxReplicates;
   });
@@ -176,7 +187,8 @@ void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
   do {
     for (;;) {
       writeLines(console_, kJxPrompt);
-      text::readFreeFormat(console_.keyboard(), {&p.JX});
+      text::readFreeFormat(console_.keyboard(), {&p.JX}, text::AtEndOfInput::Fail,
+                           text::namedAll(kJxName.what, kJxName.example));
       if (p.JX == 0) {
         const auto seed = keyboardDefaultSeed(p);
         if (!seed) {
@@ -199,7 +211,7 @@ void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
 
 void KeyboardDialogue::kswBlock(engine::SimulationParameters& p) {
   // The range is tested before 0 becomes the default.
-  block(kKswPrompt, "YOU CHOSE KSW=", p.KSW, [](std::int32_t& v) {
+  block(kKswPrompt, kKswName, "YOU CHOSE KSW=", p.KSW, [](std::int32_t& v) {
     if (v < 0 || v > 3) return false;
     takeDefault(v, 1);
     return true;

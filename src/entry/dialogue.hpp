@@ -9,6 +9,7 @@
 
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"
+#include "text/freeread.hpp"
 
 namespace arribada::entry {
 
@@ -24,16 +25,17 @@ class KeyboardDialogue {
   // (IHR rounded to a multiple of 12, NTI = IHR + 1, JX odd).
   void run(engine::SimulationParameters& p);
 
-  // Reads a yes-or-no answer from the console and keeps it.
-  bool askYesNo();
+  // Reads a yes-or-no answer to `question` from the console and keeps it.
+  bool askYesNo(const char* question);
 
  private:
   bool confirm();  // the change question: true when the value stays
   // One block: prompt lines, a value read in free format into the parameter
-  // itself, `accept` (default, range test, derivation; a refused value
+  // itself (`name` names it in a message), `accept` (default, range test, derivation; a refused value
   // repeats the block without a message), echo and change question.
   template <typename Value, typename Accept>
-  void block(std::initializer_list<const char*> prompt, const char* echo, Value& value, Accept accept);
+  void block(std::initializer_list<const char*> prompt, const text::ValueName& name, const char* echo, Value& value,
+             Accept accept);
   void nnBlock(engine::SimulationParameters& p);
   void ihrBlock(engine::SimulationParameters& p);
   void minBlock(engine::SimulationParameters& p);

@@ -28,13 +28,17 @@ std::optional<std::int32_t> checkedProduct(std::initializer_list<std::int32_t> f
   return static_cast<std::int32_t>(product);
 }
 
+constexpr const char* kFieldDataQuestion =
+    "DO YOU WISH TO ANALYZE ACTUAL DATA OR DO YOU WISH TO DO A COMPUTER SIMULATION?";
+constexpr const char* kKeyboardQuestion = "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD";
+
 }  // namespace
 
 void finishParameters(engine::SimulationParameters& p, const std::string& source) {
   // An arribada of under 2 hours has no sampling time at all: the program
   // would stop with no word of why.
   if (p.IHR < 2) {
-    throw text::RunTimeError("parameter values from " + source + ": the arribada's length IHR = " +
+    throw text::RunTimeError("the parameters from " + source + ": the arribada's length IHR = " +
                              std::to_string(p.IHR) + " leaves no sampling time (at least 2 hours are needed)");
   }
   // IHR / 2 + 1 for an even IHR, (IHR + 1) / 2 for an odd one: for IHR >= 0
@@ -48,7 +52,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
                           ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
                           : std::nullopt;
     if (!seed) {
-      throw text::RunTimeError("parameter values from " + source +
+      throw text::RunTimeError("the parameters from " + source +
                                ": the default random starting value NN x NTI x NTR x IC x MIN leaves the "
                                "32-bit range; give a JX other than 0");
     }
@@ -56,8 +60,9 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
   }
   const std::int64_t odd = madeOdd(p.JX);
   if (!isValidSeed(odd)) {
-    throw text::RunTimeError("parameter values from " + source + ": the random starting value JX = " +
-                             std::to_string(p.JX) + " is not in 1 to " + std::to_string(engine::kLargestSeed) + " once made odd");
+    throw text::RunTimeError("the parameters from " + source + ": the random starting value JX = " +
+                             std::to_string(p.JX) + " is not in 1 to " + std::to_string(engine::kLargestSeed) +
+                             " once made odd");
   }
   p.JX = static_cast<std::int32_t>(odd);
 }
@@ -74,12 +79,17 @@ void ParameterEntry::writeOpening() {
   io_.console.writeEmpty();
 }
 
-// The opening of a data file on unit 5 and the echo of its title line.
-void ParameterEntry::openDataFile() {
+// The opening of a data file on unit 5 and the echo of its title line. The
+// name is taken whole, as typed: a name cut short could open another survey's
+// file.
+void ParameterEntry::openDataFile(const char* kind) {
   io_.console.write({std::string("ENTER THE INPUT FILE NAME IN SINGLE QUOTES")});
-  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kFileNameLength}});
+  text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kWholeText}}, text::AtEndOfInput::Fail,
+                       text::namedAll(std::string("the name of the ") + kind, "'survey.dat'"));
   io_.input.open(io_.names.resolve(FNAME_, 5));
-  const std::string title = text::readFixedLine(io_.input.source(), kTitlePieces * kTitlePiece);
+  text::LineSource& file = io_.input.source();
+  const std::string title =
+      text::readFixedLine(file, kTitlePieces * kTitlePiece, "the title line of " + file.description());
   text::Items pieces;
   for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(title.substr(i * kTitlePiece, kTitlePiece));
   io_.report.write(pieces);
@@ -87,12 +97,22 @@ void ParameterEntry::openDataFile() {
   title_ = title.substr(0, title.find_last_not_of(' ') + 1);
 }
 
+// The table is static storage: a new table overwrites only its own rows.
+const engine::NestingTable& ParameterEntry::keptTable(engine::NestingTable built) {
+  for (auto i = static_cast<std::size_t>(built.KK); i < built.UINT.size(); ++i) {
+    built.UINT[i] = table_.UINT[i];
+    built.PERCNT[i] = table_.PERCNT[i];
+  }
+  table_ = built;
+  return table_;
+}
+
 NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
-  openDataFile();
+  openDataFile("parameter file");
   text::LineSource& file = io_.input.source();
   NextJob job{JobKind::Simulation, {}};
   try {
-    job.table = readParameterValues(file, p);
+    job.table = keptTable(readParameterValues(file, p, table_));
   } catch (const text::OrderlyStop&) {
     // A number of strips or hours of 0 or below, or an unknown law, ends the run.
     return {JobKind::Stop, {}};
@@ -104,9 +124,12 @@ NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
 NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
   title_.clear();
   writeOpening();
+  // An answer file that ends where a new job would begin, after a whole job,
+  // has said all it had to say: the run ends as by a stop.
+  if (jobsDone_++ > 0 && io_.console.keyboard().atEnd()) return {JobKind::Stop, {}};
   KeyboardDialogue dialogue(io_.console, CHER_);
-  if (dialogue.askYesNo()) {
-    openDataFile();
+  if (dialogue.askYesNo(kFieldDataQuestion)) {
+    openDataFile("field-data file");
     return {JobKind::FieldData, {}};
   }
   for (const char* line : {"DO YOU WISH TO ENTER SIMULATION PARAMETERS AT THE",
@@ -114,12 +137,12 @@ NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
                            "ENTER Y TO ENTER PARAMETERS AT THE KEYBOARD"}) {
     io_.console.write({std::string(line)});
   }
-  if (!dialogue.askYesNo()) return simulationFromFile(p);
+  if (!dialogue.askYesNo(kKeyboardQuestion)) return simulationFromFile(p);
   dialogue.run(p);
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
-  NextJob job{JobKind::Simulation, engine::builtInTable(p.IHR)};
-  finishParameters(p, "the console");
+  NextJob job{JobKind::Simulation, keptTable(engine::builtInTable(p.IHR))};
+  finishParameters(p, "the keyboard");
   return job;
 }
 

@@ -39,7 +39,8 @@ class ParameterEntry {
   // One job's entry (INPUT): what the next job is. A simulation's parameters
   // are left in `p`, whose values live from one job to the next (an answer
   // "/" keeps the value of the job before); a parameter file whose values
-  // end the run gives a Stop.
+  // end the run gives a Stop, and so does an end of input at the first
+  // question of a later job (the answers have said all they had to say).
   NextJob nextJob(engine::SimulationParameters& p);
 
   // The title line of the data file the last job read, trailing blanks
@@ -48,13 +49,20 @@ class ParameterEntry {
 
  private:
   void writeOpening();
-  void openDataFile();
+  void openDataFile(const char* kind);
   NextJob simulationFromFile(engine::SimulationParameters& p);
+  // The new table, with the entries beyond its rows kept from the table
+  // before (a later file's null entries keep them); it becomes table_.
+  const engine::NestingTable& keptTable(engine::NestingTable built);
 
   Channels io_;
   char CHER_ = '\0';       // the last yes-or-no answer; none before the first
   std::string FNAME_;      // the data-file name as last typed
   std::string title_;
+  int jobsDone_ = 0;       // calls before this one, each a whole job
+  // The nesting-time table is static storage: it lives from one job to the
+  // next, and a null entry of a later parameter file keeps its value.
+  engine::NestingTable table_;
 };
 
 // The finishing steps of both simulation paths, from the final IHR: NTI, and

@@ -21,11 +21,17 @@ using text::shortReal;
 std::string named(const std::string& name, std::int32_t value) { return name + " = " + std::to_string(value); }
 
 [[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
-  throw text::RunTimeError("parameter value refused in " + file.description() + ": " + why);
+  throw text::RunTimeError("the parameter file " + file.description() + " cannot be used: " + why);
 }
 
 void readNineValues(text::LineSource& file, engine::SimulationParameters& p) {
-  text::readFreeFormat(file, {&p.NTR, &p.IC, &p.NN, &p.IHR, &p.JX, &p.MIN, &p.IREP, &p.STDDEV, &p.KSW});
+  static constexpr const char* kNames[] = {"NTR", "IC", "NN", "IHR", "JX", "MIN", "IREP", "STDDEV", "KSW"};
+  static constexpr const char* kExamples[] = {"10", "5", "50000", "60", "762500001", "5.0", "100", "2.0", "1"};
+  const std::string where = " in the nine values after the title of " + file.description();
+  text::readFreeFormat(file, {&p.NTR, &p.IC, &p.NN, &p.IHR, &p.JX, &p.MIN, &p.IREP, &p.STDDEV, &p.KSW},
+                       text::AtEndOfInput::Fail, [&where](std::size_t i) {
+                         return text::ValueName{kNames[i] + where, kExamples[i]};
+                       });
 }
 
 // The program's plain stops for a file without strips, without hours or
@@ -89,14 +95,20 @@ void refuseUnusableTable(const text::LineSource& file, std::span<const float> ma
 
 // One read of IHR hour marks, then IHR weights (all marks before all
 // weights), beginning on the line after the ninth value. A null value in the
-// table leaves 0.
-engine::NestingTable readUserTable(text::LineSource& file, std::int32_t& IHR) {
+// table keeps that entry of the previous table (an hour mark, or a cumulative
+// proportion taken as a weight), as every null value keeps its variable.
+engine::NestingTable readUserTable(text::LineSource& file, std::int32_t& IHR, const engine::NestingTable& previous) {
   const auto rows = static_cast<std::size_t>(IHR);  // 1 to 17 here
-  std::vector<float> values(2 * rows, 0.0f);
+  std::vector<float> values(previous.UINT.begin(), previous.UINT.begin() + static_cast<std::ptrdiff_t>(rows));
+  values.insert(values.end(), previous.PERCNT.begin(), previous.PERCNT.begin() + static_cast<std::ptrdiff_t>(rows));
   std::vector<text::ReadTarget> targets;
   targets.reserve(values.size());
   for (float& value : values) targets.push_back(&value);
-  text::readFreeFormat(file, targets);
+  const std::string where = " of the nesting-time table in " + file.description();
+  text::readFreeFormat(file, targets, text::AtEndOfInput::Fail, [&where, rows](std::size_t i) {
+    return i < rows ? text::ValueName{"hour mark " + std::to_string(i + 1) + where, "12"}
+                    : text::ValueName{"weight " + std::to_string(i - rows + 1) + where, "0.5"};
+  });
   const std::span<const float> marks(values.data(), rows);
   const std::span<const float> weights(values.data() + rows, rows);
   refuseUnusableTable(file, marks, weights);
@@ -105,11 +117,12 @@ engine::NestingTable readUserTable(text::LineSource& file, std::int32_t& IHR) {
 
 }  // namespace
 
-engine::NestingTable readParameterValues(text::LineSource& file, engine::SimulationParameters& p) {
+engine::NestingTable readParameterValues(text::LineSource& file, engine::SimulationParameters& p,
+                                         const engine::NestingTable& previous) {
   readNineValues(file, p);
   stopOnUnusableFile(p);
   refuseUnusableValues(file, p);
-  if (p.IHR < engine::kShortestBuiltInArribada) return readUserTable(file, p.IHR);
+  if (p.IHR < engine::kShortestBuiltInArribada) return readUserTable(file, p.IHR, previous);
   return engine::builtInTable(p.IHR);
 }
 

@@ -14,6 +14,8 @@ namespace arribada::entry {
 // without a usable value (text::RunTimeError naming the value and the file),
 // and builds the nesting-time table. Leaves p with the file's values and the
 // final IHR; NTI and the JX default and odd rule are the finishing steps'.
-engine::NestingTable readParameterValues(text::LineSource& file, engine::SimulationParameters& p);
+// A null value keeps the value in `p`, a null table entry that of `previous`.
+engine::NestingTable readParameterValues(text::LineSource& file, engine::SimulationParameters& p,
+                                         const engine::NestingTable& previous = {});
 
 }  // namespace arribada::entry

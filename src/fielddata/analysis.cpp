@@ -40,8 +40,8 @@ struct Limits {
 // message rather than print Infinity or NaN as a number of turtles.
 void requireUsable(const text::LineSource& file, const char* what, bool usable) {
   if (!usable) {
-    throw text::RunTimeError("field data refused in " + file.description() + ": the header's values carry " + what +
-                             " beyond the range of a real");
+    throw text::RunTimeError("the field-data file " + file.description() +
+                             " cannot be analysed: the header's values carry " + what + " beyond the range of a real");
   }
 }
 
@@ -120,7 +120,8 @@ float samplesVariance(const FieldHeader& h, const CountSums& s, float CONST) {
   return stored(wide(VARTI) * CONST * CONST);
 }
 
-// The estimate plus and minus twice its standard error, as for a replicate of a simulation.
+// The estimate plus and minus twice its standard error, as for a replicate of
+// a simulation (the caller has handled a negative variance).
 Limits confidenceLimits(float MHAT, float VARTI) {
   const engine::ConfidenceLimits limits = engine::twoStandardErrors(MHAT, VARTI);
   return {limits.LCL, limits.UCL};
@@ -139,9 +140,10 @@ std::vector<std::int32_t> plainTimeTotals(const SurveyCounts& grid) {
 // Reads the counts and weights and prints the number of UELAs, the estimate
 // and the variance; returns the confidence limits. Keeps what it printed in `kept`.
 Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
-                          text::RecordSink& report, FieldResult& kept) {
-  const SurveyCounts grid = readCounts(file, h);
+                          text::RecordSink& report, text::Warnings& warnings, FieldResult& kept) {
+  const SurveyCounts grid = readCounts(file, h, warnings);
   const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
+  warnAboutValuesBeyondTheLast(file, warnings);
   const CountSums s = sumCounts(grid, EL);
   kept.timeTotals = plainTimeTotals(grid);
   if (h.weighted()) kept.weightedTimeTotals = s.TI;
@@ -170,6 +172,12 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   requireUsable(file, "the variance of the samples", std::isfinite(VARTI));
   printValue(console, report, "VARIANCE OF THE SAMPLES=", VARTI, generalField(VARTI));
   kept.VARTI = VARTI;
+  if (VARTI < 0.0f) {
+    // Possible with weights: an interval of no width, or one from a
+    // clipped variance, would claim a precision the survey does not have.
+    printMessage(console, report, "NEGATIVE VARIANCE; LIMITS CANNOT BE COMPUTED!!");
+    return {};
+  }
   return confidenceLimits(MHAT, VARTI);
 }
 
@@ -189,9 +197,9 @@ void printLimits(const Limits& limits, text::RecordSink& console, text::RecordSi
 }  // namespace
 
 FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
-                             engine::SimulationParameters& params) {
+                             engine::SimulationParameters& params, text::Warnings warnings) {
   FieldResult kept;
-  const FieldHeader h = readHeader(file, params.NTR);
+  const FieldHeader h = readHeader(file, params.NTR, warnings);
   kept.header = h;
   params.NTR = h.NTR;
   echoHeader(h, console, report);
@@ -210,7 +218,7 @@ FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, 
     const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
     writeValueLine(report, samples, integerField(params.NN));
     console.write({samples, AN});
-    limits = estimateFromCounts(file, h, C, console, report, kept);
+    limits = estimateFromCounts(file, h, C, console, report, warnings, kept);
   }
   printLimits(limits, console, report);
   kept.LCL = limits.LCL;

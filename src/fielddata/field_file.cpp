@@ -17,7 +17,7 @@ constexpr std::int32_t kLargestCount = 32767;
 using text::shortReal;
 
 [[noreturn]] void refuse(const text::LineSource& file, const std::string& why) {
-  throw text::RunTimeError("field-data header refused in " + file.description() + ": " + why);
+  throw text::RunTimeError("the header of the field-data file " + file.description() + " cannot be used: " + why);
 }
 
 // Refused right after the header is read, before anything of it is echoed:
@@ -64,15 +64,62 @@ void echoSurveyShape(const FieldHeader& h, text::RecordSink& sink) {
 }
 
 text::ReadTarget countTarget(std::int32_t& count) {
-  return text::BoundedIntegerTarget{&count, -kLargestCount, kLargestCount, "count"};
+  return text::BoundedIntegerTarget{&count, -kLargestCount, kLargestCount};
+}
+
+// Count `index` (0-based, in file order) named by its transect and sampling time.
+text::ValueNamer countNames(const text::LineSource& file, std::int32_t NTR, std::size_t first = 0) {
+  return [where = " in " + file.description(), NTR, first](std::size_t i) {
+    const auto index = static_cast<std::int64_t>(first + i);
+    return text::ValueName{"the count of transect " + std::to_string(index % NTR + 1) + " at sampling time " +
+                               std::to_string(index / NTR + 1) + where,
+                           "12"};
+  };
+}
+
+// A comma between two digits of a header line ("0,5") whose rest was left
+// unread: the commas have most likely split decimal numbers into two values.
+bool looksLikeDecimalCommas(const text::ReadOutcome& read) {
+  const std::string& line = read.lastLine;
+  bool commaInANumber = false;
+  for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    commaInANumber = commaInANumber || (line[i] == ',' && digit(line[i - 1]) && digit(line[i + 1]));
+  }
+  return commaInANumber && line.find_first_not_of(" \t", read.restAt) != std::string::npos;
+}
+
+// Headers that read but were probably meant otherwise.
+void warnAboutHeader(const FieldHeader& h, const text::ReadOutcome& read, const text::LineSource& file,
+                     text::Warnings& warnings) {
+  if (looksLikeDecimalCommas(read)) {
+    warnings.warn("the header of " + file.description() + ", line " + std::to_string(file.lineNumber()) +
+                  ", has commas between digits: a comma separates two values, so \"0,5\" is read as 0 and 5; "
+                  "write decimal points (0.5) if decimals were meant");
+  }
+  constexpr float kFewestLikelyMinutes = 5.0f;
+  if (h.MEANT > 0.0f && h.MEANT < kFewestLikelyMinutes) {
+    warnings.warn("MEANT = " + shortReal(h.MEANT) + " in the header of " + file.description() +
+                  " is below 5: it is read in minutes, and a time given in hours gives an estimate 60 times too "
+                  "large");
+  }
 }
 
 }  // namespace
 
-FieldHeader readHeader(text::LineSource& file, std::int32_t NTR) {
+FieldHeader readHeader(text::LineSource& file, std::int32_t NTR, text::Warnings& warnings) {
+  static constexpr const char* kNames[] = {"AREA", "WIDTH", "HOURS", "MEANT", "LENGTH", "NTR", "NT1", "CODE", "JCODE"};
+  static constexpr const char* kExamples[] = {"1.0", "250", "60", "60", "1000", "10", "30", "1", "0"};
   FieldHeader h;
   h.NTR = NTR;
-  text::readFreeFormat(file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE});
+  const std::string where = " in the header of " + file.description();
+  const text::ReadOutcome read =
+      text::readFreeFormat(file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE},
+                           text::AtEndOfInput::Fail, [&where](std::size_t i) {
+                             return text::ValueName{kNames[i] + where, kExamples[i]};
+                           });
+  // The warnings come first: decimal commas may be why the header is refused.
+  warnAboutHeader(h, read, file, warnings);
   refuseUnusableHeader(h, file);
   return h;
 }
@@ -102,7 +149,7 @@ void SurveyCounts::set(std::int32_t j, std::int32_t k, std::int32_t count) {
       static_cast<std::int16_t>(count);
 }
 
-SurveyCounts readCounts(text::LineSource& file, const FieldHeader& h) {
+SurveyCounts readCounts(text::LineSource& file, const FieldHeader& h, text::Warnings& warnings) {
   // In file order: sampling time after sampling time, transect 1 to NTR in each.
   std::vector<std::int32_t> counts(static_cast<std::size_t>(h.NTR) * static_cast<std::size_t>(h.NT1), 0);
   if (h.freeLayout()) {
@@ -113,10 +160,18 @@ SurveyCounts readCounts(text::LineSource& file, const FieldHeader& h) {
     std::vector<text::ReadTarget> targets;
     targets.reserve(counts.size());
     for (std::int32_t& count : counts) targets.push_back(countTarget(count));
-    text::readFreeFormat(file, targets, text::AtEndOfInput::EndRead);
+    const text::ReadOutcome read =
+        text::readFreeFormat(file, targets, text::AtEndOfInput::EndRead, countNames(file, h.NTR));
+    if (read.endedByEndOfInput) {
+      warnings.warn(file.description() + " ends after " + std::to_string(read.processed) + " of the NTR x NT1 = " +
+                    std::to_string(counts.size()) + " counts that its header asks for; the other " +
+                    std::to_string(counts.size() - read.processed) + " are taken as 0");
+    }
   } else {
     // One read per count: the first value of its line, the rest of the line unused.
-    for (std::int32_t& count : counts) text::readFreeFormat(file, {countTarget(count)});
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+      text::readFreeFormat(file, {countTarget(counts[i])}, text::AtEndOfInput::Fail, countNames(file, h.NTR, i));
+    }
   }
   SurveyCounts grid(h.NTR, h.NT1);
   std::size_t i = 0;
@@ -131,11 +186,27 @@ std::vector<float> readWeights(text::LineSource& file, std::int32_t NTR, text::R
   std::vector<text::ReadTarget> targets;
   targets.reserve(EL.size());
   for (float& weight : EL) targets.push_back(&weight);
-  text::readFreeFormat(file, targets);
+  text::readFreeFormat(file, targets, text::AtEndOfInput::Fail, [where = " in " + file.description()](std::size_t i) {
+    return text::ValueName{"the weight of transect " + std::to_string(i + 1) + where, "1.0"};
+  });
   text::Items line{std::string("EL=")};
   line.insert(line.end(), EL.begin(), EL.end());
   report.write(line);
   return EL;
+}
+
+}  // namespace arribada::fielddata
+
+namespace arribada::fielddata {
+
+void warnAboutValuesBeyondTheLast(text::LineSource& file, text::Warnings& warnings) {
+  std::string line;
+  while (file.next(line)) {
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    warnings.warn(file.description() + " holds more after the last value that its header asks for (line " +
+                  std::to_string(file.lineNumber()) + "); check NTR, NT1 and JCODE in the header");
+    return;
+  }
 }
 
 }  // namespace arribada::fielddata

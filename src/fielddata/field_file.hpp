@@ -37,7 +37,8 @@ struct FieldHeader {
 // Reads the header in one free-format read and refuses, with a RunTimeError
 // naming the value and the file, a header that the grid cannot hold or that
 // leaves nothing to analyse. `NTR` is the value a null entry leaves in place.
-FieldHeader readHeader(text::LineSource& file, std::int32_t NTR);
+// Warns of a MEANT below 5 minutes and of commas that split decimals.
+FieldHeader readHeader(text::LineSource& file, std::int32_t NTR, text::Warnings& warnings);
 
 // The area covered by both sides of the transects, in km^2 for metres.
 float sampleArea(const FieldHeader& header);
@@ -63,11 +64,15 @@ class SurveyCounts {
 };
 
 // Reads the counts in the layout the header selects. The grid is fresh for
-// every survey: cells that a free-layout file leaves unread stay zero.
-SurveyCounts readCounts(text::LineSource& file, const FieldHeader& header);
+// every survey: cells that a free-layout file leaves unread stay zero, with
+// a warning.
+SurveyCounts readCounts(text::LineSource& file, const FieldHeader& header, text::Warnings& warnings);
 
 // Reads one weight per transect (one free-format read beginning on the line
 // after the last count) and writes the "EL=" line to the report.
 std::vector<float> readWeights(text::LineSource& file, std::int32_t NTR, text::RecordSink& report);
+
+// Reads the rest of the file and warns if any line of it holds more than blanks.
+void warnAboutValuesBeyondTheLast(text::LineSource& file, text::Warnings& warnings);
 
 }  // namespace arribada::fielddata

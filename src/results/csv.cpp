@@ -79,8 +79,8 @@ std::string csvLine(const CsvRow& row) {
   return line;
 }
 
-CsvFile::CsvFile(const std::filesystem::path& path, const std::vector<std::string>& columns)
-    : name_(path.string()), columns_(columns.size()), file_(openNewFile(path), &std::fclose) {
+CsvFile::CsvFile(const std::string& name, const std::vector<std::string>& columns)
+    : name_(name), columns_(columns.size()), file_(openNewFile(name), &std::fclose) {
   std::string header;
   for (const std::string& column : columns) header += (header.empty() ? "" : ",") + column;
   writeLine(header);
@@ -94,14 +94,14 @@ void CsvFile::write(const CsvRow& row) {
 
 void CsvFile::writeLine(const std::string& line) { writeWhole(file_.get(), name_, line + "\r\n"); }
 
-void writeRow(std::unique_ptr<CsvFile>& table, const std::filesystem::path& path, const NamedRow& row) {
+void writeRow(std::unique_ptr<CsvFile>& table, const std::string& name, const NamedRow& row) {
   CsvRow values;
   std::vector<std::string> columns;
   for (const NamedField& field : row) {
     columns.push_back(field.column);
     values.push_back(field.value);
   }
-  if (!table) table = std::make_unique<CsvFile>(path, columns);
+  if (!table) table = std::make_unique<CsvFile>(name, columns);
   table->write(values);
 }
 

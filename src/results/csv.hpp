@@ -46,7 +46,7 @@ class CsvFile {
  public:
   // Creates the file and writes the header row; a RunTimeError when it
   // exists or cannot be created.
-  CsvFile(const std::filesystem::path& path, const std::vector<std::string>& columns);
+  CsvFile(const std::string& name, const std::vector<std::string>& columns);
   void write(const CsvRow& row);
 
  private:
@@ -57,8 +57,8 @@ class CsvFile {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
 };
 
-// Writes `row` to `table`, first creating the table at `path` with the
+// Writes `row` to `table`, first creating the table named `name` with the
 // row's column names when it is not open yet.
-void writeRow(std::unique_ptr<CsvFile>& table, const std::filesystem::path& path, const NamedRow& row);
+void writeRow(std::unique_ptr<CsvFile>& table, const std::string& name, const NamedRow& row);
 
 }  // namespace arribada::results

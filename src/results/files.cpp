@@ -6,30 +6,27 @@
 #include <system_error>
 
 #include "text/errors.hpp"
+#include "text/system_files.hpp"
 
 namespace arribada::results {
 
-void createFolder(const std::filesystem::path& folder) {
+void createFolder(const std::string& folder) {
   std::error_code error;
   // create_directory does nothing and says false when the name exists, as a
   // folder, a file or a link (even one that points nowhere).
-  const bool created = std::filesystem::create_directory(folder, error);
+  const bool created = std::filesystem::create_directory(text::systemPath(folder), error);
   if (created) return;
   const bool exists = !error || error == std::errc::file_exists;
-  throw text::RunTimeError("create failed on the results folder '" + folder.string() + "': " +
+  throw text::RunTimeError("create failed on the results folder '" + folder + "': " +
                            (exists ? std::string("a file or folder of that name exists already") : error.message()));
 }
 
-std::FILE* openNewFile(const std::filesystem::path& path) {
-  // "x": the open fails when the file exists.
-  std::FILE* file = std::fopen(path.string().c_str(), "wbx");
-  if (file == nullptr) {
-    const int error = errno;
-    throw text::RunTimeError(
-        "open failed on the results file '" + path.string() + "': " +
-        (error == EEXIST ? std::string("a file of that name exists already") : std::string(std::strerror(error))));
-  }
-  return file;
+std::FILE* openNewFile(const std::string& name) {
+  // The report's exclusive create: nothing that exists is opened or followed.
+  const text::NewFile created = text::createNewFile(name);
+  if (created.file == nullptr)
+    throw text::RunTimeError("open failed on the results file '" + name + "': " + created.problem);
+  return created.file;
 }
 
 void writeWhole(std::FILE* file, const std::string& name, const std::string& text) {
@@ -38,9 +35,9 @@ void writeWhole(std::FILE* file, const std::string& name, const std::string& tex
   }
 }
 
-void writeNewFile(const std::filesystem::path& path, const std::string& content) {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openNewFile(path), &std::fclose);
-  writeWhole(file.get(), path.string(), content);
+void writeNewFile(const std::string& name, const std::string& content) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openNewFile(name), &std::fclose);
+  writeWhole(file.get(), name, content);
 }
 
 }  // namespace arribada::results

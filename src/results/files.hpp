@@ -11,16 +11,16 @@ namespace arribada::results {
 
 // Creates the folder; a RunTimeError when a file or folder of that name
 // exists (nothing that exists is touched) or it cannot be created.
-void createFolder(const std::filesystem::path& folder);
+void createFolder(const std::string& folder);
 
-// Opens `path` for writing as a new file; a RunTimeError when it exists or
+// Opens `name` for writing as a new file; a RunTimeError when it exists or
 // cannot be created.
-std::FILE* openNewFile(const std::filesystem::path& path);
+std::FILE* openNewFile(const std::string& name);
 
 // Writes `text` in one write and flushes it; a RunTimeError naming `name` when that fails.
 void writeWhole(std::FILE* file, const std::string& name, const std::string& text);
 
 // A new file holding `content`, closed again.
-void writeNewFile(const std::filesystem::path& path, const std::string& content);
+void writeNewFile(const std::string& name, const std::string& content);
 
 }  // namespace arribada::results

@@ -109,26 +109,26 @@ NamedRow fieldTimeRow(std::int32_t job, std::size_t k, const fielddata::FieldRes
 
 }  // namespace
 
-ResultsFolder::ResultsFolder(std::filesystem::path folder) : folder_(std::move(folder)) { createFolder(folder_); }
+ResultsFolder::ResultsFolder(std::string folder) : folder_(std::move(folder)) { createFolder(folder_); }
 
 void ResultsFolder::simulationEnded(const SimulationRecord& job) {
   std::int32_t L = 0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
-    writeRow(replicates_, folder_ / "replicates.csv", replicateRow(job.job, ++L, r, job.parameters.NN));
+    writeRow(replicates_, inFolder("replicates.csv"), replicateRow(job.job, ++L, r, job.parameters.NN));
   }
   const JobMeasures measures = measureJob(job);
-  writeRow(summary_, folder_ / "summary.csv", summaryRow(job, measures));
-  writeNewFile(folder_ / ("simulation-" + std::to_string(job.job) + ".svg"), simulationPicture(job, measures));
+  writeRow(summary_, inFolder("summary.csv"), summaryRow(job, measures));
+  writeNewFile(inFolder("simulation-" + std::to_string(job.job) + ".svg"), simulationPicture(job, measures));
 }
 
 void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
   std::unique_ptr<CsvFile> table;
-  writeRow(table, folder_ / "field.csv", fieldRow(field));
+  writeRow(table, inFolder("field.csv"), fieldRow(field));
   std::unique_ptr<CsvFile> times;
   for (std::size_t k = 0; k < field.result.timeTotals.size(); ++k) {
-    writeRow(times, folder_ / "field-times.csv", fieldTimeRow(field.job, k, field.result));
+    writeRow(times, inFolder("field-times.csv"), fieldTimeRow(field.job, k, field.result));
   }
-  writeNewFile(folder_ / "field.svg", fieldPicture(field));
+  writeNewFile(inFolder("field.svg"), fieldPicture(field));
 }
 
 std::unique_ptr<ResultsSink> openResults(const std::optional<std::string>& folder) {

@@ -24,12 +24,15 @@ namespace arribada::results {
 class ResultsFolder : public ResultsSink {
  public:
   // Creates the folder; a RunTimeError when a file or folder of that name exists.
-  explicit ResultsFolder(std::filesystem::path folder);
+  explicit ResultsFolder(std::string folder);
   void simulationEnded(const SimulationRecord& job) override;
   void fieldDataAnalysed(const FieldRecord& field) override;
 
  private:
-  std::filesystem::path folder_;
+  // The name of a file in the folder.
+  std::string inFolder(const std::string& file) const { return folder_ + "/" + file; }
+
+  std::string folder_;  // as the user gave it
   std::unique_ptr<CsvFile> summary_;
   std::unique_ptr<CsvFile> replicates_;
 };

@@ -35,7 +35,7 @@ class RecordingSink : public RecordSink {
   std::vector<std::string> records;
 };
 
-// The screen: a record shows from its second character.
+// The screen: a record shows from its second character, and is flushed.
 class Screen : public RecordSink {
  public:
   explicit Screen(std::ostream& out) : out_(out) {}
@@ -48,11 +48,22 @@ class Screen : public RecordSink {
   std::ostream& out_;
 };
 
+// Warnings about input that is readable but probably not what was meant.
+// They go to the error output only: the report and the screen's standard
+// output keep exactly their texts. Without a stream they are dropped.
+class Warnings {
+ public:
+  explicit Warnings(std::ostream* errors = nullptr) : errors_(errors) {}
+  void warn(const std::string& text);
+
+ private:
+  std::ostream* errors_;
+};
+
 // The keyboard and the screen together.
 class Console : public RecordSink {
  public:
-  Console(std::istream& keyboard, std::ostream& screen)
-      : screen_(screen), keyboard_(keyboard, "the console") {}
+  Console(std::istream& keyboard, std::ostream& screen) : screen_(screen), keyboard_(keyboard, "the keyboard", true) {}
   void writeRecord(const std::string& record) override { screen_.writeRecord(record); }
   Screen& screen() { return screen_; }
   // Every read of the keyboard goes through here, so that all that was

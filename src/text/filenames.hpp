@@ -12,9 +12,6 @@
 
 namespace arribada::text {
 
-// The longest file name read between quotes; the rest of a longer one is cut off.
-inline constexpr std::size_t kFileNameLength = 25;
-
 class FileNamer {
  public:
   FileNamer(Console& console, std::vector<std::string> arguments)

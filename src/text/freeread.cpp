@@ -1,9 +1,13 @@
 #include "text/freeread.hpp"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <optional>
+#include <version>
 
 #include "text/errors.hpp"
 
@@ -26,6 +30,13 @@ std::string shown(const std::string& text) {
   return "\"" + out + "\"";
 }
 
+// What a value failed to be, and the text that was found instead; the read
+// that catches it names the value and its place.
+struct BadValue {
+  std::string expected;
+  std::string found;
+};
+
 // One value as it stood in the input.
 struct Token {
   bool quoted = false;
@@ -36,10 +47,6 @@ struct Token {
 class Scanner {
  public:
   explicit Scanner(LineSource& source) : source_(source) {}
-
-  [[noreturn]] void fail(const std::string& problem) const {
-    throw RunTimeError("read failed on " + source_.where() + ": " + problem);
-  }
 
   // Moves to the next character that is not a blank, reading further lines as
   // needed. False at the end of input.
@@ -57,6 +64,11 @@ class Scanner {
   }
 
   char peek() const { return line_[pos_]; }
+  // The current line and the position in it, for the read's outcome.
+  void tellPlace(ReadOutcome& outcome) const {
+    outcome.lastLine = haveLine_ ? line_ : std::string();
+    outcome.restAt = haveLine_ ? pos_ : 0;
+  }
   void advance() { ++pos_; }
 
   Token scanValue() {
@@ -95,13 +107,14 @@ class Scanner {
     return true;
   }
 
-  std::int64_t parseRepeatCount(const std::string& prefix) const {
+  static std::int64_t parseRepeatCount(const std::string& prefix) {
+    const char* expected = "a repeat count r*v with r a whole number from 1 to 2147483647, such as 3*0";
     std::int64_t count = 0;
     for (char c : prefix.substr(0, prefix.find('*'))) {
       count = count * 10 + (c - '0');
-      if (count > std::numeric_limits<std::int32_t>::max()) fail("repeat count too large in " + shown(prefix));
+      if (count > std::numeric_limits<std::int32_t>::max()) throw BadValue{expected, shown(prefix)};
     }
-    if (count < 1) fail("repeat count below 1 in " + shown(prefix));
+    if (count < 1) throw BadValue{expected, shown(prefix)};
     return count;
   }
 
@@ -112,7 +125,9 @@ class Scanner {
     for (;;) {
       if (pos_ >= line_.size()) {
         // A quoted text may go on over a line end.
-        if (!source_.next(line_)) fail("end of input inside a quoted text");
+        if (!source_.next(line_)) {
+          throw BadValue{std::string("a closing ") + quote, "the end of the input inside " + shown(token.text)};
+        }
         pos_ = 0;
         continue;
       }
@@ -127,7 +142,7 @@ class Scanner {
       }
     }
     if (pos_ < line_.size() && !isSeparator(line_[pos_])) {
-      fail("unexpected text after the quoted text " + shown(token.text));
+      throw BadValue{"a blank or a comma after the closing quote", shown(line_.substr(pos_))};
     }
     token.null = token.text.empty();
     return token;
@@ -140,21 +155,22 @@ class Scanner {
   std::int64_t repeatCount_ = 1;
 };
 
-std::int32_t parseInteger(const Scanner& scanner, const Token& token) {
+std::string wholeNumber(const std::string& example) { return "a whole number such as " + example; }
+
+std::int32_t parseInteger(const Token& token, const std::string& example) {
   const std::string& t = token.text;
-  if (token.quoted) scanner.fail("expected an integer, found the text " + shown(t));
+  if (token.quoted) throw BadValue{wholeNumber(example) + " without quotes", "the text " + shown(t)};
   std::size_t i = (t[0] == '+' || t[0] == '-') ? 1 : 0;
-  if (i == t.size()) scanner.fail(shown(t) + " is not a valid integer");
+  if (i == t.size()) throw BadValue{wholeNumber(example), shown(t)};
+  const BadValue tooLarge{"a whole number from -2147483648 to 2147483647, such as " + example, shown(t)};
   std::int64_t value = 0;
   for (; i < t.size(); ++i) {
-    if (!isDigit(t[i])) scanner.fail(shown(t) + " is not a valid integer");
+    if (!isDigit(t[i])) throw BadValue{wholeNumber(example), shown(t)};
     value = value * 10 + (t[i] - '0');
-    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) {
-      scanner.fail(shown(t) + " is outside the integer range");
-    }
+    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) throw tooLarge;
   }
   if (t[0] == '-') value = -value;
-  if (value > std::numeric_limits<std::int32_t>::max()) scanner.fail(shown(t) + " is outside the integer range");
+  if (value > std::numeric_limits<std::int32_t>::max()) throw tooLarge;
   return static_cast<std::int32_t>(value);
 }
 
@@ -186,48 +202,85 @@ std::optional<std::string> normalisedReal(const std::string& t) {
   return out;
 }
 
-float parseReal(const Scanner& scanner, const Token& token) {
-  if (token.quoted) scanner.fail("expected a number, found the text " + shown(token.text));
-  const auto text = normalisedReal(token.text);
-  if (!text) scanner.fail(shown(token.text) + " is not a valid number");
-  float value = 0.0f;
-  const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-  if (error != std::errc() || end != text->data() + text->size()) {
-    scanner.fail(shown(token.text) + " is outside the range of a real");
-  }
+// The float nearest to the number `text` (as normalisedReal gives it, so
+// strtof reads all of it in the "C" locale, which the program never
+// changes), or nothing when that is beyond the largest real. A real too small
+// for 32 bits is that value rounded: 0 or the nearest subnormal, with its sign.
+std::optional<float> nearestByStrtof(const std::string& text) {
+  char* end = nullptr;
+  const float value = std::strtof(text.c_str(), &end);
+  if (std::isinf(value) || end != text.c_str() + text.size()) return std::nullopt;
   return value;
 }
 
-void assign(const Scanner& scanner, const Token& token, const ReadTarget& target) {
+std::optional<float> nearestFloat(const std::string& text) {
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+  float value = 0.0f;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::result_out_of_range) return nearestByStrtof(text);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+#else
+  // Where the library has no std::from_chars for reals (libc++ before it
+  // had one, as on macOS up to 15): strtof rounds to nearest just the same.
+  return nearestByStrtof(text);
+#endif
+}
+
+float parseReal(const Token& token, const std::string& example) {
+  const std::string expected = "a number such as " + example;
+  if (token.quoted) throw BadValue{expected + " without quotes", "the text " + shown(token.text)};
+  const auto text = normalisedReal(token.text);
+  if (!text) throw BadValue{expected, shown(token.text)};
+  const auto value = nearestFloat(*text);
+  if (!value) {
+    throw BadValue{"a number within the range of a real (at most about 3.4E+38 in size), such as " + example,
+                   shown(token.text)};
+  }
+  return *value;
+}
+
+std::string defaultExample(const ReadTarget& target) {
+  if (std::holds_alternative<TextTarget>(target)) return "'survey.dat'";
+  if (std::holds_alternative<float*>(target)) return "2.5";
+  return "10";
+}
+
+void assign(const Token& token, const ReadTarget& target, const std::string& example) {
+  // A null value leaves any variable as it was, a text too ("3*" before a text).
+  if (token.null) return;
   if (const auto* text = std::get_if<TextTarget>(&target)) {
-    if (!token.quoted) {
-      scanner.fail("a text must stand between quotes, found " + shown(token.text));
-    }
-    if (token.null) return;
+    if (!token.quoted) throw BadValue{"a text between quotes, such as " + example, shown(token.text)};
     std::string value = token.text.substr(0, text->length);
-    value.resize(text->length, ' ');
+    if (text->length != kWholeText) value.resize(text->length, ' ');
     *text->value = std::move(value);
     return;
   }
-  if (token.null) return;
   if (auto* const* integer = std::get_if<std::int32_t*>(&target)) {
-    **integer = parseInteger(scanner, token);
+    **integer = parseInteger(token, example);
   } else if (auto* const* real = std::get_if<float*>(&target)) {
-    **real = parseReal(scanner, token);
+    **real = parseReal(token, example);
   } else {
     const auto& bounded = std::get<BoundedIntegerTarget>(target);
-    const std::int32_t value = parseInteger(scanner, token);
+    const std::int32_t value = parseInteger(token, example);
     if (value < bounded.min || value > bounded.max) {
-      scanner.fail(std::string(bounded.what) + " " + std::to_string(value) + " is outside " +
-                   std::to_string(bounded.min) + " to " + std::to_string(bounded.max));
+      throw BadValue{"a whole number from " + std::to_string(bounded.min) + " to " + std::to_string(bounded.max),
+                     shown(token.text)};
     }
     *bounded.value = value;
   }
 }
 
+ValueName nameOf(const ValueNamer& names, std::size_t index, const ReadTarget& target) {
+  ValueName name = names ? names(index) : ValueName{"a value", {}};
+  if (name.example.empty()) name.example = defaultExample(target);
+  return name;
+}
+
 }  // namespace
 
-ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targets, AtEndOfInput atEnd) {
+ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targets, AtEndOfInput atEnd,
+                           const ValueNamer& names) {
   Scanner scanner(source);
   ReadOutcome outcome;
   bool commaOpensNull = true;  // at the start of the read, or right after a comma
@@ -238,7 +291,7 @@ ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targe
         outcome.endedByEndOfInput = true;
         return outcome;
       }
-      scanner.fail("end of input before all values were read");
+      throw RunTimeError("end of input before " + nameOf(names, i, targets[i]).what + ": " + source.endedHere());
     }
     const char c = scanner.peek();
     if (c == ',') {
@@ -251,31 +304,39 @@ ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targe
       outcome.endedBySlash = true;
       return outcome;
     }
-    const Token token = scanner.scanValue();
-    commaOpensNull = false;
-    for (std::int64_t n = scanner.takeRepeatCount(); n > 0 && i < targets.size(); --n, ++i) {
-      assign(scanner, token, targets[i]);
+    try {
+      const Token token = scanner.scanValue();
+      commaOpensNull = false;
+      for (std::int64_t n = scanner.takeRepeatCount(); n > 0 && i < targets.size(); --n, ++i) {
+        assign(token, targets[i], nameOf(names, i, targets[i]).example);
+      }
+    } catch (const BadValue& bad) {
+      throw RunTimeError(source.placeOf(nameOf(names, i, targets[i]).what) + ": expected " + bad.expected + ", found " +
+                         bad.found);
     }
   }
+  scanner.tellPlace(outcome);
   return outcome;
 }
 
-char readCharacter(LineSource& source) {
-  const std::string line = readWholeLine(source);
+ValueNamer namedAll(std::string what, std::string example) {
+  return [what = std::move(what), example = std::move(example)](std::size_t) { return ValueName{what, example}; };
+}
+
+char readCharacter(LineSource& source, const std::string& what) {
+  const std::string line = readWholeLine(source, what);
   return line.empty() ? ' ' : line[0];
 }
 
-std::string readFixedLine(LineSource& source, std::size_t width) {
-  std::string line = readWholeLine(source);
+std::string readFixedLine(LineSource& source, std::size_t width, const std::string& what) {
+  std::string line = readWholeLine(source, what);
   line.resize(width, ' ');
   return line;
 }
 
-std::string readWholeLine(LineSource& source) {
+std::string readWholeLine(LineSource& source, const std::string& what) {
   std::string line;
-  if (!source.next(line)) {
-    throw RunTimeError("read failed on " + source.where() + ": end of input");
-  }
+  if (!source.next(line)) throw RunTimeError("end of input before " + what + ": " + source.endedHere());
   return line;
 }
 

@@ -10,8 +10,17 @@ bool LineSource::next(std::string& line) {
   return true;
 }
 
-std::string LineSource::where() const {
-  return description_ + ", line " + std::to_string(lineNumber_);
+bool LineSource::atEnd() { return in_.peek() == std::istream::traits_type::eof(); }
+
+std::string LineSource::where() const { return description_ + ", line " + std::to_string(lineNumber_); }
+
+std::string LineSource::placeOf(const std::string& what) const {
+  if (keyboard_) return what + " (" + where() + ")";
+  return what + ", line " + std::to_string(lineNumber_);
+}
+
+std::string LineSource::endedHere() const {
+  return (keyboard_ ? "the keyboard input" : description_) + " ended after line " + std::to_string(lineNumber_);
 }
 
 }  // namespace arribada::text

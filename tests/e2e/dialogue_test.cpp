@@ -125,9 +125,10 @@ TEST(DefaultSimulationTest, DialogueEchoFramesAndStamps) {
             (std::vector<std::string>{" THE DATE & TIME ARE", "<date>", "<time>"}));
   EXPECT_EQ(result.reportBytes.substr(result.reportBytes.size() - 2), "\r\n");
 
-  // The answers end at the next job's first question.
-  EXPECT_EQ(result.status, 2);
-  EXPECT_NE(result.errors.find("end of input"), std::string::npos) << result.errors;
+  // The answers end at the next job's first question, after a whole job: a stop.
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(result.screenLines.back(), "Stop - Program terminated.");
 }
 
 struct RefusalCase {
@@ -279,7 +280,7 @@ TEST(RunTest, TwoJobsWriteOneReportFileAndShowTheSecondOnScreen) {
   EXPECT_EQ(std::count(result.screenLines.begin() + static_cast<std::ptrdiff_t>(title), result.screenLines.end(),
                        std::string("REPLICATE NUMBER =          1")),
             2);
-  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.status, 0);
 }
 
 TEST(RunTest, ExistingReportIsNeitherOverwrittenNorTouched) {
@@ -296,8 +297,11 @@ TEST(RunTest, EndOfInputAtAPromptKeepsWhatWasWritten) {
   Sandbox box;
   const auto result = box.run(quotedName() + "\nY\n50000\n");
   EXPECT_EQ(result.status, 2);
-  EXPECT_NE(result.errors.find("end of input"), std::string::npos);
-  EXPECT_NE(result.errors.find("the console"), std::string::npos);
+  // Before a whole job, the end of input is an error.
+  EXPECT_NE(result.errors.find("end of input before the answer to \"DO YOU WISH TO CHANGE THE VALUE?\""),
+            std::string::npos)
+      << result.errors;
+  EXPECT_NE(result.errors.find("the keyboard"), std::string::npos);
   EXPECT_EQ(result.report, kReportOpening);
   EXPECT_EQ(result.reportBytes.substr(result.reportBytes.size() - 6), " \r\n \r\n");
 }
@@ -310,12 +314,20 @@ TEST(RunTest, ReportNameWithoutQuotesIsARunTimeError) {
   EXPECT_FALSE(result.reportExists);
 }
 
-TEST(RunTest, NameIsCutToTwentyFiveCharacters) {
+// Names of any length, whole as typed but for the blanks at their ends: a
+// report name keeps its extension, and of two data files whose names share
+// their first 25 characters the one named is read.
+TEST(RunTest, NamesAreTakenWhole) {
   Sandbox box;
-  const std::string name = "abcdefghijklmnopqrstuvwxyz.txt";
-  const auto result = box.run(quotedName(name) + "\nY\n50000\n", name.substr(0, 25));
+  const std::string name = "playa-nancite-2026-noche1.report";
+  const std::string shared = "playa-nancite-2026-noche1";
+  box.writeFile(shared + "-transectos-a.dat", "WRONG SURVEY\n1.0 250 60 60 1000 2 2 1 0\n9 9\n9 9\n");
+  box.writeFile(shared + "-transectos-b.dat", "RIGHT SURVEY\n1.0 250 60 60 1000 2 2 1 0\n1 3\n2 2\n");
+  const auto result = box.run("'  " + name + " '\nY\n'" + shared + "-transectos-b.dat'\n", name);
+  EXPECT_EQ(result.status, 0) << result.errors;
   EXPECT_TRUE(result.reportExists);
-  EXPECT_FALSE(std::filesystem::exists(box.directory() / name));
+  EXPECT_EQ(result.report[6], " RIGHT SURVEY" + std::string(67, ' '));
+  EXPECT_LT(find(result.report, "  ESTIMATED NUMBER OF FEMALE TURTLES=        480.0"), result.report.size());
 }
 
 TEST(RunTest, BlankNameTakesACommandLineArgument) {

@@ -120,9 +120,10 @@ TEST(ParameterFileJobTest, DefaultsWithTheFileRuleForTheSeed) {
   EXPECT_EQ(echo[14], " RANDOM STARTING VALUE=  387500001");
   EXPECT_EQ(echo[16], "     INDEX        PROPORTION       HOURS");
   EXPECT_EQ(echo[21], "           5        1.000000       60.000000");
-  // The file is closed at the end of the job: the next job asks again, and the input ends there.
-  EXPECT_EQ(result.status, 2);
-  EXPECT_NE(result.errors.find("the console"), std::string::npos) << result.errors;
+  // The file is closed at the end of the job: the next job asks again from
+  // the keyboard, whose input ends there, which ends the run like a stop.
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.screenLines.back(), "Stop - Program terminated.");
 }
 
 TEST(ParameterFileJobTest, ShortArribadaWithItsOwnTable) {
@@ -152,6 +153,63 @@ TEST(ParameterFileJobTest, UnusableSwitchStopsAfterTheTitle) {
                                              " " + std::string(79, 'T'), " X"};
   EXPECT_EQ(result.report, expected);
   EXPECT_EQ(result.screenLines.back(), "Stop - Program terminated.");
+}
+
+// The generator's state after n steps of 16807 x mod 2^31 - 1 from `seed`,
+// worked out here step by step, apart from the program's generator.
+std::int64_t stateAfter(std::int64_t seed, int steps) {
+  std::int64_t x = seed;
+  for (int i = 0; i < steps; ++i) x = 16807 * x % 2147483647;
+  return x;
+}
+
+// A second job's null values keep what the first job left: JX the stream's
+// last state, made odd, and a table entry the first job's entry. The answers
+// then end where a third job would begin, which ends the run like a stop.
+TEST(ParameterFileJobTest, NullValuesOfALaterJobKeepTheFirstJobsState) {
+  Sandbox box;
+  // 1000 females, 2 replicates, the uniform law, JX 7, the built-in table of
+  // IHR 60 (marks 12, 24, 36, 48, 60).
+  box.writeFile("first.par", "FIRST\n10 5 1000 60 7 5.0 2 2.0 3\n");
+  // JX null; IHR 3 with the hour marks 4, 8 and a null third mark.
+  box.writeFile("second.par", "SECOND\n10,5,1000,3,,5.0,2,2.0,3\n4, 8, , 1, 2, 1\n");
+  const auto result = box.run("'report.txt'\n\nN\n'first.par'\n\nN\n'second.par'\n");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(result.screenLines.back(), "Stop - Program terminated.");
+  // Uniform law: three draws per female (interval, time, strip), so the
+  // first job ends 6000 steps on from 7: 450363432, made odd.
+  const std::int64_t last = stateAfter(7, 3 * 1000 * 2);
+  EXPECT_EQ(last | 1, 450363433);
+  const auto second = find(result.screenLines, "SECOND" + std::string(73, ' '));
+  ASSERT_LT(second, result.screenLines.size());
+  EXPECT_LT(find(result.screenLines, "RANDOM STARTING VALUE=  " + std::to_string(last | 1), second),
+            result.screenLines.size());
+  // The marks 4, 8 and the first job's 36; the last mark makes IHR 36.
+  EXPECT_LT(find(result.screenLines, "NUMBER OF HOURS IN ARRIBADA=         36", second), result.screenLines.size());
+  const auto table = find(result.screenLines, "    INDEX        PROPORTION       HOURS", second);
+  EXPECT_EQ(slice(result.screenLines, table + 1, 3),
+            (std::vector<std::string>{"          1    2.500000E-01        4.000000",
+                                      "          2    7.500000E-01        8.000000",
+                                      "          3        1.000000       36.000000"}));
+}
+
+// A survey whose weighted variance comes out negative gets no interval: the
+// message after the variance line and the sentinel limits.
+TEST(FieldDataJobTest, NegativeVarianceGivesNoLimits) {
+  Sandbox box;
+  // Weights 1 1 with LENGTH 1: (1 x 18 - 32) x 4 = -56, times CONST^2 = 900.
+  box.writeFile("neg.dat", "NEGATIVE\n0.0005 250 60 60 1 2 2 1 1\n1 3\n2 2\n1 1\n");
+  const auto result = box.run("'report.txt'\nY\n'neg.dat'\n");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const auto variance = find(result.report, "  VARIANCE OF THE SAMPLES=   -.5040E+05");
+  EXPECT_EQ(slice(result.report, variance + 1, 3),
+            (std::vector<std::string>{" NEGATIVE VARIANCE; LIMITS CANNOT BE COMPUTED!!",
+                                      "  THE LOWER 95% CONFIDENCE LIMIT =    -999.0000",
+                                      "  THE UPPER 95% CONFIDENCE LIMIT =    -999.0000"}));
+  const auto shown = find(result.screenLines, "NEGATIVE VARIANCE; LIMITS CANNOT BE COMPUTED!!");
+  ASSERT_LT(shown, result.screenLines.size());
+  EXPECT_EQ(result.screenLines[shown + 1], "THE LOWER 95% CONFIDENCE LIMIT =    -999.000000");
 }
 
 TEST(ParameterFileJobTest, MissingFileIsARunTimeError) {

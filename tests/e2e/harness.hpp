@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <poll.h>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -116,14 +117,19 @@ class Sandbox {
 
 // The program run in `directory` while the test types its answers into a pipe
 // one piece at a time, watches the files grow and may send it a signal. The
-// screen and the error messages go to screen.out and errors.out there.
+// error messages go to errors.out there, the screen to screen.out or, with
+// ScreenTo::Pipe, into a pipe that the test reads.
 class LiveRun {
  public:
-  explicit LiveRun(const std::filesystem::path& directory) {
+  enum class ScreenTo { File, Pipe };
+
+  explicit LiveRun(const std::filesystem::path& directory, ScreenTo screenTo = ScreenTo::File) {
     // A program that has ended must not take the test with it when it is typed to.
     std::signal(SIGPIPE, SIG_IGN);
     int pipeEnds[2];
+    int screenEnds[2] = {-1, -1};
     if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
+    if (screenTo == ScreenTo::Pipe && ::pipe(screenEnds) != 0) throw std::runtime_error("pipe failed");
     pid_ = ::fork();
     if (pid_ == 0) {
       // The child: the answers on standard input, a console user's signals.
@@ -131,7 +137,9 @@ class LiveRun {
       ::close(pipeEnds[0]);
       ::close(pipeEnds[1]);
       if (::chdir(directory.c_str()) != 0) ::_exit(126);
-      const int screen = ::open("screen.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int screen =
+          screenTo == ScreenTo::Pipe ? screenEnds[1] : ::open("screen.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (screenEnds[0] >= 0) ::close(screenEnds[0]);
       const int errors = ::open("errors.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(screen, 1);
       ::dup2(errors, 2);
@@ -142,9 +150,12 @@ class LiveRun {
     }
     ::close(pipeEnds[0]);
     input_ = pipeEnds[1];
+    if (screenEnds[1] >= 0) ::close(screenEnds[1]);
+    screen_ = screenEnds[0];
   }
   ~LiveRun() {
     if (input_ >= 0) ::close(input_);
+    if (screen_ >= 0) ::close(screen_);
     if (pid_ > 0 && !ended_) {
       ::kill(pid_, SIGKILL);
       wait();
@@ -173,18 +184,38 @@ class LiveRun {
     return false;
   }
 
+  // All that the screen pipe has shown so far, without waiting for more.
+  const std::string& screenSoFar() {
+    char buffer[4096];
+    pollfd ready{screen_, POLLIN, 0};
+    while (::poll(&ready, 1, 0) > 0 && (ready.revents & POLLIN) != 0) {
+      const ssize_t n = ::read(screen_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      shown_.append(buffer, static_cast<std::size_t>(n));
+    }
+    return shown_;
+  }
+
+  // True while the program has not ended.
+  bool running() {
+    if (!ended_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    return !ended_;
+  }
+
   // Waits for the program's end and gives its raw wait status.
   int wait() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
+    if (!ended_) ::waitpid(pid_, &status_, 0);
     ended_ = true;
-    return status;
+    return status_;
   }
 
  private:
   pid_t pid_ = -1;
   int input_ = -1;
+  int screen_ = -1;
+  std::string shown_;  // what the screen pipe has shown so far
   bool ended_ = false;
+  int status_ = 0;
 };
 
 // Answers for a whole keyboard dialogue: `values` are the nine answers in

@@ -142,7 +142,13 @@ TEST(ResultsFolderTest, ReportAndConsoleAreTheSameWithAndWithoutIt) {
     EXPECT_EQ(with.status, without.status);
     EXPECT_EQ(with.report, without.report);  // the clock's values masked
     EXPECT_EQ(with.screen, without.screen);
-    EXPECT_EQ(with.errors, without.errors);
+    // A message may name the run's folder, which differs between the two runs.
+    const auto masked = [](std::string text, const fs::path& folder) {
+      for (auto at = text.find(folder.string()); at != std::string::npos; at = text.find(folder.string()))
+        text.replace(at, folder.string().size(), "<folder>");
+      return text;
+    };
+    EXPECT_EQ(masked(with.errors, withResults.directory()), masked(without.errors, plain.directory()));
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -199,13 +201,22 @@ TEST(FieldAnalysis, ZeroWeightGivesItsTransectNoTerm) {
   EXPECT_EQ(a.value(kEstimate), "        480.0");
 }
 
-TEST(FieldAnalysis, NegativeVarianceHasAStandardErrorOfZero) {
+TEST(FieldAnalysis, NegativeVarianceHasNoLimits) {
   // Weights 1 1 with LENGTH 1: (1 x 18 - 32) x 4 / 1 / 1 / 1 = -56; the
   // areas are equal (C = 1), CONST = 30, variance -50400, MHAT 240.
   const Analysis a("0.0005 250 60 60 1 2 2 1 1\n" + kWorkedCounts + "1 1\n");
-  EXPECT_EQ(a.value(kVariance), "   -.5040E+05");
-  EXPECT_EQ(a.value(kLower), "     240.0000");
-  EXPECT_EQ(a.value(kUpper), "     240.0000");
+  const std::string message = " NEGATIVE VARIANCE; LIMITS CANNOT BE COMPUTED!!";
+  const auto& r = a.report.records;
+  const auto variance = std::find(r.begin(), r.end(), "  " + kVariance + "   -.5040E+05");
+  ASSERT_NE(variance, r.end());
+  EXPECT_EQ(*(variance + 1), message);
+  EXPECT_EQ(a.value(kLower), "    -999.0000");
+  EXPECT_EQ(a.value(kUpper), "    -999.0000");
+  // On the console after the variance, as the single-count message.
+  const auto& c = a.console.records;
+  const auto shown = std::find(c.begin(), c.end(), message);
+  ASSERT_NE(shown, c.end());
+  EXPECT_EQ((shown - 1)->rfind(" " + kVariance, 0), 0u);
 }
 
 TEST(FieldAnalysis, OneTransectOverSeveralTimesHasNoVariance) {

@@ -12,7 +12,7 @@ namespace arribada::text {
 namespace {
 
 struct Input {
-  explicit Input(const std::string& text) : stream(text), source(stream, "the console") {}
+  explicit Input(const std::string& text) : stream(text), source(stream, "the keyboard", true) {}
   std::istringstream stream;
   LineSource source;
 };
@@ -111,7 +111,29 @@ INSTANTIATE_TEST_SUITE_P(Forms, RealFormsTest,
                          ::testing::Values(RealCase{"5\n", 5.0f}, RealCase{"5.\n", 5.0f}, RealCase{".5\n", 0.5f},
                                            RealCase{"-2.5E-1\n", -0.25f}, RealCase{"1e3\n", 1000.0f},
                                            RealCase{"1.5D2\n", 150.0f}, RealCase{"+0.1\n", 0.1f},
-                                           RealCase{"1440.5\n", 1440.5f}));
+                                           RealCase{"1440.5\n", 1440.5f},
+                                           // the nearest float, the largest, and one below the normal range
+                                           RealCase{"0.1\n", 0x1.99999ap-4f}, RealCase{"3.4028235e38\n", 0x1.fffffep+127f},
+                                           RealCase{"1e-40\n", 0x1.16c2p-133f}, RealCase{"0e-99\n", 0.0f},
+                                           // Too small for 32 bits: rounded to 0, or to the nearest
+                                           // subnormal (2^-149 is the smallest, about 1.4e-45).
+                                           RealCase{"1e-50\n", 0.0f}, RealCase{"-1e-46\n", -0.0f},
+                                           RealCase{"1.5e-45\n", 0x1p-149f}, RealCase{"3e-45\n", 0x1p-148f}));
+
+// Too large for a float.
+TEST(FreeReadTest, RealsBeyondSinglePrecisionFail) {
+  for (const char* text : {"3.5e38\n", "-1e39\n"}) {
+    Input in(text);
+    float value = 0.0f;
+    EXPECT_THROW(
+        try { readFreeFormat(in.source, {&value}); } catch (const RunTimeError& error) {
+          EXPECT_NE(std::string(error.what()).find("range of a real"), std::string::npos) << error.what();
+          throw;
+        },
+        RunTimeError)
+        << text;
+  }
+}
 
 TEST(FreeReadTest, QuotedTextsAreCutOrPadded) {
   Input in("'report.txt'\n\"a''b\"\n'it''s'\n'abcdefghijklmnopqrstuvwxyz0123'\n");
@@ -133,11 +155,25 @@ TEST(FreeReadTest, QuotedTextGoesOnOverALineEnd) {
   EXPECT_EQ(text, "firstsecond");
 }
 
-TEST(FreeReadTest, EmptyQuotesKeepTheText) {
-  Input in("''\n");
+TEST(FreeReadTest, EmptyQuotesAndRepeatedNullsKeepTheText) {
+  Input in("''\n1*\n2* 5\n");
   std::string text = "kept";
   readFreeFormat(in.source, {TextTarget{&text, 4}});
   EXPECT_EQ(text, "kept");
+  readFreeFormat(in.source, {TextTarget{&text, 4}});
+  EXPECT_EQ(text, "kept");
+  std::int32_t value = 0;
+  readFreeFormat(in.source, {TextTarget{&text, 4}, &value, &value});
+  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(value, 5);
+}
+
+TEST(FreeReadTest, WholeTextIsNeitherCutNorPadded) {
+  const std::string name = "playa-nancite-2026-noche1.report";
+  Input in("'" + name + "'\n");
+  std::string text;
+  readFreeFormat(in.source, {TextTarget{&text, kWholeText}});
+  EXPECT_EQ(text, name);
 }
 
 TEST(FreeReadTest, EndOfInputMayEndARead) {
@@ -164,16 +200,16 @@ TEST_P(IntegerFailureTest, EndsTheRunWithAMessage) {
     FAIL() << "no error for " << GetParam().input;
   } catch (const RunTimeError& error) {
     const std::string message = error.what();
-    EXPECT_NE(message.find("the console"), std::string::npos) << message;
+    EXPECT_NE(message.find("the keyboard"), std::string::npos) << message;
     EXPECT_NE(message.find(GetParam().messagePart), std::string::npos) << message;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, IntegerFailureTest,
-    ::testing::Values(FailureCase{"abc\n", "\"abc\" is not a valid integer"},
-                      FailureCase{"3.0\n", "\"3.0\" is not a valid integer"},
-                      FailureCase{"2147483648\n", "outside the integer range"},
+    ::testing::Values(FailureCase{"abc\n", "expected a whole number such as 10, found \"abc\""},
+                      FailureCase{"3.0\n", "found \"3.0\""},
+                      FailureCase{"2147483648\n", "from -2147483648 to 2147483647"},
                       FailureCase{"'5'\n", "found the text"}, FailureCase{"", "end of input"},
                       FailureCase{"\n\n", "end of input"}, FailureCase{"12x\n", "line 1"},
                       FailureCase{"\n7q\n", "line 2"}, FailureCase{"0*3\n", "repeat count"}));
@@ -193,14 +229,16 @@ TEST(FreeReadTest, UnclosedQuoteAtEndOfInputFails) {
 TEST(FreeReadTest, BoundedIntegerRefusesValuesOutside) {
   Input in("32767 -32767 32768\n");
   std::int32_t a = 0, b = 0, c = 0;
-  const BoundedIntegerTarget targets[] = {{&a, -32767, 32767, "count"}, {&b, -32767, 32767, "count"},
-                                          {&c, -32767, 32767, "count"}};
+  const BoundedIntegerTarget targets[] = {{&a, -32767, 32767}, {&b, -32767, 32767}, {&c, -32767, 32767}};
   const ReadTarget list[] = {targets[0], targets[1], targets[2]};
   try {
-    readFreeFormat(in.source, list);
+    readFreeFormat(in.source, list, AtEndOfInput::Fail, [](std::size_t i) {
+      return ValueName{"count " + std::to_string(i + 1), "12"};
+    });
     FAIL();
   } catch (const RunTimeError& error) {
-    EXPECT_NE(std::string(error.what()).find("count 32768"), std::string::npos) << error.what();
+    EXPECT_STREQ(error.what(),
+                 "count 3 (the keyboard, line 1): expected a whole number from -32767 to 32767, found \"32768\"");
   }
   EXPECT_EQ(a, 32767);
   EXPECT_EQ(b, -32767);

@@ -1,0 +1,30 @@
+#pragma once
+// What an interrupt (Ctrl-C, SIGINT) during a simulation says: which job and
+// replicate the run had reached, and that the report holds the finished
+// replicates without a summary; the process then ends with status 130.
+//
+// The progress lives in lock-free atomics that the handler reads; the handler
+// formats its one line into a fixed buffer, without allocating, and hands it
+// to the system's raw write before it ends the process. Every report line is
+// already with the system by then (each is flushed as it is written).
+
+#include <cstdint>
+
+namespace arribada::driver {
+
+inline constexpr int kInterruptedStatus = 130;  // 128 + SIGINT, as a shell reports it
+
+// While one exists, an interrupt ends the run with the line above; before
+// and after (at the prompts) an interrupt keeps the system's default action.
+class InterruptReport {
+ public:
+  InterruptReport(std::int32_t job, std::int32_t IREP);
+  ~InterruptReport();
+  InterruptReport(const InterruptReport&) = delete;
+  InterruptReport& operator=(const InterruptReport&) = delete;
+
+  void replicateStarted(std::int32_t L);
+  void replicateFinished(std::int32_t L);
+};
+
+}  // namespace arribada::driver

@@ -1,0 +1,46 @@
+// Reading the command line: which argument is an option, a value or a name.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "driver/options.hpp"
+
+namespace arribada::driver {
+namespace {
+
+struct ParseCase {
+  std::vector<std::string> arguments;
+  Options::Action action;
+  std::optional<std::string> results;
+  std::vector<std::string> names;
+};
+
+class ParseOptionsTest : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseOptionsTest, SortsTheArguments) {
+  const Options options = parseOptions(GetParam().arguments);
+  EXPECT_EQ(options.action, GetParam().action);
+  EXPECT_EQ(options.resultsDirectory, GetParam().results);
+  EXPECT_EQ(options.names, GetParam().names);
+}
+
+using A = Options::Action;
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ParseOptionsTest,
+    ::testing::Values(ParseCase{{"a.txt", "-", "-x", "b.dat"}, A::Run, std::nullopt, {"a.txt", "-", "-x", "b.dat"}},
+                      ParseCase{{"a.txt", "--results", "out", "b.dat"}, A::Run, "out", {"a.txt", "b.dat"}},
+                      ParseCase{{"--results=out"}, A::Run, "out", {}},
+                      ParseCase{{"--", "--help", "--results"}, A::Run, std::nullopt, {"--help", "--results"}},
+                      ParseCase{{"x", "--version"}, A::Version, std::nullopt, {"x"}},
+                      ParseCase{{"--help"}, A::Help, std::nullopt, {}}));
+
+TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--verbose"}, {"--results"}, {"--results="}, {"--results", ""}, {"--Help"}}) {
+    EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
+  }
+}
+
+}  // namespace
+}  // namespace arribada::driver
