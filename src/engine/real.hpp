@@ -29,4 +29,7 @@ constexpr float plus(float total, double term) { return stored(wide(total) + ter
 // x * x in double. Exact: a float's 24-bit significand squared fits in the 53 bits of a double.
 constexpr double square(float x) { return wide(x) * x; }
 
+// True when x, truncated, is a 32-bit integer: |x| < 2^31 (false for NaN).
+constexpr bool truncatesToInt32(double x) { return x < 2147483648.0 && x > -2147483648.0; }
+
 }  // namespace arribada::engine

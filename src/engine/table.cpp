@@ -44,7 +44,7 @@ NestingTable userTable(std::span<const float> marks, std::span<const float> weig
                              std::to_string(weights.size()) + " weights do not make a table of 1 to " +
                              std::to_string(kMaxIntervals) + " rows");
   }
-  if (!(std::fabs(marks.back()) < 2147483648.0f)) {
+  if (!truncatesToInt32(wide(marks.back()))) {
     throw text::RunTimeError("nesting-time table: the last hour mark " + std::to_string(marks.back()) +
                              " is not a usable length of the arribada");
   }

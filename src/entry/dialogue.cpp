@@ -54,7 +54,7 @@ std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParamete
   const std::int64_t product = std::int64_t{p.NN} * p.NTI * p.NTR * p.IC;
   if (product > std::int64_t{INT32_MAX}) return std::nullopt;
   const double scaled = static_cast<double>(product) * engine::wide(p.MIN);
-  if (!(scaled < 2147483648.0)) return std::nullopt;
+  if (!engine::truncatesToInt32(scaled)) return std::nullopt;
   const std::int64_t seed = madeOdd(static_cast<std::int64_t>(scaled));
   if (!isValidSeed(seed)) return std::nullopt;
   return static_cast<std::int32_t>(seed);

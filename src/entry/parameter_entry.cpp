@@ -48,7 +48,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
     // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
     // minutes or more leaves the range before the product is formed.
     const double minutes = std::trunc(engine::wide(p.MIN) + 0.5);
-    const auto seed = std::fabs(minutes) < 2147483648.0
+    const auto seed = engine::truncatesToInt32(minutes)
                           ? checkedProduct({p.NN, p.NTI, p.NTR, p.IC, static_cast<std::int32_t>(minutes)})
                           : std::nullopt;
     if (!seed) {
