@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
       break;
   }
   arribada::driver::SystemClock clock;
-  const int status = arribada::driver::runProgram(std::cin, std::cout, std::cerr, options.names, clock);
+  const int status = arribada::driver::runProgram(std::cin, std::cout, std::cerr, options, clock);
   // Started by a double click, the window would close before the last lines could be read.
   if (arribada::driver::windowClosesWithTheProgram()) arribada::driver::waitForEnter(std::cin, std::cerr);
   return status;

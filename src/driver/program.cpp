@@ -10,6 +10,7 @@
 #include "engine/table.hpp"
 #include "entry/parameter_entry.hpp"
 #include "fielddata/analysis.hpp"
+#include "results/sink.hpp"
 #include "text/errors.hpp"
 #include "text/filenames.hpp"
 #include "text/freeread.hpp"
@@ -25,8 +26,9 @@ struct Run {
   text::InputUnit& input;
   Clock& clock;
   DateTime start;  // the date of every stamp is the date of program start
-  text::Warnings warnings;  // to the error output
-  std::int32_t job = 0;     // jobs begun, this one included
+  text::Warnings warnings;         // to the error output
+  results::ResultsSink& results;  // the results folder's, or one that keeps nothing
+  std::int32_t job = 0;           // jobs begun, this one included
 };
 
 void writeStamp(text::RecordSink& report, const DateTime& date, const DateTime& time) {
@@ -49,8 +51,18 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
   report.write({std::string("NORMAL=1;POISSON=2;UNIFORM=3"), p.KSW});
 }
 
+// The job's tables and pictures, when a results folder was asked for; `p`
+// as echoed, with the job's starting value JX.
+void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
+                 const ReplicateSummary& summary) {
+  const ReplicateSummary::Statistics s = summary.statistics();
+  run.results.simulationEnded(
+      {run.job, title, p, summary.replicates(), s.AVEPOP, s.AVEVAR, s.SS2, s.SS3, s.SS, summary.NTILT()});
+}
+
 // Returns the random stream's state after the last replicate.
-std::int32_t runReplicates(Run& run, const engine::SimulationParameters& p, const engine::NestingTable& table) {
+std::int32_t runReplicates(Run& run, const std::string& title, const engine::SimulationParameters& p,
+                           const engine::NestingTable& table) {
   engine::SimulationJob job(p, table);
   ReplicateSummary summary(p.NN);
   InterruptReport progress(run.job, p.IREP);
@@ -63,17 +75,19 @@ std::int32_t runReplicates(Run& run, const engine::SimulationParameters& p, cons
     progress.replicateFinished(L);
   }
   summary.write(run.report);
+  keepResults(run, title, p, summary);
   return job.JX();
 }
 
 // JX, like every variable, keeps its value into the next job: the stream's
 // last state, which a null JX there continues from.
-void runSimulation(Run& run, engine::SimulationParameters& p, const engine::NestingTable& table) {
+void runSimulation(Run& run, const std::string& title, engine::SimulationParameters& p,
+                   const engine::NestingTable& table) {
   run.console.write({std::string("PLEASE BE PATIENT.....")});
   run.console.write({std::string("I AM WORKING AS FAST AS POSSIBLE.....")});
   echoParameters(run.report, p);
   engine::echoTable(table, run.report);
-  p.JX = runReplicates(run, p, table);
+  p.JX = runReplicates(run, title, p, table);
   writeStamp(run.report, run.start, run.clock.now());
   run.input.close();
   // From the next job on, the report unit is the screen.
@@ -81,8 +95,10 @@ void runSimulation(Run& run, engine::SimulationParameters& p, const engine::Nest
 }
 
 // The analysis of the survey in the field-data file that the entry opened on unit 5.
-void runFieldData(Run& run, engine::SimulationParameters& p) {
-  fielddata::analyseFieldData(run.input.source(), run.console, run.report, p, run.warnings);
+void runFieldData(Run& run, const std::string& title, engine::SimulationParameters& p) {
+  const fielddata::FieldResult result =
+      fielddata::analyseFieldData(run.input.source(), run.console, run.report, p, run.warnings);
+  run.results.fieldDataAnalysed({run.job, title, result});
 }
 
 std::unique_ptr<text::ReportFile> createReport(text::Console& console, text::FileNamer& names) {
@@ -113,10 +129,10 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
     const entry::NextJob job = entry.nextJob(p);
     switch (job.kind) {
       case entry::JobKind::Simulation:
-        runSimulation(run, p, job.table);
+        runSimulation(run, entry.title(), p, job.table);
         break;
       case entry::JobKind::FieldData:
-        runFieldData(run, p);
+        runFieldData(run, entry.title(), p);
         return;
       case entry::JobKind::Stop:
         return;
@@ -126,18 +142,19 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
 
 }  // namespace
 
-int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors,
-               std::vector<std::string> arguments, Clock& clock) {
+int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors, const Options& options,
+               Clock& clock) {
   text::Console console(keyboard, screen);
   text::ReportUnit report(console.screen());
   text::InputUnit input(console);
-  text::FileNamer names(console, std::move(arguments));
+  text::FileNamer names(console, options.names);
   std::string reportName;  // once the report file is created
   try {
+    const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
     auto file = createReport(console, names);
     reportName = file->name();
     report.connect(std::move(file));
-    Run run{console, report, input, clock, clock.now(), text::Warnings(&errors)};
+    Run run{console, report, input, clock, clock.now(), text::Warnings(&errors), *results};
     writeStamp(report, run.start, run.start);
     entry::ParameterEntry entry({console, report, input, names});
     runJobs(run, entry);

@@ -11,9 +11,7 @@ using engine::stored;
 using engine::wide;
 
 void ReplicateSummary::add(const engine::ReplicateEstimate& estimate) {
-  // A limit equal to NN counts as inside the interval.
-  const float truth = real(NN_);
-  if (estimate.LCL > truth || estimate.UCL < truth) ++NTILT_;
+  if (!engine::intervalIncludes(estimate.LCL, estimate.UCL, NN_)) ++NTILT_;
   replicates_.push_back(estimate);
 }
 

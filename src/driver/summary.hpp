@@ -33,6 +33,8 @@ class ReplicateSummary {
 
   Statistics statistics() const;
   std::int32_t NTILT() const { return NTILT_; }
+  // The replicates added, replicate 1 first.
+  const std::vector<engine::ReplicateEstimate>& replicates() const { return replicates_; }
 
  private:
   std::int32_t replicateCount() const { return static_cast<std::int32_t>(replicates_.size()); }

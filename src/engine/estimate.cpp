@@ -32,6 +32,11 @@ EstimateConstants makeEstimateConstants(const SimulationParameters& p) {
   return k;
 }
 
+bool intervalIncludes(float LCL, float UCL, std::int32_t NN) {
+  const float truth = real(NN);
+  return !(LCL > truth || UCL < truth);
+}
+
 float expansionFactor(const EstimateConstants& k) { return stored(wide(k.H) / k.C / k.HBAR / k.NT1); }
 
 ReplicateEstimate estimateReplicate(const SampleTotals& t, const EstimateConstants& k, text::RecordSink& report) {

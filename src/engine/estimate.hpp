@@ -41,6 +41,9 @@ struct ConfidenceLimits {
 // simulation's replicates and the field-data analysis both use it.
 ConfidenceLimits twoStandardErrors(float estimate, float variance);
 
+// Whether the interval includes the true number of females: a limit equal to NN counts as inside.
+bool intervalIncludes(float LCL, float UCL, std::int32_t NN);
+
 // CONST: how many females one counted turtle of the sample stands for.
 float expansionFactor(const EstimateConstants& k);
 

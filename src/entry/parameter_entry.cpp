@@ -94,6 +94,7 @@ void ParameterEntry::openDataFile(const char* kind) {
   for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(title.substr(i * kTitlePiece, kTitlePiece));
   io_.report.write(pieces);
   io_.console.write(pieces);
+  title_ = title.substr(0, title.find_last_not_of(' ') + 1);
 }
 
 // The table is static storage: a new table overwrites only its own rows.
@@ -121,6 +122,7 @@ NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
 }
 
 NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
+  title_.clear();
   writeOpening();
   // An answer file that ends where a new job would begin, after a whole job,
   // has said all it had to say: the run ends as by a stop.

@@ -43,6 +43,10 @@ class ParameterEntry {
   // question of a later job (the answers have said all they had to say).
   NextJob nextJob(engine::SimulationParameters& p);
 
+  // The title line of the data file the last job read, trailing blanks
+  // removed; empty for a job entered at the keyboard.
+  const std::string& title() const { return title_; }
+
  private:
   void writeOpening();
   void openDataFile(const char* kind);
@@ -54,6 +58,7 @@ class ParameterEntry {
   Channels io_;
   char CHER_ = '\0';       // the last yes-or-no answer; none before the first
   std::string FNAME_;      // the data-file name as last typed
+  std::string title_;
   int jobsDone_ = 0;       // calls before this one, each a whole job
   // The nesting-time table is static storage: it lives from one job to the
   // next, and a null entry of a later parameter file keeps its value.

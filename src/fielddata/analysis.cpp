@@ -19,22 +19,20 @@ using engine::square;
 using engine::stored;
 using engine::wide;
 
-// The limits of a survey whose variance cannot be computed.
-constexpr float kSentinel = -999.0f;
-
 // Sums over the counts: SUM of the unweighted counts, SS of their squares
-// (weighted form with weights), SUMN of the per-time totals TI and SSTI of
-// their squares.
+// (weighted form with weights), the per-time totals TI, SUMN of them and SSTI
+// of their squares.
 struct CountSums {
   float SUM = 0.0f;
   float SS = 0.0f;
+  std::vector<float> TI;
   float SUMN = 0.0f;
   float SSTI = 0.0f;
 };
 
 struct Limits {
-  float LCL = kSentinel;
-  float UCL = kSentinel;
+  float LCL = kNoLimit;
+  float UCL = kNoLimit;
 };
 
 // Header values far out of the ordinary (a length of 1e30 metres, say) can
@@ -82,7 +80,8 @@ float printAreas(const text::LineSource& file, const FieldHeader& h, text::Recor
 CountSums sumCounts(const SurveyCounts& grid, const std::vector<float>& EL) {
   const bool weighted = !EL.empty();
   CountSums s;
-  std::vector<float> TI(static_cast<std::size_t>(grid.times()), 0.0f);
+  std::vector<float>& TI = s.TI;
+  TI.assign(static_cast<std::size_t>(grid.times()), 0.0f);
   for (std::int32_t j = 0; j < grid.transects(); ++j) {
     for (std::int32_t k = 0; k < grid.times(); ++k) {
       float DUM = real(grid.at(j, k));
@@ -128,14 +127,27 @@ Limits confidenceLimits(float MHAT, float VARTI) {
   return {limits.LCL, limits.UCL};
 }
 
+// The plain counts of each sampling time added over the transects (at most
+// 1000 x 32767 in magnitude).
+std::vector<std::int32_t> plainTimeTotals(const SurveyCounts& grid) {
+  std::vector<std::int32_t> totals(static_cast<std::size_t>(grid.times()), 0);
+  for (std::int32_t k = 0; k < grid.times(); ++k) {
+    for (std::int32_t j = 0; j < grid.transects(); ++j) totals[static_cast<std::size_t>(k)] += grid.at(j, k);
+  }
+  return totals;
+}
+
 // Reads the counts and weights and prints the number of UELAs, the estimate
-// and the variance; returns the confidence limits.
+// and the variance; returns the confidence limits. Keeps what it printed in `kept`.
 Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
-                          text::RecordSink& report, text::Warnings& warnings) {
+                          text::RecordSink& report, text::Warnings& warnings, FieldResult& kept) {
   const SurveyCounts grid = readCounts(file, h, warnings);
   const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
   warnAboutValuesBeyondTheLast(file, warnings);
   const CountSums s = sumCounts(grid, EL);
+  kept.timeTotals = plainTimeTotals(grid);
+  if (h.weighted()) kept.weightedTimeTotals = s.TI;
+  kept.SUMN = s.SUMN;
 
   const std::string uelas = "NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY";
   console.write({uelas, s.SUMN});
@@ -148,6 +160,7 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   const float MHAT = stored(wide(CONST) * s.SUM);
   requireUsable(file, "the estimated number of females", std::isfinite(MHAT));
   printValue(console, report, "ESTIMATED NUMBER OF FEMALE TURTLES=", MHAT, fixedField(MHAT, 1));
+  kept.MHAT = MHAT;
 
   if (h.NTR == 1) {
     // A single transect over several sampling times: the estimate stands,
@@ -158,6 +171,7 @@ Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C,
   const float VARTI = samplesVariance(h, s, CONST);
   requireUsable(file, "the variance of the samples", std::isfinite(VARTI));
   printValue(console, report, "VARIANCE OF THE SAMPLES=", VARTI, generalField(VARTI));
+  kept.VARTI = VARTI;
   if (VARTI < 0.0f) {
     // Possible with weights: an interval of no width, or one from a
     // clipped variance, would claim a precision the survey does not have.
@@ -182,14 +196,19 @@ void printLimits(const Limits& limits, text::RecordSink& console, text::RecordSi
 
 }  // namespace
 
-void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
-                      engine::SimulationParameters& params, text::Warnings warnings) {
+FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
+                             engine::SimulationParameters& params, text::Warnings warnings) {
+  FieldResult kept;
   const FieldHeader h = readHeader(file, params.NTR, warnings);
+  kept.header = h;
   params.NTR = h.NTR;
   echoHeader(h, console, report);
   const float C = printAreas(file, h, console, report);
+  kept.SAREA = sampleArea(h);
+  kept.C = C;
 
   params.NN = h.NT1 * h.NTR;  // at most 205 x 1000
+  kept.samples = params.NN;
   const float AN = real(params.NN);
   Limits limits;
   if (AN == 1.0f) {
@@ -199,9 +218,12 @@ void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::R
     const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
     writeValueLine(report, samples, integerField(params.NN));
     console.write({samples, AN});
-    limits = estimateFromCounts(file, h, C, console, report, warnings);
+    limits = estimateFromCounts(file, h, C, console, report, warnings, kept);
   }
   printLimits(limits, console, report);
+  kept.LCL = limits.LCL;
+  kept.UCL = limits.UCL;
+  return kept;
 }
 
 }  // namespace arribada::fielddata

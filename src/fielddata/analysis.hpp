@@ -4,11 +4,36 @@
 // area, the number of UELAs, the estimated number of egg-laying females, the
 // variance of the samples and the 95% confidence limits.
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include "engine/parameters.hpp"
+#include "fielddata/field_file.hpp"
 #include "text/channels.hpp"
 #include "text/lines.hpp"
 
 namespace arribada::fielddata {
+
+// The limits of a survey whose variance cannot be computed.
+inline constexpr float kNoLimit = -999.0f;
+// Whether a printed limit is a real one: -999 marks a limit that cannot be computed.
+inline bool limitComputed(float limit) { return limit != kNoLimit; }
+
+// What the analysis printed, kept for tables and pictures beside the report.
+struct FieldResult {
+  FieldHeader header;
+  float SAREA = 0.0f;                // sample area
+  float C = 0.0f;                    // ratio of sample to population area
+  std::int32_t samples = 0;          // NT1 x NTR
+  std::optional<float> SUMN;         // number of UELAs; none for a single count
+  std::optional<float> MHAT;         // none for a single count
+  std::optional<float> VARTI;        // none for a single count or a single transect
+  float LCL = kNoLimit;
+  float UCL = kNoLimit;
+  std::vector<std::int32_t> timeTotals;  // per sampling time, the plain counts over the transects
+  std::vector<float> weightedTimeTotals;  // with weights, the weighted totals TI; empty without
+};
 
 // Reads a field-data file from its second line on (the title was read and
 // echoed by the caller), echoes the header, prints the areas, ratio, samples,
@@ -19,7 +44,7 @@ namespace arribada::fielddata {
 // Leaves params.NTR = number of sample transects and params.NN = NT1 * NTR,
 // the survey's size as the caller's parameters hold it after a field job
 // (the run ends with that job, so nothing in the program reads them later).
-void analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
-                      engine::SimulationParameters& params, text::Warnings warnings = text::Warnings{});
+FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
+                             engine::SimulationParameters& params, text::Warnings warnings = text::Warnings{});
 
 }  // namespace arribada::fielddata

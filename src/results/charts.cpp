@@ -1,0 +1,305 @@
+#include "results/charts.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "results/csv.hpp"
+#include "results/svg.hpp"
+
+namespace arribada::results {
+namespace {
+
+constexpr int kWidth = 860;
+constexpr double kMargin = 30.0;  // left edge of the titles and captions
+constexpr double kLeft = 90.0;    // room for the vertical axis' labels
+constexpr double kRight = 30.0;
+constexpr double kPlotHeight = 300.0;
+constexpr double kTitleSize = 17.0;
+constexpr double kTextSize = 13.5;
+constexpr double kLineGap = 20.0;
+
+const std::string kAxisStyle = "stroke=\"#333333\" stroke-width=\"1\"";
+const std::string kGridStyle = "stroke=\"#dddddd\" stroke-width=\"1\"";
+const std::string kTruthStyle = "stroke=\"#b2182b\" stroke-width=\"2.5\"";
+const std::string kMeanStyle = "stroke=\"#2166ac\" stroke-width=\"2.5\" stroke-dasharray=\"7,4\"";
+const std::string kBarStyle = "fill=\"#a6c4de\" stroke=\"#4a6f94\" stroke-width=\"1\"";
+const std::string kCountStyle = "stroke=\"#1b7837\" stroke-width=\"2\"";
+
+// The plot area in pixels and the axes drawn over it.
+struct Plot {
+  double left = kLeft;
+  double top = 0.0;
+  double width = kWidth - kLeft - kRight;
+  double height = kPlotHeight;
+  Axis x;
+  Axis y;
+
+  double px(double value) const { return left + (value - x.low) / (x.high - x.low) * width; }
+  double py(double value) const { return top + height - (value - y.low) / (y.high - y.low) * height; }
+  double bottom() const { return top + height; }
+};
+
+// The tick values of an axis from its low end, none beyond its high end; at
+// most 101 of them.
+std::vector<double> ticksOf(const Axis& axis) {
+  std::vector<double> ticks;
+  const auto steps = static_cast<int>(std::floor((axis.high - axis.low) / axis.step + 1e-9));
+  for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(axis.low + i * axis.step);
+  return ticks;
+}
+
+void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel) {
+  for (const double y : ticksOf(plot.y)) {
+    const double at = plot.py(y);
+    svg.line(plot.left, at, plot.left + plot.width, at, kGridStyle);
+    svg.line(plot.left - 5, at, plot.left, at, kAxisStyle);
+    svg.text(plot.left - 8, at + 4.5, tickLabel(y, plot.y.step), 12.5, SvgPicture::Anchor::End);
+  }
+  for (const double x : ticksOf(plot.x)) {
+    const double at = plot.px(x);
+    svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
+    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step), 12.5, SvgPicture::Anchor::Middle);
+  }
+  svg.line(plot.left, plot.top, plot.left, plot.bottom(), kAxisStyle);
+  svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
+  svg.text(plot.left + plot.width / 2, plot.bottom() + 42, xLabel, kTextSize, SvgPicture::Anchor::Middle);
+  svg.verticalText(24, plot.top + plot.height / 2, yLabel, kTextSize);
+}
+
+// A picture from the top: the title lines (the first large and bold), the
+// plot, the axis label, and three caption lines.
+struct Layout {
+  Plot plot;
+  double captionTop = 0.0;
+  int height = 0;
+};
+
+Layout layoutBelow(const std::vector<std::string>& title) {
+  Layout layout;
+  layout.plot.top = 30.0 + 24.0 + kLineGap * static_cast<double>(title.size() - 1) + 16.0;
+  layout.captionTop = layout.plot.bottom() + 72.0;
+  layout.height = static_cast<int>(layout.captionTop + 3 * kLineGap + 10);
+  return layout;
+}
+
+void drawTitle(SvgPicture& svg, const std::vector<std::string>& lines) {
+  double y = 30.0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i == 0) {
+      svg.text(kMargin, y, lines[i], kTitleSize, SvgPicture::Anchor::Start, "font-weight=\"bold\"");
+    } else {
+      svg.text(kMargin, y, lines[i], kTextSize);
+    }
+    y += i == 0 ? 24.0 : kLineGap;
+  }
+}
+
+// The caption line `n` (1 or 2) under the legend line.
+void caption(SvgPicture& svg, const Layout& layout, int n, const std::string& text) {
+  svg.text(kMargin, layout.captionTop + n * kLineGap + 4, text, kTextSize);
+}
+
+// A short sample of a line's style followed by its meaning; returns the x after the text.
+double legendEntry(SvgPicture& svg, double x, double y, const std::string& style, const std::string& label) {
+  svg.line(x, y - 4.5, x + 30, y - 4.5, style);
+  svg.text(x + 38, y, label, kTextSize);
+  // A generous width per character of a 13.5 pixel sans-serif text.
+  return x + 38 + 7.6 * static_cast<double>(label.size()) + 30;
+}
+
+std::string lawName(std::int32_t KSW) {
+  switch (KSW) {
+    case 1:
+      return "normal";
+    case 2:
+      return "Poisson";
+    case 3:
+      return "uniform";
+    default:
+      return "law " + std::to_string(KSW);
+  }
+}
+
+std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
+
+std::string proportion(const Coverage& c) { return decimalText(c.proportion, 3); }
+
+// Bin edges from the estimates' range: about 2 x IREP^(1/3) bins of a round width.
+struct Bins {
+  Axis edges;
+  std::vector<std::int32_t> counts;
+};
+
+Bins binEstimates(const std::vector<double>& values) {
+  const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+  const int wanted =
+      std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(static_cast<double>(values.size())))), 5, 40);
+  Bins bins;
+  bins.edges = roundAxis(*lowest, *highest, wanted, false, true);
+  const auto count = std::max(1L, std::lround((bins.edges.high - bins.edges.low) / bins.edges.step));
+  bins.counts.assign(static_cast<std::size_t>(count), 0);
+  for (const double v : values) {
+    const auto at = static_cast<long>(std::floor((v - bins.edges.low) / bins.edges.step));
+    ++bins.counts[static_cast<std::size_t>(std::clamp(at, 0L, count - 1))];
+  }
+  return bins;
+}
+
+std::vector<std::string> simulationTitle(const SimulationRecord& job) {
+  const engine::SimulationParameters& p = job.parameters;
+  std::vector<std::string> lines = {"Simulation job " + std::to_string(job.job)};
+  if (!job.title.empty()) lines.push_back(job.title);
+  lines.insert(lines.end(),
+               {
+                   "NN = " + std::to_string(p.NN) + " females, IREP = " + std::to_string(p.IREP) +
+                       " replicates, random starting value JX = " + std::to_string(p.JX),
+                   "IC = " + std::to_string(p.IC) + " of NTR = " + std::to_string(p.NTR) + " strips sampled, NTI = " +
+                       std::to_string(p.NTI) + " sampling periods over IHR = " + std::to_string(p.IHR) + " hours",
+                   "MIN = " + shortestReal(p.MIN) + " minutes of nesting activity, KSW = " + std::to_string(p.KSW) +
+                       ": " + lawName(p.KSW) + " nesting times, STDDEV = " + shortestReal(p.STDDEV) + " hours",
+               });
+  return lines;
+}
+
+void drawBars(SvgPicture& svg, const Plot& plot, const Bins& bins) {
+  for (std::size_t i = 0; i < bins.counts.size(); ++i) {
+    if (bins.counts[i] == 0) continue;
+    const double from = bins.edges.low + static_cast<double>(i) * bins.edges.step;
+    const double x = plot.px(from);
+    const double y = plot.py(bins.counts[i]);
+    svg.rect(x, y, plot.px(from + bins.edges.step) - x, plot.bottom() - y, kBarStyle);
+  }
+}
+
+std::vector<std::string> fieldTitle(const FieldRecord& field) {
+  const fielddata::FieldHeader& h = field.result.header;
+  std::vector<std::string> lines = {"Field survey, job " + std::to_string(field.job)};
+  if (!field.title.empty()) lines.push_back(field.title);
+  lines.push_back("NTR = " + std::to_string(h.NTR) + (h.NTR == 1 ? " transect" : " transects") +
+                  " counted at NT1 = " + std::to_string(h.NT1) + (h.NT1 == 1 ? " sampling time" : " sampling times") +
+                  "; arribada of " + shortestReal(h.HOURS) + " hours, UELA of " + shortestReal(h.MEANT) + " minutes");
+  return lines;
+}
+
+// The plain counts only: weighted totals (weights in metres, say) need not
+// be on the scale of counts; field-times.csv has them.
+void drawCounts(SvgPicture& svg, const Plot& plot, const std::vector<std::int32_t>& totals) {
+  if (totals.empty()) {
+    svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
+             SvgPicture::Anchor::Middle);
+    return;
+  }
+  SvgPicture::Points points;
+  for (std::size_t k = 0; k < totals.size(); ++k) {
+    points.emplace_back(plot.px(static_cast<double>(k + 1)), plot.py(totals[k]));
+  }
+  svg.polyline(points, kCountStyle);
+  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"#1b7837\"");
+}
+
+// 1, 2, 2.5 or 5 times a power of ten: the nearest to `rough` (as a ratio),
+// or else the smallest not below it.
+double roundStep(double rough, bool nearest) {
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double best = 10.0 * power;
+  for (const double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    const double step = factor * power;
+    if (nearest ? std::fabs(std::log(step / rough)) < std::fabs(std::log(best / rough)) : step >= rough) {
+      best = step;
+      if (!nearest) break;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+Axis roundAxis(double low, double high, int ticks, bool whole, bool nearest) {
+  if (!(high > low)) {
+    const double half = std::max(whole ? 1.0 : 0.5, std::fabs(low) * 0.05);
+    low -= half;
+    high += half;
+  }
+  double step = roundStep((high - low) / std::max(ticks, 1), nearest);
+  if (whole) step = std::max(1.0, std::round(step));
+  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
+}
+
+std::string tickLabel(double value, double step) {
+  // The fewest decimals that show the step whole (2.5 needs one, 0.25 two).
+  int decimals = 0;
+  for (double scaled = step; decimals < 6 && std::fabs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10.0) {
+    ++decimals;
+  }
+  return decimalText(value, decimals);
+}
+
+std::string simulationPicture(const SimulationRecord& job, const JobMeasures& m) {
+  const std::vector<std::string> title = simulationTitle(job);
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+
+  std::vector<double> values;
+  for (const engine::ReplicateEstimate& r : job.replicates) {
+    if (std::isfinite(r.MHAT)) values.push_back(r.MHAT);
+  }
+  const Bins bins = values.empty() ? Bins{} : binEstimates(values);
+  const double NN = job.parameters.NN;
+  const double mean = std::isfinite(job.AVEPOP) ? job.AVEPOP : NN;
+  plot.x = roundAxis(std::min({bins.edges.low, NN, mean}), std::max({bins.edges.high, NN, mean}), 7);
+  const std::int32_t tallest = bins.counts.empty() ? 1 : *std::max_element(bins.counts.begin(), bins.counts.end());
+  plot.y = roundAxis(0.0, tallest, 5, true);
+  drawAxes(svg, plot, "Estimate MHAT of the number of females, one per replicate", "Replicates");
+  drawBars(svg, plot, bins);
+  svg.line(plot.px(NN), plot.top, plot.px(NN), plot.bottom(), kTruthStyle);
+  svg.line(plot.px(mean), plot.top, plot.px(mean), plot.bottom(), kMeanStyle);
+
+  const double x =
+      legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
+  legendEntry(svg, x, layout.captionTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
+  caption(svg, layout, 1,
+          "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
+              " of " + std::to_string(job.replicates.size()) + " replicates: coverage " + proportion(m.printed) +
+              " (SE " + decimalText(m.printed.standardError, 3) + ")");
+  caption(svg, layout, 2,
+          "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
+              ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI));
+  return svg.document();
+}
+
+std::string fieldPicture(const FieldRecord& field) {
+  const fielddata::FieldResult& r = field.result;
+  const std::vector<std::string> title = fieldTitle(field);
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+
+  const auto [lowest, highest] = std::minmax_element(r.timeTotals.begin(), r.timeTotals.end());
+  const bool counted = !r.timeTotals.empty();
+  // From 0 to one past the last time: no point sits on the frame.
+  const double last = std::max(r.header.NT1, 1) + 1.0;
+  plot.x = roundAxis(0.0, last, 10, true);
+  plot.x.high = last;
+  plot.y = roundAxis(std::min(0.0, counted ? *lowest : 0.0), std::max(1.0, counted ? *highest : 1.0), 5, true);
+  drawAxes(svg, plot, "Sampling time (1 = first count)", "Turtles in UELA, all transects");
+  drawCounts(svg, plot, r.timeTotals);
+
+  legendEntry(svg, kMargin, layout.captionTop, kCountStyle,
+              "turtles in UELA at each sampling time, all transects together");
+  caption(svg, layout, 1,
+          r.MHAT ? "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
+                       shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)"
+                 : std::string("No estimate: a single count"));
+  const bool limits = fielddata::limitComputed(r.LCL) && fielddata::limitComputed(r.UCL);
+  caption(svg, layout, 2,
+          limits ? "95% confidence limits (estimate \u00b1 2 standard errors): " + decimalText(r.LCL, 1) + " to " +
+                       decimalText(r.UCL, 1)
+                 : std::string("95% confidence limits cannot be computed"));
+  return svg.document();
+}
+
+}  // namespace arribada::results

@@ -1,0 +1,35 @@
+#pragma once
+// The two pictures of a results folder: the histogram of a simulation job's
+// estimates and a field survey's counts over the sampling times.
+
+#include <string>
+
+#include "results/measures.hpp"
+#include "results/sink.hpp"
+
+namespace arribada::results {
+
+// Evenly spaced, round tick marks that cover low ... high.
+struct Axis {
+  double low = 0.0;
+  double high = 1.0;
+  double step = 1.0;
+};
+// Steps of 1, 2, 2.5 or 5 times a power of ten: at most `ticks` of them
+// or, with `nearest`, as near to `ticks` as such steps come. A range of zero
+// width is widened around its value; with `whole`, steps are whole numbers.
+Axis roundAxis(double low, double high, int ticks, bool whole = false, bool nearest = false);
+
+// A tick's label: as many decimals as the step needs, a point as the mark.
+std::string tickLabel(double value, double step);
+
+// The replicate estimates as a histogram, the true NN and the average
+// estimate marked, the coverage of the intervals below, titled with the
+// job's parameters.
+std::string simulationPicture(const SimulationRecord& job, const JobMeasures& measures);
+
+// The total count at each sampling time, with the estimate and its limits
+// in the caption.
+std::string fieldPicture(const FieldRecord& field);
+
+}  // namespace arribada::results

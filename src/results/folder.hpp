@@ -1,0 +1,40 @@
+#pragma once
+// The results folder: tables (CSV) and pictures (SVG) of every job of a run,
+// written as each job ends.
+//
+//   summary.csv        one row per simulation job
+//   replicates.csv     one row per replicate of every simulation job
+//   simulation-<job>.svg  the histogram of a simulation job's estimates
+//   field.csv          one row for a field-data job
+//   field-times.csv    one row per sampling time of a field-data job
+//   field.svg          the counts of a field-data job over the sampling times
+//
+// The simulation tables come with the first simulation job and the field
+// tables with the field-data job: a run of simulations has no field tables
+// and a field-data run no simulation tables.
+
+#include <filesystem>
+#include <memory>
+
+#include "results/csv.hpp"
+#include "results/sink.hpp"
+
+namespace arribada::results {
+
+class ResultsFolder : public ResultsSink {
+ public:
+  // Creates the folder; a RunTimeError when a file or folder of that name exists.
+  explicit ResultsFolder(std::string folder);
+  void simulationEnded(const SimulationRecord& job) override;
+  void fieldDataAnalysed(const FieldRecord& field) override;
+
+ private:
+  // The name of a file in the folder.
+  std::string inFolder(const std::string& file) const { return folder_ + "/" + file; }
+
+  std::string folder_;  // as the user gave it
+  std::unique_ptr<CsvFile> summary_;
+  std::unique_ptr<CsvFile> replicates_;
+};
+
+}  // namespace arribada::results

@@ -1,0 +1,207 @@
+// The results folder (--results DIR), through the built program: its tables
+// hold the report's own values, its pictures are well-formed, and the report
+// and the console are the same with and without it.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "e2e/harness.hpp"
+#include "e2e/results_files.hpp"
+#include "text/filenames.hpp"
+#include "text/format.hpp"
+
+namespace arribada::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDefaultSimulation =
+    "'report.txt'\n" + keyboardAnswers({"0", "0", "0", "0", "0", "0", "0", "0", "0"});
+
+const char* const kWorkedExample =
+    "WORKED EXAMPLE, \"TWO\" TRANSECTS\n"
+    "1.0 250 60 60 1000 2 2 1 0\n"
+    "1 3\n"
+    "2 2\n";
+
+float number(const std::string& field) { return std::strtof(field.c_str(), nullptr); }
+
+// The value printed after `label` on the first report line that starts with it.
+std::string reportValue(const std::vector<std::string>& report, const std::string& label) {
+  for (const std::string& line : report) {
+    if (line.starts_with(" " + label)) return text::trimmed(line.substr(label.size() + 1));
+  }
+  return "<no line " + label + ">";
+}
+
+void expectWellFormedPictures(const fs::path& folder) {
+  int pictures = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".svg") continue;
+    ++pictures;
+    EXPECT_EQ(xmlFault(readFile(entry.path())), "") << entry.path();
+  }
+  EXPECT_GT(pictures, 0) << folder;
+}
+
+TEST(ResultsFolderTest, DefaultSimulationTablesHoldTheReportsValues) {
+  Sandbox box;
+  // The second job's parameter file is missing: the run ends with an error
+  // and the first job's results stay whole.
+  const auto result = box.run(kDefaultSimulation + "\nN\n'absent.par'\n", "report.txt", "--results out");
+  EXPECT_EQ(result.status, 2);
+  const fs::path out = result.directory / "out";
+
+  const CsvTable summary = readCsv(out / "summary.csv");
+  ASSERT_EQ(summary.size(), 1u);
+  const auto& row = summary[0];
+  EXPECT_EQ(row.at("job"), "1");
+  EXPECT_EQ(row.at("NN"), "50000");
+  EXPECT_EQ(row.at("IC"), "5");
+  EXPECT_EQ(row.at("JX"), "762500001");
+  EXPECT_EQ(text::realText(number(row.at("mean_estimate"))),
+            reportValue(result.report, "AVERAGE ESTIMATED POPULATION SIZE="));
+  EXPECT_EQ(text::realText(number(row.at("empirical_variance"))), reportValue(result.report, "EMPIRICAL VARIANCE="));
+  const std::string misses = reportValue(result.report, "IS").substr(0, reportValue(result.report, "IS").find(' '));
+  EXPECT_EQ(row.at("misses"), misses);
+  // The report's intervals are those of VARTI; the coverage and its standard error by hand.
+  const double coverage = 1.0 - std::stod(misses) / 100.0;
+  EXPECT_FLOAT_EQ(number(row.at("coverage")), static_cast<float>(coverage));
+  EXPECT_EQ(row.at("coverage_2se_VARTI"), row.at("coverage"));
+  EXPECT_FLOAT_EQ(number(row.at("coverage_se")), static_cast<float>(std::sqrt(coverage * (1 - coverage) / 100)));
+  EXPECT_FLOAT_EQ(number(row.at("bias")), number(row.at("mean_estimate")) - 50000.0f);
+
+  const CsvTable replicates = readCsv(out / "replicates.csv");
+  std::vector<std::string> printed;
+  for (const std::string& line : result.report) {
+    if (line.starts_with(" MHAT=")) printed.push_back(text::trimmed(line.substr(6)));
+  }
+  ASSERT_EQ(printed.size(), 100u);
+  ASSERT_EQ(replicates.size(), printed.size());
+  int covered = 0;
+  for (std::size_t i = 0; i < replicates.size(); ++i) {
+    EXPECT_EQ(replicates[i].at("replicate"), std::to_string(i + 1));
+    EXPECT_EQ(text::realText(number(replicates[i].at("MHAT"))), printed[i]) << "replicate " << i + 1;
+    covered += replicates[i].at("covered") == "TRUE" ? 1 : 0;
+  }
+  EXPECT_EQ(std::to_string(100 - covered), misses);
+  expectWellFormedPictures(out);
+}
+
+TEST(ResultsFolderTest, WorkedFieldExample) {
+  Sandbox box;
+  box.writeFile("survey.dat", kWorkedExample);
+  const auto result = box.run("'report.txt'\nY\n'survey.dat'\n", "report.txt", "--results=out");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const CsvTable field = readCsv(result.directory / "out" / "field.csv");
+  ASSERT_EQ(field.size(), 1u);
+  const auto& row = field[0];
+  EXPECT_EQ(row.at("title"), "WORKED EXAMPLE, \"TWO\" TRANSECTS");
+  const std::map<std::string, std::string> expected = {
+      {"NTR", "2"},     {"NT1", "2"},     {"sample_area", "0.5"}, {"area_ratio", "0.5"},
+      {"samples", "4"}, {"uelas", "8.0"}, {"estimate", "480.0"},  {"variance", "14400.0"},
+      {"se", "120.0"},  {"cv", "0.25"},   {"LCL", "240.0"},       {"UCL", "720.0"}};
+  for (const auto& [column, value] : expected) EXPECT_EQ(row.at(column), value) << column;
+
+  const CsvTable times = readCsv(result.directory / "out" / "field-times.csv");
+  ASSERT_EQ(times.size(), 2u);
+  EXPECT_EQ(times[0].at("total"), "4");  // 1 + 3
+  EXPECT_EQ(times[1].at("total"), "4");  // 2 + 2
+  EXPECT_EQ(times[1].at("weighted_total"), "");
+  EXPECT_FALSE(fs::exists(result.directory / "out" / "summary.csv"));
+  expectWellFormedPictures(result.directory / "out");
+}
+
+TEST(ResultsFolderTest, LimitsThatCannotBeComputedAreEmpty) {
+  Sandbox box;
+  // One transect over two sampling times: an estimate, no variance, limits of
+  // -999. The title has XML's special characters and a Latin-1 byte.
+  box.writeFile("survey.dat",
+                "PLAYA <NORTE> & BAH\xCD"
+                "A\n1.0 250 60 60 1000 1 2 1 0\n1\n3\n");
+  const auto result = box.run("'report.txt'\nY\n'survey.dat'\n", "report.txt", "--results out");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const CsvTable field = readCsv(result.directory / "out" / "field.csv");
+  ASSERT_EQ(field.size(), 1u);
+  EXPECT_EQ(field[0].at("estimate"), "240.0");  // 60 x (1 + 3)
+  for (const char* column : {"variance", "se", "cv", "LCL", "UCL"}) EXPECT_EQ(field[0].at(column), "") << column;
+  expectWellFormedPictures(result.directory / "out");
+}
+
+TEST(ResultsFolderTest, ReportAndConsoleAreTheSameWithAndWithoutIt) {
+  for (const std::string& answers :
+       {kDefaultSimulation + "\nN\n'absent.par'\n", std::string("'report.txt'\nY\n'survey.dat'\n")}) {
+    Sandbox plain;
+    Sandbox withResults;
+    plain.writeFile("survey.dat", kWorkedExample);
+    withResults.writeFile("survey.dat", kWorkedExample);
+    const auto without = plain.run(answers);
+    const auto with = withResults.run(answers, "report.txt", "--results out");
+    EXPECT_EQ(with.status, without.status);
+    EXPECT_EQ(with.report, without.report);  // the clock's values masked
+    EXPECT_EQ(with.screen, without.screen);
+    // A message may name the run's folder, which differs between the two runs.
+    const auto masked = [](std::string text, const fs::path& folder) {
+      for (auto at = text.find(folder.string()); at != std::string::npos; at = text.find(folder.string()))
+        text.replace(at, folder.string().size(), "<folder>");
+      return text;
+    };
+    EXPECT_EQ(masked(with.errors, withResults.directory()), masked(without.errors, plain.directory()));
+  }
+}
+
+TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
+  enum class Kind { Folder, File, LinkToNowhere };
+  for (const Kind kind : {Kind::Folder, Kind::File, Kind::LinkToNowhere}) {
+    Sandbox box;
+    const fs::path out = box.directory() / "out";
+    if (kind == Kind::Folder) {
+      fs::create_directory(out);
+      box.writeFile("out/kept.csv", "x\r\n");
+    } else if (kind == Kind::File) {
+      box.writeFile("out", "kept");
+    } else {
+      fs::create_symlink(box.directory() / "nowhere", out);
+    }
+    const auto result = box.run(kDefaultSimulation, "report.txt", "--results out");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.errors.find("'out': a file or folder of that name exists already"), std::string::npos)
+        << result.errors;
+    EXPECT_EQ(result.screen, "");
+    EXPECT_FALSE(result.reportExists);
+    // What exists is left as it was.
+    if (kind == Kind::Folder) {
+      EXPECT_EQ(readFile(out / "kept.csv"), "x\r\n");
+    } else if (kind == Kind::File) {
+      EXPECT_EQ(readFile(out), "kept");
+    } else {
+      EXPECT_FALSE(fs::exists(box.directory() / "nowhere"));
+    }
+  }
+}
+
+TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
+  Sandbox box;
+  for (const char* name :
+       {"compare-designs.answers", "design-2-of-10.par", "design-5-of-10.par", "design-10-of-10.par", "stop.par"}) {
+    box.writeFile(name, readFile(fs::path(ARRIBADA_SOURCE_DIR) / "examples" / name));
+  }
+  const auto result =
+      box.run(readFile(box.directory() / "compare-designs.answers"), "compare-designs.report", "--results designs");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const CsvTable summary = readCsv(result.directory / "designs" / "summary.csv");
+  ASSERT_EQ(summary.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(summary[i].at("job"), std::to_string(i + 1));
+    const std::vector<std::string> strips = {"2", "5", "10"};
+    EXPECT_EQ(summary[i].at("IC"), strips[i]);
+    EXPECT_TRUE(fs::exists(result.directory / "designs" / ("simulation-" + std::to_string(i + 1) + ".svg")));
+  }
+  EXPECT_EQ(readCsv(result.directory / "designs" / "replicates.csv").size(), 3u * 200u);
+  expectWellFormedPictures(result.directory / "designs");
+}
+
+}  // namespace
+}  // namespace arribada::e2e
