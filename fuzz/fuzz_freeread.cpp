@@ -86,11 +86,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The last kind byte also chooses what the end of input means.
   const auto atEnd = (kinds[count - 1] & 0x80) != 0 ? text::AtEndOfInput::EndRead : text::AtEndOfInput::Fail;
   fuzz::FuzzFile file(data + 1 + count, size - 1 - count, "fuzz.txt");
+  // Named as every reader of a file names its values: the name carries the file.
+  const text::ValueNamer names = text::namedAll("a value in " + file.source.description());
   try {
     for (int read = 0; read < kMostReads; ++read) {
       Variables v = makeVariables(kinds, count);
       const int lineBefore = file.source.lineNumber();
-      const text::ReadOutcome outcome = text::readFreeFormat(file.source, v.targets, atEnd);
+      const text::ReadOutcome outcome = text::readFreeFormat(file.source, v.targets, atEnd, names);
       checkVariables(v, outcome);
       if (outcome.endedByEndOfInput) break;
       // Every read starts on a new line, so each one uses up at least one.
