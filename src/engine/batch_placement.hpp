@@ -84,9 +84,9 @@ struct alignas(64) BatchContext {
   // The batch's fresh pairs, in order: the accepted U1, U2 and W, and Z before clamping.
   alignas(64) std::array<float, kBatch> U1{}, U2{}, W{}, Z{};
   // The female's draws, and her cell (-1 when she left the arribada) and
-  // whether she is tallied in it.
+  // whether she is tallied in it; the cells of the tallied ones, in order.
   alignas(64) std::array<float, kBatch> UU{}, timeDraw{}, stripDraw{};
-  alignas(64) std::array<std::int32_t, kBatch> cell{}, counted{};
+  alignas(64) std::array<std::int32_t, kBatch> cell{}, counted{}, tallied{};
   // Every female's nesting time, and (Poisson law) her whole hours.
   alignas(64) std::array<float, kBatch> times{};
   alignas(64) std::array<std::int32_t, kBatch> whole{};
@@ -112,8 +112,6 @@ struct alignas(64) BatchContext {
   // she takes), or -1 when her products run past the block.
   bool oneShape = false;
   alignas(64) std::array<std::int32_t, BlockStream::kBlock> hoursFrom{};
-  alignas(64) std::array<std::int32_t, BlockStream::kBlock> open{};
-  alignas(64) std::array<float, BlockStream::kBlock> product{};
   std::uint32_t productsBlock = 0;
 };
 
