@@ -113,6 +113,9 @@ struct alignas(64) BatchContext {
   bool oneShape = false;
   alignas(64) std::array<std::int32_t, BlockStream::kBlock> hoursFrom{};
   std::uint32_t productsBlock = 0;
+  // The draws of the block's last places padded with zeros, and their whole hours.
+  alignas(64) std::array<float, 1024> tailDraws{};
+  alignas(64) std::array<std::int32_t, 512> tailHours{};
 };
 
 class BatchPlacer {

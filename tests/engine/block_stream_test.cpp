@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/block_stream.hpp"
+#include "engine/instruction_sets.hpp"
+#include "engine/placement_kernels.hpp"
 #include "engine/random.hpp"
 
 namespace arribada::engine {
@@ -15,19 +17,22 @@ namespace {
 
 constexpr std::int64_t kP = 2147483647;
 
+// Every instruction set's fill, each written apart.
 TEST(BlockStream, GivesTheStatesAndDrawsOfRandom) {
-  for (std::int32_t seed : {1, 2, 762500001, 2147483646, 16807 * 3}) {
-    text::RecordingSink report;
-    std::int32_t IX = seed;
-    BlockStream stream(seed);
-    // Several blocks, and a stop in the middle of one.
-    for (int i = 0; i < 3 * BlockStream::kBlock + 77; ++i) {
-      const float expected = RANDOM(IX, report);
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(stream.next()), std::bit_cast<std::uint32_t>(expected)) << i;
-      ASSERT_EQ(stream.state(), IX) << i;
+  for (InstructionSet set : runnableInstructionSets())
+    for (std::int32_t seed : {1, 2, 762500001, 2147483646, 16807 * 3}) {
+      SCOPED_TRACE(nameOf(set));
+      text::RecordingSink report;
+      std::int32_t IX = seed;
+      BlockStream stream(seed, kernelsFor(set)->fill);
+      // Several blocks, and a stop in the middle of one.
+      for (int i = 0; i < 3 * BlockStream::kBlock + 77; ++i) {
+        const float expected = RANDOM(IX, report);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(stream.next()), std::bit_cast<std::uint32_t>(expected)) << i;
+        ASSERT_EQ(stream.state(), IX) << i;
+      }
+      EXPECT_EQ(stream.used(), 3u * BlockStream::kBlock + 77u);
     }
-    EXPECT_EQ(stream.used(), 3u * BlockStream::kBlock + 77u);
-  }
 }
 
 TEST(BlockStream, TenThousandthStateFromSeedOne) {
@@ -57,13 +62,15 @@ TEST(BlockStream, MovesBackAndOnToAPlaceItHasPassed) {
     states.push_back(stream.state());
     draws.push_back(stream.next());
   }
-  // Within the last block, to the start of a block, and back into an earlier block.
+  // Within the last block, to the start of a block, and back into an earlier
+  // block.
   for (int place : {3 * BlockStream::kBlock - 5, 2 * BlockStream::kBlock, 2 * BlockStream::kBlock - 1, 7, 0}) {
     stream.moveTo(static_cast<std::uint64_t>(place), states[static_cast<std::size_t>(place)]);
     ASSERT_EQ(stream.used(), static_cast<std::uint64_t>(place));
     ASSERT_EQ(stream.state(), states[static_cast<std::size_t>(place)]) << place;
     for (int i = place; i < place + 40 && i < 3 * BlockStream::kBlock; ++i) {
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(stream.next()), std::bit_cast<std::uint32_t>(draws[static_cast<std::size_t>(i)]))
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(stream.next()),
+                std::bit_cast<std::uint32_t>(draws[static_cast<std::size_t>(i)]))
           << "from " << place << ", draw " << i;
     }
   }
