@@ -104,6 +104,14 @@ struct alignas(64) BatchContext {
   static constexpr std::int32_t kWords = BlockStream::kBlock / 64;
   alignas(64) std::array<std::uint8_t, BlockStream::kBlock> accepted{};
   std::array<std::uint64_t, kWords> acceptedBits{};
+  // The same block's pair coordinate of every place and W of an attempt
+  // from every place; and for every place q the first accepted attempt among
+  // q, q + 2, ..., q + 62, or kFarPair when there is none (places past the
+  // block included), so that a batch finds most pairs by one look-up.
+  static constexpr std::int16_t kFarPair = 0x7fff;
+  static constexpr std::int32_t kPairReach = 64;
+  alignas(64) std::array<float, BlockStream::kBlock> coordinate{}, radius{};
+  alignas(64) std::array<std::int16_t, BlockStream::kBlock + kPairReach> nearPair{}, nearScratch{};
   std::uint32_t pairBlock = 0;
   bool pairsUsable = false;
   // Poisson law, when every interval has the same DEXP and NM >= 1 (the
