@@ -91,10 +91,10 @@ struct alignas(64) BatchContext {
   alignas(64) std::array<float, kBatch> times{};
   alignas(64) std::array<std::int32_t, kBatch> whole{};
   // Normal law: the places in the block of each female's first draw and
-  // strip draw, and of each fresh pair's U1; every female's clamped Z, and
-  // each fresh pair's clamped first and second deviates.
+  // strip draw, and of each fresh pair's U1; every female's clamped Z (with
+  // room for the second deviate of a pair the batch's last female starts).
   alignas(64) std::array<std::int32_t, kBatch> intervalAt{}, stripAt{}, pairAt{};
-  alignas(64) std::array<float, kBatch> femaleZ{}, firstZ{}, secondZ{};
+  alignas(64) std::array<float, kBatch + 2> femaleZ{};
   std::array<std::int32_t, kBatch> undecided{};
   // Normal law: for the block with key pairBlock, bit p of acceptedBits is
   // set when an attempt at a pair from place p is accepted (accepted[p] the
@@ -106,12 +106,14 @@ struct alignas(64) BatchContext {
   std::array<std::uint64_t, kWords> acceptedBits{};
   // The same block's pair coordinate of every place and W of an attempt
   // from every place; and for every place q the first accepted attempt among
-  // q, q + 2, ..., q + 62, or kFarPair when there is none (places past the
-  // block included), so that a batch finds most pairs by one look-up.
+  // the kNearAttempts attempts q, q + 2, ..., or kFarPair when there is none
+  // (places past the block included), so that a batch finds nearly every
+  // pair by one look-up.
   static constexpr std::int16_t kFarPair = 0x7fff;
-  static constexpr std::int32_t kPairReach = 64;
+  static constexpr std::int32_t kNearAttempts = 4;  // a power of 2
+  static constexpr std::int32_t kNearPadding = 2 * kNearAttempts;
   alignas(64) std::array<float, BlockStream::kBlock> coordinate{}, radius{};
-  alignas(64) std::array<std::int16_t, BlockStream::kBlock + kPairReach> nearPair{}, nearScratch{};
+  alignas(64) std::array<std::int16_t, BlockStream::kBlock + kNearPadding> nearPair{}, nearScratch{};
   std::uint32_t pairBlock = 0;
   bool pairsUsable = false;
   // Poisson law, when every interval has the same DEXP and NM >= 1 (the
