@@ -1,9 +1,7 @@
 #pragma once
 // Waiting for another thread to change an atomic word, and waking the
-// threads that wait on it. A waiter looks for a short while first (a
-// replicate of the default job takes well under a millisecond on two
-// threads, and a sleeping thread takes tens of microseconds to wake), then
-// sleeps in the system's own wait on that word: the futex behind
+// threads that wait on it. A waiter looks for a while first (kSpinTime),
+// then sleeps in the system's own wait on that word: the futex behind
 // std::atomic::wait on Linux and macOS, WaitOnAddress on Windows, where the
 // MinGW-w64 runtime's std::atomic::wait can sleep through a notify for ever.
 //
@@ -11,14 +9,22 @@
 // waiter returns only once it has seen a value other than `old`.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <thread>
 #include <type_traits>
 
 namespace arribada::engine {
 
 namespace detail {
-// Looks this many times before going to sleep.
-constexpr int kSpins = 1 << 15;
+// A waiter looks for this long before it goes to sleep (a shared replicate
+// of the default job takes about a quarter of a millisecond, and a sleeping
+// thread takes tens of microseconds to wake, or longer when the system
+// has put it on the core of the thread that wakes it), and gives the
+// processor up after every kLooksPerYield looks, so that a thread it
+// waits for on the same core runs at once instead of a time slice later.
+constexpr auto kSpinTime = std::chrono::milliseconds(2);
+constexpr int kLooksPerYield = 64;
 
 #ifdef _WIN32
 // Sleeps until the `size` bytes at `address` may differ from those at `old`
@@ -33,8 +39,13 @@ void wakeAllAt(const volatile void* address);
 template <class T>
 void waitWhile(const std::atomic<T>& flag, T old) {
   static_assert(std::is_trivially_copyable_v<T> && std::atomic<T>::is_always_lock_free);
-  for (int spin = 0; spin < detail::kSpins; ++spin) {
-    if (flag.load(std::memory_order_acquire) != old) return;
+  const auto until = std::chrono::steady_clock::now() + detail::kSpinTime;
+  for (;;) {
+    for (int look = 0; look < detail::kLooksPerYield; ++look) {
+      if (flag.load(std::memory_order_acquire) != old) return;
+    }
+    if (std::chrono::steady_clock::now() >= until) break;
+    std::this_thread::yield();
   }
 #ifdef _WIN32
   static_assert(sizeof(std::atomic<T>) == sizeof(T));  // the word waited on is the value itself

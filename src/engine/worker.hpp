@@ -33,12 +33,14 @@ class Worker {
 
  private:
   void loop();
+  void keepOffOwnersCore();
 
   std::thread thread_;
   std::function<void()> task_;  // written by the owner before started_ is published
   bool stop_ = false;           // likewise
   std::atomic<std::uint32_t> started_{0};   // tasks started: owner increments, release
   std::atomic<std::uint32_t> finished_{0};  // tasks finished: worker stores, release
+  int avoidedCore_ = -1;                     // the owner's core the worker is kept off (owner only)
 };
 
 }  // namespace arribada::engine
