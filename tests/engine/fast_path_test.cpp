@@ -136,6 +136,9 @@ const std::vector<JobCase> kJobs = {
     {"uniform, table ending between hours", 3, 34000, 6, 5, 5, 3, 20.0f, 2.0f, {2.0f, 4.0f, 6.7f}, {1.0f, 1.0f, 2.0f}, true, true},
     {"Poisson, table ending between hours", 2, 34000, 6, 9, 4, 3, 20.0f, 2.0f, {3.0f, 7.9f}, {1.0f, 3.0f}, true, true},
     {"Poisson, one-hour intervals", 2, 40000, 3, 3, 3, 2, 60.0f, 2.0f, {1.0f, 2.0f, 3.0f}, {1.0f, 1.0f, 1.0f}, true, false},
+    // One 120-hour interval: chains of up to 119 products, many of them
+    // running past the end of a block.
+    {"Poisson, one long interval", 2, 33000, 120, 10, 5, 2, 5.0f, 2.0f, {120.0f}, {1.0f}, true, false},
     // Replicates of 2^18 females and more: the second thread notes the wider window.
     {"normal, wide window", 1, 1 << 18, 60, 10, 5, 2, 5.0f, 2.0f, {}, {}, true, false},
     {"Poisson, wide window", 2, 1 << 18, 60, 10, 5, 2, 5.0f, 2.0f, {}, {}, true, false},
