@@ -39,7 +39,7 @@ struct BenchSet {
 
 SimulationParameters makeParameters(std::int32_t KSW, std::int32_t NN, std::int32_t IHR, std::int32_t NTR,
                                     std::int32_t IC, std::int32_t IREP, std::int32_t JX) {
-  return SimulationParameters{.NTI = IHR / 2 + 1, .NTR = NTR, .IC = IC, .NN = NN, .IHR = IHR, .JX = JX,
+  return SimulationParameters{.NTI = arribada::engine::samplingSchedule(IHR).NTI(), .NTR = NTR, .IC = IC, .NN = NN, .IHR = IHR, .JX = JX,
                               .MIN = 5.0f, .IREP = IREP, .STDDEV = 2.0f, .KSW = KSW};
 }
 
@@ -53,7 +53,7 @@ struct Timing {
 Timing runJob(const SimulationParameters& given, const EngineOptions& options, bool keepReport) {
   SimulationParameters p = given;
   const NestingTable table = arribada::engine::builtInTable(p.IHR);
-  p.NTI = p.IHR / 2 + 1;
+  p.NTI = arribada::engine::samplingSchedule(p.IHR).NTI();
   SimulationJob job(p, table, options);
   arribada::text::RecordingSink recording;
   NullSink discard;

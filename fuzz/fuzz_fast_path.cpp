@@ -83,7 +83,7 @@ std::optional<Job> jobFrom(Bytes& bytes) {
   } catch (const text::RunTimeError&) {
     return std::nullopt;
   }
-  p.NTI = p.IHR / 2 + 1;
+  p.NTI = engine::samplingSchedule(p.IHR).NTI();
   return job;
 }
 

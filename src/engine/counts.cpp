@@ -7,13 +7,13 @@
 namespace arribada::engine {
 namespace {
 
-// Steps through strips 1, 1 + IT, ... and their hours 1, 3, ...
+// Steps through the sampled strips and their counting times.
 void readSampledStrips(const CountGrid& TRAN, const SamplingPlan& plan, SampleWork& work, SampleTotals& t) {
-  for (std::int32_t J = 1; J <= plan.NTR; J += plan.IT) {
+  for (std::int32_t J = plan.firstStrip; J <= plan.NTR; J += plan.IT) {
     float BUM = 0.0f;
     ++t.M;
-    for (std::int32_t NM = 1; NM <= plan.samplingHours; ++NM) {
-      const float DUM = real(TRAN.at(J, 2 * NM));
+    for (std::int32_t NM = 1; NM <= plan.schedule.NT1; ++NM) {
+      const float DUM = real(TRAN.at(J, plan.schedule.columnOf(NM)));
       t.SS = plus(t.SS, square(DUM));
       t.SUM = plus(t.SUM, DUM);
       BUM = plus(BUM, DUM);
@@ -25,14 +25,8 @@ void readSampledStrips(const CountGrid& TRAN, const SamplingPlan& plan, SampleWo
 
 }  // namespace
 
-SamplingPlan makeSamplingPlan(const SimulationParameters& p) {
-  SamplingPlan plan;
-  plan.IT = p.NTR / p.IC;
-  plan.NTR = p.NTR;
-  plan.IC = p.IC;
-  plan.NT1 = p.NTI - 1;
-  plan.samplingHours = p.IHR / 2;
-  return plan;
+SamplingPlan makeSamplingPlan(const SimulationParameters& p, const SamplingSchedule& schedule) {
+  return {.IT = p.NTR / p.IC, .NTR = p.NTR, .IC = p.IC, .firstStrip = 1, .schedule = schedule};
 }
 
 SampleTotals countSample(const CountGrid& TRAN, const SamplingPlan& plan, SampleWork& work, text::RecordSink& report) {
@@ -40,13 +34,13 @@ SampleTotals countSample(const CountGrid& TRAN, const SamplingPlan& plan, Sample
   work.TI.fill(0.0f);
   SampleTotals t;
   readSampledStrips(TRAN, plan, work, t);
-  t.AN = real(plan.NT1 * plan.IC);
+  t.AN = real(plan.schedule.NT1 * plan.IC);
   for (std::int32_t k = 0; k < plan.IC; ++k) {
     const float TRk = work.TR[static_cast<std::size_t>(k)];
     t.SSTR = plus(t.SSTR, square(TRk));
     t.SUMN = plus(t.SUMN, TRk);
   }
-  for (std::int32_t k = 0; k < plan.NT1; ++k) {
+  for (std::int32_t k = 0; k < plan.schedule.NT1; ++k) {
     const float TIk = work.TI[static_cast<std::size_t>(k)];
     t.SSTI = plus(t.SSTI, square(TIk));
     t.SUMM = plus(t.SUMM, TIk);

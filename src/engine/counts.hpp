@@ -1,7 +1,8 @@
 #pragma once
 // The instantaneous counts of one replicate: a systematic sample of strips,
-// each read at every second hour of the arribada, reduced to the totals and
-// sums of squares that the estimate needs.
+// each read at the counting times of the sampling schedule (every second hour
+// of the arribada in the program's own jobs), reduced to the totals and sums
+// of squares that the estimate needs.
 
 #include <array>
 #include <cstdint>
@@ -17,11 +18,15 @@ struct SamplingPlan {
   std::int32_t IT = 1;  // step between sampled strips, NTR / IC
   std::int32_t NTR = 0;
   std::int32_t IC = 0;
-  std::int32_t NT1 = 0;            // sampling times used by the estimate, NTI - 1
-  std::int32_t samplingHours = 0;  // hours 1, 3, ... visited per strip: IHR / 2
+  std::int32_t firstStrip = 1;  // the systematic sample visits firstStrip, firstStrip + IT, ... up to NTR
+  SamplingSchedule schedule;    // the counting times read in every visited strip
 };
 
-SamplingPlan makeSamplingPlan(const SimulationParameters& p);
+// The program's plan: strips 1, 1 + IT, ... read at the given schedule.
+SamplingPlan makeSamplingPlan(const SimulationParameters& p, const SamplingSchedule& schedule);
+inline SamplingPlan makeSamplingPlan(const SimulationParameters& p) {
+  return makeSamplingPlan(p, samplingSchedule(p.IHR));
+}
 
 // Per-strip and per-time totals. TR(m) is TR[m - 1] and TI(n) is TI[n - 1].
 struct SampleWork {

@@ -22,13 +22,13 @@ ConfidenceLimits twoStandardErrors(float estimate, float variance) {
   return {stored(estimate - 2.0 * s), stored(estimate + 2.0 * s)};
 }
 
-EstimateConstants makeEstimateConstants(const SimulationParameters& p) {
+EstimateConstants makeEstimateConstants(const SimulationParameters& p, const SamplingSchedule& schedule) {
   EstimateConstants k;
   k.C = stored(wide(real(p.IC)) / real(p.NTR));
   k.H = real(p.IHR);
   k.HBAR = stored(wide(p.MIN) / 60.0);
   k.IC = p.IC;
-  k.NT1 = p.NTI - 1;
+  k.NT1 = schedule.NT1;
   return k;
 }
 

@@ -29,7 +29,11 @@ struct EstimateConstants {
   std::int32_t NT1 = 0;
 };
 
-EstimateConstants makeEstimateConstants(const SimulationParameters& p);
+// The constants of parameters p counted at `schedule`'s NT1 times.
+EstimateConstants makeEstimateConstants(const SimulationParameters& p, const SamplingSchedule& schedule);
+inline EstimateConstants makeEstimateConstants(const SimulationParameters& p) {
+  return makeEstimateConstants(p, samplingSchedule(p.IHR));
+}
 
 struct ConfidenceLimits {
   float LCL = 0.0f;

@@ -29,12 +29,18 @@ IntervalShape shapeOf(const NestingTable& table, std::int32_t MM, float STDDEV) 
   return shape;
 }
 
+NestingLaw lawOf(std::int32_t KSW) {
+  if (const auto law = decodeLaw(KSW)) return *law;
+  throw text::RunTimeError("simulation: cannot run with KSW (allowed 1 to 3) = " + std::to_string(KSW));
+}
+
+
 }  // namespace
 
 GenerationConstants makeGenerationConstants(const SimulationParameters& p, const NestingTable& table) {
   GenerationConstants c;
   c.KK = table.KK;
-  c.KSW = p.KSW;
+  c.law = lawOf(p.KSW);
   c.NTR = p.NTR;
   c.hours = p.IHR + 1;
   c.DIV = stored(wide(p.MIN) / 120.0);

@@ -45,7 +45,7 @@ struct IntervalShape {
 
 struct GenerationConstants {
   std::int32_t KK = 0;
-  std::int32_t KSW = 1;
+  NestingLaw law = NestingLaw::normal;
   std::int32_t NTR = 0;
   std::int32_t hours = 0;  // time indices of the grid: IHR + 1
   float DIV = 0.0f;        // half the egg-laying window in hours, MIN / 120
@@ -53,6 +53,7 @@ struct GenerationConstants {
   std::array<IntervalShape, kMaxIntervals> intervals{};
 };
 
+// The constants of parameters whose KSW names a law (a RunTimeError otherwise).
 GenerationConstants makeGenerationConstants(const SimulationParameters& p, const NestingTable& table);
 
 // The normal law draws its deviates in pairs: ISW = 1 starts a fresh pair,
@@ -201,13 +202,16 @@ float poissonTime(Stream& stream, const IntervalShape& shape) {
 }
 
 template <class Stream>
-float nestingTime(Stream& stream, NormalPair& pair, const IntervalShape& shape, std::int32_t KSW) {
-  if (KSW == 1) {
-    const float Z = normalDeviate(stream, pair);
-    return normalTime(shape.STUD, Z, shape.MEANT);
+float nestingTime(Stream& stream, NormalPair& pair, const IntervalShape& shape, NestingLaw law) {
+  switch (law) {
+    case NestingLaw::normal:
+      return normalTime(shape.STUD, normalDeviate(stream, pair), shape.MEANT);
+    case NestingLaw::poisson:
+      return poissonTime(stream, shape);
+    case NestingLaw::uniform:
+      return uniformTime(stream.next(), shape.DIFF, shape.start);
   }
-  if (KSW == 2) return poissonTime(stream, shape);
-  return uniformTime(stream.next(), shape.DIFF, shape.start);
+  unknownLaw(law);
 }
 
 // A draw of exactly 1.0 would give strip NTR + 1, off the beach: it is put in
@@ -242,7 +246,7 @@ Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstant
   female.MM = choose(stream.next(), c);
   const IntervalShape& shape = c.intervals[static_cast<std::size_t>(female.MM - 1)];
   for (std::int32_t redraws = 0;; ++redraws) {
-    female.TIME = nestingTime(stream, pair, shape, c.KSW);
+    female.TIME = nestingTime(stream, pair, shape, c.law);
     female.J = stripOf(stream.next(), c.NTR);
     const double hour = nearestHour(female.TIME);
     female.HR = stored(hour);

@@ -3,6 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+
+#include "text/errors.hpp"
 
 namespace arribada::engine {
 
@@ -22,8 +26,52 @@ struct SimulationParameters {
   float MIN = 0.0f;       // minutes of unambiguous nesting activity of one female
   std::int32_t IREP = 0;  // replicates
   float STDDEV = 0.0f;    // standard deviation in hours, for a 12-hour interval
-  std::int32_t KSW = 0;   // 1 normal, 2 Poisson, 3 uniform
+  std::int32_t KSW = 0;   // 1 normal, 2 Poisson, 3 uniform, as entered; decodeLaw gives the law
 };
+
+// The law of the nesting times inside an interval. The engine switches on it
+// without a default, so that the compiler names every place a new law must reach.
+enum class NestingLaw : std::int32_t { normal = 1, poisson = 2, uniform = 3 };
+
+// The law of a KSW as entered, or nothing for a code that names no law.
+constexpr std::optional<NestingLaw> decodeLaw(std::int32_t KSW) {
+  switch (KSW) {
+    case 1:
+      return NestingLaw::normal;
+    case 2:
+      return NestingLaw::poisson;
+    case 3:
+      return NestingLaw::uniform;
+    default:
+      return std::nullopt;
+  }
+}
+
+// A law value outside the enumeration (only a cast can make one).
+[[noreturn]] inline void unknownLaw(NestingLaw law) {
+  throw text::RunTimeError("simulation: no law of the nesting times has the code " +
+                           std::to_string(static_cast<std::int32_t>(law)));
+}
+
+// When the beach is counted: counting rounds every EVERY hours at hours 1,
+// 1 + EVERY, ... up to IHR - 1 (hour IHR is never counted). The program's own
+// schedule is every second hour; NTI, the sampling periods of the parameter
+// entry, is then NT1 + 1 = IHR / 2 + 1.
+struct SamplingSchedule {
+  std::int32_t EVERY = 2;  // whole hours between two counting rounds
+  std::int32_t NT1 = 0;    // counting times: floor((IHR - 2) / EVERY) + 1, none when IHR < 2
+
+  // The hour of counting time n (1-based) and its column of the count grid, hour + 1.
+  constexpr std::int32_t hourOf(std::int32_t n) const { return 1 + (n - 1) * EVERY; }
+  constexpr std::int32_t columnOf(std::int32_t n) const { return hourOf(n) + 1; }
+  constexpr std::int32_t NTI() const { return NT1 + 1; }
+};
+
+inline constexpr std::int32_t kProgramsCountingInterval = 2;
+
+constexpr SamplingSchedule samplingSchedule(std::int32_t IHR, std::int32_t EVERY = kProgramsCountingInterval) {
+  return {EVERY, IHR < 2 ? 0 : (IHR - 2) / EVERY + 1};
+}
 
 // KK consecutive nesting intervals: interval i (0-based here) ends at hour
 // UINT[i], and PERCNT[i] is the cumulative proportion of the females that

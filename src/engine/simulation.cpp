@@ -34,7 +34,8 @@ const SimulationParameters& checked(const SimulationParameters& p, const Nesting
   requireInRange(p.IC, 1, p.NTR, "IC");
   requireInRange(p.IHR, 1, kMaxHours, "IHR");
   requireInRange(p.NTI, 2, kMaxHours + 2, "NTI");
-  requireInRange(p.KSW, 1, 3, "KSW");
+  require(p.NTI == samplingSchedule(p.IHR).NTI(), "NTI other than the schedule's for IHR = " + std::to_string(p.IHR),
+          std::to_string(p.NTI));
   requireInRange(table.KK, 1, kMaxIntervals, "KK");
   requireModest(p.MIN, "MIN");
   requireModest(p.STDDEV, "STDDEV");

@@ -6,7 +6,7 @@
 
 #include "engine/counts.hpp"
 #include "engine/estimate.hpp"
-#include "engine/fast_generation.hpp"
+#include "engine/fast/fast_generation.hpp"
 #include "engine/generation.hpp"
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"

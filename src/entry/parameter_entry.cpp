@@ -41,9 +41,7 @@ void finishParameters(engine::SimulationParameters& p, const std::string& source
     throw text::RunTimeError("the parameters from " + source + ": the arribada's length IHR = " +
                              std::to_string(p.IHR) + " leaves no sampling time (at least 2 hours are needed)");
   }
-  // IHR / 2 + 1 for an even IHR, (IHR + 1) / 2 for an odd one: for IHR >= 0
-  // both are IHR / 2 + 1, which cannot overflow.
-  p.NTI = p.IHR / 2 + 1;
+  p.NTI = engine::samplingSchedule(p.IHR).NTI();
   if (p.JX == 0) {
     // MIN rounded to whole minutes is itself a 32-bit factor: a MIN of 2^31
     // minutes or more leaves the range before the product is formed.

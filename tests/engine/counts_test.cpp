@@ -13,7 +13,7 @@ SimulationParameters beach(std::int32_t NTR, std::int32_t IC, std::int32_t IHR, 
   p.NTR = NTR;
   p.IC = IC;
   p.IHR = IHR;
-  p.NTI = IHR / 2 + 1;
+  p.NTI = samplingSchedule(IHR).NTI();
   p.MIN = MIN;
   return p;
 }
@@ -38,7 +38,7 @@ TEST(Counts, DefaultsExpandEachCountedTurtleToFortyEight) {
   EXPECT_EQ(expansionFactor(k), 48.0f);
   const SamplingPlan plan = makeSamplingPlan(p);
   EXPECT_EQ(plan.IT, 2);
-  EXPECT_EQ(plan.samplingHours, 30);
+  EXPECT_EQ(plan.schedule.NT1, 30);
 }
 
 TEST(Counts, EmptySampleGivesZerosAndNoLine) {

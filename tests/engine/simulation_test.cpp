@@ -256,7 +256,7 @@ Job makeJob(std::int32_t KSW, std::int32_t NN, std::int32_t IHR, float MIN, floa
   job.p.KSW = KSW;
   job.p.NN = NN;
   job.p.IHR = IHR;
-  job.p.NTI = IHR / 2 + 1;
+  job.p.NTI = samplingSchedule(IHR).NTI();
   job.p.MIN = MIN;
   job.p.STDDEV = STDDEV;
   job.p.NTR = NTR;

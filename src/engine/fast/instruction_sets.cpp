@@ -1,8 +1,8 @@
-#include "engine/instruction_sets.hpp"
+#include "engine/fast/instruction_sets.hpp"
 
 #include <cstddef>
 
-#include "engine/placement_kernels.hpp"
+#include "engine/fast/placement_kernels.hpp"
 
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
 #define ARRIBADA_CPU_CHECK_GNU 1

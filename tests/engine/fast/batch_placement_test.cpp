@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/batch_placement.hpp"
-#include "engine/block_stream.hpp"
+#include "engine/fast/batch_placement.hpp"
+#include "engine/fast/block_stream.hpp"
 #include "engine/generation.hpp"
 #include "engine/random.hpp"
 #include "engine/table.hpp"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/block_stream.hpp"
-#include "engine/fast_generation.hpp"
+#include "engine/fast/block_stream.hpp"
+#include "engine/fast/fast_generation.hpp"
 #include "engine/random.hpp"
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
@@ -62,7 +62,7 @@ Prepared prepare(const JobCase& k, std::int32_t JX) {
   job.p = {.NTI = 0, .NTR = k.NTR, .IC = k.IC, .NN = k.NN, .IHR = k.IHR, .JX = JX, .MIN = k.MIN,
            .IREP = k.IREP, .STDDEV = k.STDDEV, .KSW = k.KSW};
   job.table = k.marks.empty() ? builtInTable(job.p.IHR) : userTable(k.marks, k.weights, job.p.IHR);
-  job.p.NTI = job.p.IHR / 2 + 1;
+  job.p.NTI = samplingSchedule(job.p.IHR).NTI();
   return job;
 }
 

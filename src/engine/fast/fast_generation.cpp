@@ -1,4 +1,4 @@
-#include "engine/fast_generation.hpp"
+#include "engine/fast/fast_generation.hpp"
 
 #include <bit>
 #include <limits>
@@ -6,8 +6,8 @@
 #include <numbers>
 #include <thread>
 
-#include "engine/block_stream.hpp"
-#include "engine/thread_wait.hpp"
+#include "engine/fast/block_stream.hpp"
+#include "engine/fast/thread_wait.hpp"
 
 namespace arribada::engine {
 namespace {
@@ -66,20 +66,32 @@ double expectedProducts(const IntervalShape& shape) {
 // one 2 (interval and strip, and a pair's draws or none), a uniform one 3, a
 // Poisson one 4 plus her products, so 4 when no interval has room for one.
 std::uint64_t drawGranule(const GenerationConstants& c) {
-  if (c.KSW == 1) return 2;
-  if (c.KSW == 3) return 3;
-  for (std::int32_t i = 0; i < c.KK; ++i) {
-    if (c.intervals[static_cast<std::size_t>(i)].NM >= 1) return 1;
+  switch (c.law) {
+    case NestingLaw::normal:
+      return 2;
+    case NestingLaw::uniform:
+      return 3;
+    case NestingLaw::poisson:
+      for (std::int32_t i = 0; i < c.KK; ++i) {
+        if (c.intervals[static_cast<std::size_t>(i)].NM >= 1) return 1;
+      }
+      return 4;
   }
-  return 4;
+  unknownLaw(c.law);
 }
 
 }  // namespace
 
 double expectedDrawsPerFemale(const GenerationConstants& c, const NestingTable& table) {
   constexpr double kIntervalAndStrip = 2.0;
-  if (c.KSW == 1) return kIntervalAndStrip + 4.0 / std::numbers::pi;  // pairs accepted with chance pi/4
-  if (c.KSW == 3) return kIntervalAndStrip + 1.0;
+  switch (c.law) {
+    case NestingLaw::normal:
+      return kIntervalAndStrip + 4.0 / std::numbers::pi;  // pairs accepted with chance pi/4
+    case NestingLaw::uniform:
+      return kIntervalAndStrip + 1.0;
+    case NestingLaw::poisson:
+      break;
+  }
   double products = 0.0;
   double before = 0.0;
   for (std::int32_t i = 0; i < c.KK; ++i) {

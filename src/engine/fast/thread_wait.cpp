@@ -1,4 +1,4 @@
-#include "engine/thread_wait.hpp"
+#include "engine/fast/thread_wait.hpp"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "engine/quick_log.hpp"
+#include "engine/fast/quick_log.hpp"
 
 #include <bit>
 #include <cmath>

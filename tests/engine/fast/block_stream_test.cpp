@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/block_stream.hpp"
-#include "engine/instruction_sets.hpp"
-#include "engine/placement_kernels.hpp"
+#include "engine/fast/block_stream.hpp"
+#include "engine/fast/instruction_sets.hpp"
+#include "engine/fast/placement_kernels.hpp"
 #include "engine/random.hpp"
 
 namespace arribada::engine {

@@ -25,9 +25,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/batch_placement.hpp"
+#include "engine/fast/batch_placement.hpp"
 #include "engine/generation.hpp"
-#include "engine/worker.hpp"
+#include "engine/fast/worker.hpp"
 #include "text/channels.hpp"
 
 namespace arribada::engine {

@@ -1,4 +1,4 @@
-#include "engine/block_stream.hpp"
+#include "engine/fast/block_stream.hpp"
 
 namespace arribada::engine {
 

@@ -5,5 +5,5 @@
 #define ARRIBADA_ISA avx512_kernels
 #define ARRIBADA_KERNELS kAvx512Kernels
 #define ARRIBADA_SET InstructionSet::avx512
-#include "engine/placement_kernels.inc"
+#include "engine/fast/placement_kernels.inc"
 #endif

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/worker.hpp"
+#include "engine/fast/worker.hpp"
 
 #if defined(__linux__)
 #include <pthread.h>

@@ -2,4 +2,4 @@
 #define ARRIBADA_ISA baseline_kernels
 #define ARRIBADA_KERNELS kBaselineKernels
 #define ARRIBADA_SET InstructionSet::baseline
-#include "engine/placement_kernels.inc"
+#include "engine/fast/placement_kernels.inc"

@@ -1,4 +1,4 @@
-#include "engine/batch_placement.hpp"
+#include "engine/fast/batch_placement.hpp"
 
 #include <algorithm>
 #include <bit>

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/instruction_sets.hpp"
-#include "engine/placement_kernels.hpp"
-#include "engine/quick_log.hpp"
+#include "engine/fast/instruction_sets.hpp"
+#include "engine/fast/placement_kernels.hpp"
+#include "engine/fast/quick_log.hpp"
 
 namespace arribada::engine {
 namespace {

@@ -1,6 +1,6 @@
-#include "engine/worker.hpp"
+#include "engine/fast/worker.hpp"
 
-#include "engine/thread_wait.hpp"
+#include "engine/fast/thread_wait.hpp"
 
 #if defined(__linux__)
 #include <pthread.h>

@@ -5,5 +5,5 @@
 #define ARRIBADA_ISA avx2_kernels
 #define ARRIBADA_KERNELS kAvx2Kernels
 #define ARRIBADA_SET InstructionSet::avx2
-#include "engine/placement_kernels.inc"
+#include "engine/fast/placement_kernels.inc"
 #endif

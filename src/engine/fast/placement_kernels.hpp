@@ -7,8 +7,9 @@
 
 #include <cstdint>
 
-#include "engine/block_stream.hpp"
-#include "engine/instruction_sets.hpp"
+#include "engine/fast/block_stream.hpp"
+#include "engine/fast/instruction_sets.hpp"
+#include "engine/parameters.hpp"
 
 namespace arribada::engine {
 
@@ -30,7 +31,20 @@ using BatchKernel = BatchResult (*)(BatchContext& ctx, BlockStream& stream, Norm
 struct PlacementKernels {
   InstructionSet set;
   FillBlock fill;
-  BatchKernel batch[3];  // by law: normal, Poisson, uniform
+  BatchKernel normal;
+  BatchKernel poisson;
+  BatchKernel uniform;
+  BatchKernel batchOf(NestingLaw law) const {
+    switch (law) {
+      case NestingLaw::normal:
+        return normal;
+      case NestingLaw::poisson:
+        return poisson;
+      case NestingLaw::uniform:
+        return uniform;
+    }
+    unknownLaw(law);
+  }
   // ln W for n positive floats W, as the normal law's batches compute it
   // (within kQuickLogError of the true value); for the tests.
   void (*quickLogs)(const float* W, double* L, std::int32_t n);

@@ -20,10 +20,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/block_stream.hpp"
+#include "engine/fast/block_stream.hpp"
 #include "engine/generation.hpp"
-#include "engine/placement_kernels.hpp"
-#include "engine/quick_log.hpp"
+#include "engine/fast/placement_kernels.hpp"
+#include "engine/fast/quick_log.hpp"
 
 namespace arribada::engine {
 
@@ -149,7 +149,7 @@ class BatchPlacer {
   template <class OnRedraw>
   void place(BlockStream& stream, NormalPair& pair, std::int64_t first, std::int64_t count, CountGrid& grid,
              OnRedraw&& onRedraw) {
-    const BatchKernel batch = kernels_->batch[ctx_.c.KSW - 1];
+    const BatchKernel batch = kernels_->batchOf(ctx_.c.law);
     for (std::int64_t done = 0; done < count;) {
       const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(kBatch, count - done));
       const std::uint64_t batchOffset = stream.used();
