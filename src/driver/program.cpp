@@ -56,8 +56,16 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
 void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
                  const ReplicateSummary& summary) {
   const ReplicateSummary::Statistics s = summary.statistics();
-  run.results.simulationEnded(
-      {run.job, title, p, summary.replicates(), s.AVEPOP, s.AVEVAR, s.SS2, s.SS3, s.SS, summary.NTILT()});
+  run.results.simulationEnded({.job = run.job,
+                               .title = title,
+                               .parameters = p,
+                               .replicates = summary.replicates(),
+                               .AVEPOP = s.AVEPOP,
+                               .AVEVAR = s.AVEVAR,
+                               .SS2 = s.SS2,
+                               .SS3 = s.SS3,
+                               .SS = s.SS,
+                               .NTILT = summary.NTILT()});
 }
 
 // Returns the random stream's state after the last replicate.

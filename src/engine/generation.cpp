@@ -57,7 +57,7 @@ void generateReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, cons
   PlainStream stream(JX, report);
   for (std::int32_t I = 1; I <= NN; ++I) {
     const std::int32_t cell = femaleStep(stream, pair, c, [&](std::int32_t K, float TIME, float HR) {
-      report.write({K, TIME, HR, I});
+      writeRedrawLine(report, K, TIME, HR, I);
     });
     if (cell != kNotTallied) TRAN.tally(cell);
   }
