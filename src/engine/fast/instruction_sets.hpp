@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/fast/kernel_sets.hpp"
+
 namespace arribada::engine {
 
 enum class InstructionSet : std::int32_t { baseline, avx2, avx512 };
