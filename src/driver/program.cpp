@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "driver/interrupt.hpp"
-#include "driver/summary.hpp"
+#include "engine/replicate_summary.hpp"
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
 #include "entry/parameter_entry.hpp"
@@ -17,6 +17,8 @@
 
 namespace arribada::driver {
 namespace {
+
+using engine::ReplicateSummary;
 
 constexpr std::int32_t kReportUnit = 6;
 

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-#include "driver/summary.hpp"
+#include "engine/replicate_summary.hpp"
 #include "text/errors.hpp"
 #include "text/format.hpp"
 
@@ -285,7 +285,7 @@ struct Outcome {
 
 Outcome runThroughTheEngine(const Job& job) {
   SimulationJob simulation(job.p, tableOf(job));
-  driver::ReplicateSummary summary(job.p.NN);
+  ReplicateSummary summary(job.p.NN);
   text::RecordingSink report;
   for (std::int32_t L = 1; L <= job.p.IREP; ++L) summary.add(simulation.runReplicate(report));
   summary.write(report);

@@ -1,17 +1,13 @@
-#include "driver/summary.hpp"
+#include "engine/replicate_summary.hpp"
 
 #include <string>
 
 #include "engine/real.hpp"
 
-namespace arribada::driver {
-using engine::plus;
-using engine::real;
-using engine::stored;
-using engine::wide;
+namespace arribada::engine {
 
-void ReplicateSummary::add(const engine::ReplicateEstimate& estimate) {
-  if (!engine::intervalIncludes(estimate.LCL, estimate.UCL, NN_)) ++NTILT_;
+void ReplicateSummary::add(const ReplicateEstimate& estimate) {
+  if (!intervalIncludes(estimate.LCL, estimate.UCL, NN_)) ++NTILT_;
   replicates_.push_back(estimate);
 }
 
@@ -21,7 +17,7 @@ ReplicateSummary::Statistics ReplicateSummary::statistics() const {
   if (replicates_.empty()) return s;
   float SUM = 0.0f;
   float SS = 0.0f;
-  for (const engine::ReplicateEstimate& r : replicates_) {
+  for (const ReplicateEstimate& r : replicates_) {
     SUM = plus(SUM, r.MHAT);
     SS = plus(SS, r.VARM);
     s.SS2 = plus(s.SS2, r.VARTR);
@@ -33,7 +29,7 @@ ReplicateSummary::Statistics ReplicateSummary::statistics() const {
   s.SS2 = stored(s.SS2 / IREP);
   s.SS3 = stored(s.SS3 / IREP);
   float deviations = 0.0f;
-  for (const engine::ReplicateEstimate& r : replicates_) {
+  for (const ReplicateEstimate& r : replicates_) {
     const double d = wide(r.MHAT) - s.AVEPOP;
     deviations = plus(deviations, d * d);
   }

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/simulation.hpp"
+#include "engine/estimate.hpp"
 #include "text/channels.hpp"
 
-namespace arribada::driver {
+namespace arribada::engine {
 
 class ReplicateSummary {
  public:
@@ -26,7 +26,7 @@ class ReplicateSummary {
   explicit ReplicateSummary(std::int32_t NN) : NN_(NN) {}
   // Stores the replicate's estimate and variances and counts a miss when its
   // interval does not include NN.
-  void add(const engine::ReplicateEstimate& estimate);
+  void add(const ReplicateEstimate& estimate);
   // The summary lines over all replicates added. The driver adds at least
   // one replicate before it writes the summary.
   void write(text::RecordSink& report) const;
@@ -34,14 +34,14 @@ class ReplicateSummary {
   Statistics statistics() const;
   std::int32_t NTILT() const { return NTILT_; }
   // The replicates added, replicate 1 first.
-  const std::vector<engine::ReplicateEstimate>& replicates() const { return replicates_; }
+  const std::vector<ReplicateEstimate>& replicates() const { return replicates_; }
 
  private:
   std::int32_t replicateCount() const { return static_cast<std::int32_t>(replicates_.size()); }
 
   std::int32_t NN_;
   std::int32_t NTILT_ = 0;
-  std::vector<engine::ReplicateEstimate> replicates_;
+  std::vector<ReplicateEstimate> replicates_;
 };
 
 }  // namespace arribada::driver

@@ -1,13 +1,13 @@
-#include "driver/summary.hpp"
+#include "engine/replicate_summary.hpp"
 
 #include <gtest/gtest.h>
 
-namespace arribada::driver {
+namespace arribada::engine {
 namespace {
 
-engine::ReplicateEstimate replicate(float MHAT, float LCL, float UCL, float VARM = 0.0f, float VARTR = 0.0f,
+ReplicateEstimate replicate(float MHAT, float LCL, float UCL, float VARM = 0.0f, float VARTR = 0.0f,
                                     float VARTI = 0.0f) {
-  engine::ReplicateEstimate e;
+  ReplicateEstimate e;
   e.MHAT = MHAT;
   e.LCL = LCL;
   e.UCL = UCL;
