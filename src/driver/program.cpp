@@ -57,17 +57,7 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
 // as echoed, with the job's starting value JX.
 void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
                  const ReplicateSummary& summary) {
-  const ReplicateSummary::Statistics s = summary.statistics();
-  run.results.simulationEnded({.job = run.job,
-                               .title = title,
-                               .parameters = p,
-                               .replicates = summary.replicates(),
-                               .AVEPOP = s.AVEPOP,
-                               .AVEVAR = s.AVEVAR,
-                               .SS2 = s.SS2,
-                               .SS3 = s.SS3,
-                               .SS = s.SS,
-                               .NTILT = summary.NTILT()});
+  run.results.simulationEnded(results::simulationRecord(run.job, title, p, summary));
 }
 
 // Returns the random stream's state after the last replicate.

@@ -34,6 +34,12 @@ constexpr const char* kKeyboardQuestion = "ENTER Y TO ENTER PARAMETERS AT THE KE
 
 }  // namespace
 
+std::string readTitleLine(text::LineSource& file) {
+  return text::readFixedLine(file, kTitlePieces * kTitlePiece, "the title line of " + file.description());
+}
+
+std::string titleOf(const std::string& titleLine) { return titleLine.substr(0, titleLine.find_last_not_of(' ') + 1); }
+
 void finishParameters(engine::SimulationParameters& p, const std::string& source) {
   // An arribada of under 2 hours has no sampling time at all: the program
   // would stop with no word of why.
@@ -85,14 +91,12 @@ void ParameterEntry::openDataFile(const char* kind) {
   text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kWholeText}}, text::AtEndOfInput::Fail,
                        text::namedAll(std::string("the name of the ") + kind, "'survey.dat'"));
   io_.input.open(io_.names.resolve(FNAME_, 5));
-  text::LineSource& file = io_.input.source();
-  const std::string title =
-      text::readFixedLine(file, kTitlePieces * kTitlePiece, "the title line of " + file.description());
+  const std::string title = readTitleLine(io_.input.source());
   text::Items pieces;
   for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(title.substr(i * kTitlePiece, kTitlePiece));
   io_.report.write(pieces);
   io_.console.write(pieces);
-  title_ = title.substr(0, title.find_last_not_of(' ') + 1);
+  title_ = titleOf(title);
 }
 
 // The table is static storage: a new table overwrites only its own rows.

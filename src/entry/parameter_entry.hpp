@@ -10,6 +10,7 @@
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"
 #include "text/filenames.hpp"
+#include "text/lines.hpp"
 
 namespace arribada::entry {
 
@@ -64,6 +65,12 @@ class ParameterEntry {
   // next, and a null entry of a later parameter file keeps its value.
   engine::NestingTable table_;
 };
+
+// The title line of a data file, its first line read as the program reads
+// it (a fixed width of 80 characters), and the title it gives: that line
+// without its trailing blanks.
+std::string readTitleLine(text::LineSource& file);
+std::string titleOf(const std::string& titleLine);
 
 // The finishing steps of both simulation paths, from the final IHR: NTI, and
 // for a JX of 0 (possible only from a parameter file) the file rule

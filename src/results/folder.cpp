@@ -29,6 +29,21 @@ void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
   writeNewFile(inFolder("field.svg"), fieldPicture(field));
 }
 
+SimulationRecord simulationRecord(std::int32_t job, std::string title, const engine::SimulationParameters& p,
+                                  const engine::ReplicateSummary& summary) {
+  const engine::ReplicateSummary::Statistics s = summary.statistics();
+  return {.job = job,
+          .title = std::move(title),
+          .parameters = p,
+          .replicates = summary.replicates(),
+          .AVEPOP = s.AVEPOP,
+          .AVEVAR = s.AVEVAR,
+          .SS2 = s.SS2,
+          .SS3 = s.SS3,
+          .SS = s.SS,
+          .NTILT = summary.NTILT()};
+}
+
 std::unique_ptr<ResultsSink> openResults(const std::optional<std::string>& folder) {
   if (!folder) return std::make_unique<ResultsSink>();
   return std::make_unique<ResultsFolder>(*folder);

@@ -11,6 +11,7 @@
 
 #include "engine/estimate.hpp"
 #include "engine/parameters.hpp"
+#include "engine/replicate_summary.hpp"
 #include "fielddata/analysis.hpp"
 
 namespace arribada::results {
@@ -29,6 +30,10 @@ struct SimulationRecord {
   float SS = 0.0f;         // empirical variance of the estimates
   std::int32_t NTILT = 0;  // intervals that miss NN
 };
+
+// The record of job number `job` from its summary, which must outlive it.
+SimulationRecord simulationRecord(std::int32_t job, std::string title, const engine::SimulationParameters& p,
+                                  const engine::ReplicateSummary& summary);
 
 // A field-data job once its limits are printed.
 struct FieldRecord {

@@ -1,0 +1,82 @@
+#include "r_tables.h"
+
+#include <string_view>
+#include <variant>
+
+namespace arribada::r {
+namespace {
+
+// The kind of a column: that of its first field that is not missing.
+enum class Kind { real, integer, text, logical };
+
+Kind kindOf(const std::vector<results::NamedRow>& rows, std::size_t column) {
+  for (const results::NamedRow& row : rows) {
+    const results::CsvField& field = row[column].value;
+    if (std::holds_alternative<std::int32_t>(field)) return Kind::integer;
+    if (std::holds_alternative<std::string>(field)) return Kind::text;
+    if (std::holds_alternative<bool>(field)) return Kind::logical;
+    if (std::holds_alternative<float>(field)) return Kind::real;
+  }
+  return Kind::real;
+}
+
+template <typename Value, typename Vector>
+SEXP column(const std::vector<results::NamedRow>& rows, std::size_t c, Vector out, auto missing) {
+  for (const results::NamedRow& row : rows) {
+    const auto* value = std::get_if<Value>(&row[c].value);
+    if (value != nullptr) {
+      out.push_back(*value);
+    } else {
+      out.push_back(missing);
+    }
+  }
+  return out;
+}
+
+SEXP columnOf(const std::vector<results::NamedRow>& rows, std::size_t c) {
+  switch (kindOf(rows, c)) {
+    case Kind::integer:
+      return column<std::int32_t>(rows, c, cpp11::writable::integers(), NA_INTEGER);
+    case Kind::text:
+      return column<std::string>(rows, c, cpp11::writable::strings(), NA_STRING);
+    case Kind::logical:
+      return column<bool>(rows, c, cpp11::writable::logicals(), cpp11::na<cpp11::r_bool>());
+    case Kind::real:
+      break;
+  }
+  return column<float>(rows, c, cpp11::writable::doubles(), NA_REAL);
+}
+
+}  // namespace
+
+cpp11::writable::list columnsOf(const std::vector<results::NamedRow>& rows) {
+  const std::size_t columns = rows.empty() ? 0 : rows.front().size();
+  cpp11::writable::list out(static_cast<R_xlen_t>(columns));
+  cpp11::writable::strings names(static_cast<R_xlen_t>(columns));
+  for (std::size_t c = 0; c < columns; ++c) {
+    out[static_cast<R_xlen_t>(c)] = columnOf(rows, c);
+    names[static_cast<R_xlen_t>(c)] = rows.front()[c].column;
+  }
+  out.names() = names;
+  return out;
+}
+
+void CollectedWarnings::raise() const {
+  std::istringstream lines(text_.str());
+  std::string line;
+  while (std::getline(lines, line)) {
+    constexpr std::string_view kPrefix = "arribada: warning: ";  // the program's, which R's warning() replaces
+    if (line.starts_with(kPrefix)) line.erase(0, kPrefix.size());
+    if (!line.empty()) cpp11::warning("%s", line.c_str());
+  }
+}
+
+engine::InstructionSet instructionSetNamed(const std::string& name) {
+  if (name.empty()) return engine::bestInstructionSet();
+  for (engine::InstructionSet set : engine::runnableInstructionSets()) {
+    if (name == engine::nameOf(set)) return set;
+  }
+  cpp11::stop("the instruction set '%s' is not one this processor and build run", name.c_str());
+}
+
+}  // namespace arribada::r

@@ -1,0 +1,4 @@
+library(testthat)
+library(arribada)
+
+test_check("arribada")
