@@ -101,7 +101,7 @@ TEST(ResultsFolderTest, WorkedFieldExample) {
   EXPECT_EQ(row.at("title"), "WORKED EXAMPLE, \"TWO\" TRANSECTS");
   const std::map<std::string, std::string> expected = {
       {"NTR", "2"},     {"NT1", "2"},     {"sample_area", "0.5"}, {"area_ratio", "0.5"},
-      {"samples", "4"}, {"uelas", "8.0"}, {"estimate", "480.0"},  {"variance", "14400.0"},
+      {"samples", "4"}, {"uelas_counted", "8.0"}, {"uelas_weighted", ""}, {"estimate", "480.0"}, {"variance", "14400.0"},
       {"se", "120.0"},  {"cv", "0.25"},   {"LCL", "240.0"},       {"UCL", "720.0"}};
   for (const auto& [column, value] : expected) EXPECT_EQ(row.at(column), value) << column;
 
