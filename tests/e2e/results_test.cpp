@@ -205,3 +205,42 @@ TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
 
 }  // namespace
 }  // namespace arribada::e2e
+
+namespace arribada::e2e {
+namespace {
+
+// arribada --field: the dialogue's figures for one file, a table on standard
+// output, the tables and the picture with --results, and no dialogue.
+TEST(FieldModeTest, OneFileGivesTheDialoguesFiguresAndTheTotal) {
+  Sandbox box;
+  box.writeFile("survey.dat", kWorkedExample);
+  const auto dialogue = box.run("'report.txt'\nY\n'survey.dat'\n", "report.txt", "--results dialogue");
+  ASSERT_EQ(dialogue.status, 0) << dialogue.errors;
+  const auto field = box.run("", "none.txt", "--field survey.dat --results field");
+  ASSERT_EQ(field.status, 0) << field.errors;
+  EXPECT_EQ(field.screen.find("ENTER"), std::string::npos);  // no question asked
+  EXPECT_NE(field.screen.find("total"), std::string::npos) << field.screen;
+  const CsvTable job = readCsv(box.directory() / "dialogue" / "field.csv");
+  const CsvTable nights = readCsv(box.directory() / "field" / "field.csv");
+  ASSERT_EQ(nights.size(), 2u);
+  EXPECT_EQ(nights[1].at("night"), "total");
+  for (const char* column : {"estimate", "variance", "se", "LCL", "UCL", "uelas_counted"}) {
+    EXPECT_EQ(nights[0].at(column), job[0].at(column)) << column;
+    EXPECT_EQ(nights[1].at(column), job[0].at(column)) << column;
+  }
+  EXPECT_EQ(nights[0].at("lognormal_from"), "variance");
+  expectWellFormedPictures(box.directory() / "field");
+}
+
+TEST(FieldModeTest, AFaultyCountIsNamedByFileRowAndColumn) {
+  Sandbox box;
+  box.writeFile("night.csv", "# AREA = 1\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n"
+                             "time;T1;T2\n19:00;1;\n");
+  const auto result = box.run("", "none.txt", "--field night.csv --results out");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.errors.find("'night.csv', row 7, column 3"), std::string::npos) << result.errors;
+  EXPECT_FALSE(fs::exists(box.directory() / "out"));
+}
+
+}  // namespace
+}  // namespace arribada::e2e
