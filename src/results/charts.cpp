@@ -345,7 +345,8 @@ std::string fieldPicture(const FieldRecord& field) {
               "turtles in UELA at each sampling time, all transects together");
   caption(svg, layout, 1,
           r.MHAT ? "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
-                       shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)"
+                       shortestReal(r.SUM.value_or(0.0f)) + " UELAs counted" +
+                       (r.header.weighted() ? ", " + shortestReal(r.SUMN.value_or(0.0f)) + " weighted)" : ")")
                  : std::string("No estimate: a single count"));
   const bool limits = fielddata::limitComputed(r.LCL) && fielddata::limitComputed(r.UCL);
   caption(svg, layout, 2,
