@@ -411,14 +411,18 @@ std::string optionalValue(const std::optional<double>& value) {
   return value ? decimalText(*value, 1) : std::string("cannot be computed");
 }
 
+std::string limitsText(const std::optional<double>& lower, const std::optional<double>& upper) {
+  return lower && upper ? decimalText(*lower, 1) + " to " + decimalText(*upper, 1) : std::string("cannot be computed");
+}
+
 std::vector<std::string> nightsTitle(const fielddata::FieldAnalysis& analysis) {
   const std::size_t n = analysis.nights.size();
   const fielddata::FieldRow& t = analysis.total;
   std::vector<std::string> lines = {"Field survey, " + std::to_string(n) + (n == 1 ? " night" : " nights")};
   if (n == 1 && !analysis.nights.front().title.empty()) lines.push_back(analysis.nights.front().title);
   lines.push_back("Estimated number of egg-laying females" + std::string(n == 1 ? ": " : ", all nights: ") +
-                  optionalValue(t.estimate) + " (" + (t.uelasCounted ? decimalText(*t.uelasCounted, 0) : "no") +
-                  " UELAs counted)");
+                  optionalValue(t.estimate) +
+                  (t.uelasCounted ? " (" + decimalText(*t.uelasCounted, 0) + " UELAs counted)" : std::string()));
   return lines;
 }
 
@@ -462,16 +466,17 @@ std::string nightsPicture(const fielddata::FieldAnalysis& analysis) {
     const double y = layout.captionTop + kLineGap * static_cast<double>(i / 3);
     const fielddata::FieldRow& night = analysis.nights[i];
     legendEntry(svg, x, y, "stroke=\"" + colour + "\" stroke-width=\"2\"",
-                "night " + std::to_string(night.night) + ": " + std::filesystem::path(night.file).filename().string());
+                "night " + std::to_string(night.night) + ": " + std::filesystem::path(night.file).filename().string() +
+                    (analysis.counts[i].totals.empty() ? " (a single count)" : ""));
   }
   const fielddata::FieldRow& t = analysis.total;
   const double below = kLineGap * static_cast<double>(legendRows - 1);
   svg.text(kMargin, layout.captionTop + below + kLineGap + 4,
-           "95% limits (estimate \u00b1 2 standard errors): " + optionalValue(t.LCL) + " to " + optionalValue(t.UCL),
+           "95% limits (estimate \u00b1 2 standard errors): " + limitsText(t.LCL, t.UCL),
            kTextSize);
   svg.text(kMargin, layout.captionTop + below + 2 * kLineGap + 4,
            "Log-normal limits (" + std::string(t.logWithMEANT ? "with MEANT's standard error" : "sampling variance only") +
-               "): " + optionalValue(t.logLCL) + " to " + optionalValue(t.logUCL),
+               "): " + limitsText(t.logLCL, t.logUCL),
            kTextSize);
   return svg.document();
 }
