@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
 #include "results/csv.hpp"
@@ -364,7 +363,8 @@ constexpr std::array<const char*, 8> kNightColours = {"#1b7837", "#2166ac", "#b2
 
 // A clock hour as HH:MM, past midnight from 00:00 again.
 std::string clockLabel(double hours, double) {
-  const auto minutes = static_cast<long>(std::lround(hours * 60.0)) % (24 * 60);
+  constexpr long kDay = 24 * 60;
+  const long minutes = (std::lround(hours * 60.0) % kDay + kDay) % kDay;
   const std::string hh = std::to_string(minutes / 60);
   const std::string mm = std::to_string(minutes % 60);
   return (hh.size() < 2 ? "0" : "") + hh + ":" + (mm.size() < 2 ? "0" : "") + mm;
@@ -414,6 +414,9 @@ std::string optionalValue(const std::optional<double>& value) {
 std::string limitsText(const std::optional<double>& lower, const std::optional<double>& upper) {
   return lower && upper ? decimalText(*lower, 1) + " to " + decimalText(*upper, 1) : std::string("cannot be computed");
 }
+
+// A file's name without its folder (the bytes as given: no conversion through the system's code page).
+std::string baseName(const std::string& file) { return file.substr(file.find_last_of("/\\") + 1); }
 
 std::vector<std::string> nightsTitle(const fielddata::FieldAnalysis& analysis) {
   const std::size_t n = analysis.nights.size();
@@ -466,7 +469,7 @@ std::string nightsPicture(const fielddata::FieldAnalysis& analysis) {
     const double y = layout.captionTop + kLineGap * static_cast<double>(i / 3);
     const fielddata::FieldRow& night = analysis.nights[i];
     legendEntry(svg, x, y, "stroke=\"" + colour + "\" stroke-width=\"2\"",
-                "night " + std::to_string(night.night) + ": " + std::filesystem::path(night.file).filename().string() +
+                "night " + std::to_string(night.night) + ": " + baseName(night.file) +
                     (analysis.counts[i].totals.empty() ? " (a single count)" : ""));
   }
   const fielddata::FieldRow& t = analysis.total;
