@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/field_mode.hpp"
 #include "driver/options.hpp"
 #include "driver/program.hpp"
 #include "driver/system.hpp"
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     case arribada::driver::Options::Action::Help:
       std::cout << arribada::driver::helpText() << std::flush;
       return 0;
+    case arribada::driver::Options::Action::Field:
+      return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
     case arribada::driver::Options::Action::Run:
       break;
   }
