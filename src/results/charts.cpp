@@ -302,4 +302,80 @@ std::string fieldPicture(const FieldRecord& field) {
   return svg.document();
 }
 
+namespace {
+
+constexpr double kJobRow = 46.0;  // pixels per job in the summary picture
+const std::string kReplicateStyle = "stroke=\"#4a6f94\" stroke-width=\"1\" stroke-opacity=\"0.35\"";
+const std::string kAverageStyle = "stroke=\"#08306b\" stroke-width=\"3.5\"";
+
+double percentError(double estimate, double NN) { return 100.0 * (estimate - NN) / NN; }
+
+// The horizontal axis alone: its ticks, grid and label (the rows are jobs, not values).
+void drawErrorAxis(SvgPicture& svg, const Plot& plot) {
+  for (const double x : ticksOf(plot.x)) {
+    const double at = plot.px(x);
+    svg.line(at, plot.top, at, plot.bottom(), kGridStyle);
+    svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
+    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step) + " %", 12.5, SvgPicture::Anchor::Middle);
+  }
+  svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
+  svg.text(plot.left + plot.width / 2, plot.bottom() + 42, "Percent error of the estimate MHAT from the job's true NN",
+           kTextSize, SvgPicture::Anchor::Middle);
+}
+
+void drawJobRow(SvgPicture& svg, const Plot& plot, double top, const JobErrors& job) {
+  svg.text(plot.left, top + 14, job.design, 12.5);
+  const double middle = top + 28;
+  for (const double error : job.percentErrors) svg.line(plot.px(error), middle - 8, plot.px(error), middle + 8, kReplicateStyle);
+  if (job.percentErrors.empty()) return;
+  svg.line(plot.px(job.averageError), middle - 12, plot.px(job.averageError), middle + 12, kAverageStyle);
+}
+
+}  // namespace
+
+JobErrors jobErrors(const SimulationRecord& job) {
+  const engine::SimulationParameters& p = job.parameters;
+  JobErrors errors;
+  errors.job = job.job;
+  errors.design = "Job " + std::to_string(job.job) + ": IC = " + std::to_string(p.IC) + " of NTR = " +
+                  std::to_string(p.NTR) + " strips, NN = " + std::to_string(p.NN) + ", IREP = " +
+                  std::to_string(p.IREP) + ", " + lawName(p.KSW) + " nesting times, JX = " + std::to_string(p.JX);
+  for (const engine::ReplicateEstimate& r : job.replicates) {
+    if (std::isfinite(r.MHAT)) errors.percentErrors.push_back(percentError(r.MHAT, p.NN));
+  }
+  errors.averageError = percentError(std::isfinite(job.AVEPOP) ? job.AVEPOP : p.NN, p.NN);
+  return errors;
+}
+
+std::string summaryPicture(const std::vector<JobErrors>& jobs) {
+  const std::vector<std::string> title = {"Simulation jobs side by side",
+                                          "Each job's estimates as percent error from its own true NN"};
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  plot.height = kJobRow * static_cast<double>(std::max<std::size_t>(jobs.size(), 1)) + 10.0;
+  layout.captionTop = plot.bottom() + 72.0;
+  layout.height = static_cast<int>(layout.captionTop + 2 * kLineGap + 10);
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+
+  double lowest = 0.0;
+  double highest = 0.0;
+  for (const JobErrors& job : jobs) {
+    for (const double error : job.percentErrors) {
+      lowest = std::min(lowest, error);
+      highest = std::max(highest, error);
+    }
+  }
+  plot.x = roundAxis(lowest, highest, 8);
+  drawErrorAxis(svg, plot);
+  for (std::size_t i = 0; i < jobs.size(); ++i) drawJobRow(svg, plot, plot.top + kJobRow * static_cast<double>(i), jobs[i]);
+  svg.line(plot.px(0.0), plot.top, plot.px(0.0), plot.bottom(), kTruthStyle);
+
+  const double x = legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "0 %: the true NN");
+  const double next = legendEntry(svg, x, layout.captionTop, kReplicateStyle, "one replicate's estimate");
+  legendEntry(svg, next, layout.captionTop, kAverageStyle, "the job's average estimate");
+  caption(svg, layout, 1, "Percent error = 100 \u00d7 (MHAT \u2212 NN) / NN; each job's own picture is simulation-<job>.svg");
+  return svg.document();
+}
+
 }  // namespace arribada::results

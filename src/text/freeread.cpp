@@ -319,6 +319,22 @@ ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targe
   return outcome;
 }
 
+std::optional<std::string> numberSplitAtComma(const ReadOutcome& read) {
+  const std::string& line = read.lastLine;
+  if (line.find_first_not_of(" \t", read.restAt) == std::string::npos) return std::nullopt;
+  for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+    if (line[i] != ',' || !isDigit(line[i - 1]) || !isDigit(line[i + 1])) continue;
+    std::size_t from = i;
+    while (from > 0 && (isDigit(line[from - 1]) || line[from - 1] == '.')) --from;
+    std::size_t to = i + 1;
+    while (to < line.size() && (isDigit(line[to]) || (line[to] == ',' && to + 1 < line.size() && isDigit(line[to + 1])))) {
+      ++to;
+    }
+    return line.substr(from, to - from);
+  }
+  return std::nullopt;
+}
+
 ValueNamer namedAll(std::string what, std::string example) {
   return [what = std::move(what), example = std::move(example)](std::size_t) { return ValueName{what, example}; };
 }
