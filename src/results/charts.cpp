@@ -123,7 +123,15 @@ std::string lawName(std::int32_t KSW) {
 
 std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
 
-std::string proportion(const Coverage& c) { return decimalText(c.proportion, 3); }
+std::string proportion(const Coverage& c) { return c.computed ? decimalText(c.proportion, 3) : "none"; }
+
+// The caption line of the report's intervals: how often they include NN.
+std::string printedCoverage(const Coverage& c, std::size_t IREP) {
+  if (!c.computed) return "VARTI cannot be computed with a single strip sampled: the intervals and their coverage are none";
+  return "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(c.covered) + " of " +
+         std::to_string(IREP) + " replicates: coverage " + proportion(c) + " (SE " + decimalText(c.standardError, 3) +
+         ")";
+}
 
 // Bin edges from the estimates' range: about 2 x IREP^(1/3) bins of a round width.
 struct Bins {
@@ -260,10 +268,7 @@ std::string simulationPicture(const SimulationRecord& job, const JobMeasures& m)
   const double x =
       legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
   legendEntry(svg, x, layout.captionTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
-  caption(svg, layout, 1,
-          "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
-              " of " + std::to_string(job.replicates.size()) + " replicates: coverage " + proportion(m.printed) +
-              " (SE " + decimalText(m.printed.standardError, 3) + ")");
+  caption(svg, layout, 1, printedCoverage(m.printed, job.replicates.size()));
   caption(svg, layout, 2,
           "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
               ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI));
@@ -304,7 +309,7 @@ std::string fieldPicture(const FieldRecord& field) {
 
 namespace {
 
-constexpr double kJobRow = 46.0;  // pixels per job in the summary picture
+constexpr double kJobRow = 50.0;  // pixels per job in the summary picture
 const std::string kReplicateStyle = "stroke=\"#4a6f94\" stroke-width=\"1\" stroke-opacity=\"0.35\"";
 const std::string kAverageStyle = "stroke=\"#08306b\" stroke-width=\"3.5\"";
 
@@ -323,12 +328,23 @@ void drawErrorAxis(SvgPicture& svg, const Plot& plot) {
            kTextSize, SvgPicture::Anchor::Middle);
 }
 
+// The job's label above its band of ticks; the true NN (0 %) crosses the band only.
 void drawJobRow(SvgPicture& svg, const Plot& plot, double top, const JobErrors& job) {
   svg.text(plot.left, top + 14, job.design, 12.5);
-  const double middle = top + 28;
-  for (const double error : job.percentErrors) svg.line(plot.px(error), middle - 8, plot.px(error), middle + 8, kReplicateStyle);
+  const double middle = top + 30;
+  for (const double error : job.percentErrors) {
+    svg.line(plot.px(error), middle - 8, plot.px(error), middle + 8, kReplicateStyle);
+  }
+  svg.line(plot.px(0.0), middle - 13, plot.px(0.0), middle + 13, kTruthStyle);
   if (job.percentErrors.empty()) return;
-  svg.line(plot.px(job.averageError), middle - 12, plot.px(job.averageError), middle + 12, kAverageStyle);
+  svg.line(plot.px(job.averageError), middle - 13, plot.px(job.averageError), middle + 13, kAverageStyle);
+}
+
+// The legend's sample of replicate ticks: a few upright ticks, as in the rows.
+double replicateLegend(SvgPicture& svg, double x, double y) {
+  for (int i = 0; i < 6; ++i) svg.line(x + 5.0 * i + 2, y - 11, x + 5.0 * i + 2, y + 2, kReplicateStyle);
+  svg.text(x + 38, y, "one replicate's estimate", kTextSize);
+  return x + 38 + 7.6 * 24 + 30;
 }
 
 }  // namespace
@@ -368,13 +384,15 @@ std::string summaryPicture(const std::vector<JobErrors>& jobs) {
   }
   plot.x = roundAxis(lowest, highest, 8);
   drawErrorAxis(svg, plot);
-  for (std::size_t i = 0; i < jobs.size(); ++i) drawJobRow(svg, plot, plot.top + kJobRow * static_cast<double>(i), jobs[i]);
-  svg.line(plot.px(0.0), plot.top, plot.px(0.0), plot.bottom(), kTruthStyle);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    drawJobRow(svg, plot, plot.top + kJobRow * static_cast<double>(i), jobs[i]);
+  }
 
   const double x = legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "0 %: the true NN");
-  const double next = legendEntry(svg, x, layout.captionTop, kReplicateStyle, "one replicate's estimate");
+  const double next = replicateLegend(svg, x, layout.captionTop);
   legendEntry(svg, next, layout.captionTop, kAverageStyle, "the job's average estimate");
-  caption(svg, layout, 1, "Percent error = 100 \u00d7 (MHAT \u2212 NN) / NN; each job's own picture is simulation-<job>.svg");
+  caption(svg, layout, 1,
+          "Percent error = 100 \u00d7 (MHAT \u2212 NN) / NN; each job's own picture is simulation-<job>.svg");
   return svg.document();
 }
 

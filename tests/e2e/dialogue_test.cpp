@@ -336,6 +336,17 @@ TEST(RunTest, NamesAreTakenWhole) {
   EXPECT_LT(find(result.report, "  ESTIMATED NUMBER OF FEMALE TURTLES=        480.0"), result.report.size());
 }
 
+// The shipped default simulation gives the figures that the README states.
+TEST(RunTest, ShippedDefaultSimulationGivesTheStatedResult) {
+  Sandbox box;
+  const std::filesystem::path examples = std::filesystem::path(ARRIBADA_SOURCE_DIR) / "examples";
+  box.writeFile("stop.par", readFile(examples / "stop.par"));
+  const auto result = box.run(readFile(examples / "default-simulation.answers"), "default-simulation.report");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_LT(find(result.report, " AVERAGE ESTIMATED POPULATION SIZE=   50198.400000"), result.report.size());
+  EXPECT_LT(find(result.report, " IS          3  OUT OF        100  TIMES."), result.report.size());
+}
+
 TEST(RunTest, BlankNameTakesACommandLineArgument) {
   Sandbox box;
   const auto result = box.run("'  '\n\nY\n50000\n", "from-argument.txt", "from-argument.txt");

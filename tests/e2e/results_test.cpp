@@ -217,14 +217,14 @@ TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
     EXPECT_TRUE(fs::exists(result.directory / "designs" / ("simulation-" + std::to_string(i + 1) + ".svg")));
   }
   EXPECT_EQ(readCsv(result.directory / "designs" / "replicates.csv").size(), 3u * 200u);
-  // summary.svg: a row per design, a tick per replicate (and one in the legend).
+  // summary.svg: a row per design, a tick per replicate (and six in the legend).
   const std::string all = readFile(result.directory / "designs" / "summary.svg");
   for (const char* row : {">Job 1: IC = 2 of", ">Job 2: IC = 5 of", ">Job 3: IC = 10 of"}) {
     EXPECT_NE(all.find(row), std::string::npos) << row;
   }
   std::size_t ticks = 0;
   for (auto at = all.find("stroke-opacity"); at != std::string::npos; at = all.find("stroke-opacity", at + 1)) ++ticks;
-  EXPECT_EQ(ticks, 3u * 200u + 1u);
+  EXPECT_EQ(ticks, 3u * 200u + 6u);
   EXPECT_FALSE(fs::exists(result.directory / "designs" / "summary.svg.part"));
   expectWellFormedPictures(result.directory / "designs");
 }
