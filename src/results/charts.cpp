@@ -335,9 +335,11 @@ void drawJobRow(SvgPicture& svg, const Plot& plot, double top, const JobErrors& 
   for (const double error : job.percentErrors) {
     svg.line(plot.px(error), middle - 8, plot.px(error), middle + 8, kReplicateStyle);
   }
+  if (!job.percentErrors.empty()) {
+    svg.line(plot.px(job.averageError), middle - 13, plot.px(job.averageError), middle + 13, kAverageStyle);
+  }
+  // Over the average, which often sits on it.
   svg.line(plot.px(0.0), middle - 13, plot.px(0.0), middle + 13, kTruthStyle);
-  if (job.percentErrors.empty()) return;
-  svg.line(plot.px(job.averageError), middle - 13, plot.px(job.averageError), middle + 13, kAverageStyle);
 }
 
 // The legend's sample of replicate ticks: a few upright ticks, as in the rows.
