@@ -11,6 +11,7 @@ namespace arribada::driver {
 namespace {
 
 constexpr std::string_view kResults = "--results";
+constexpr const char* kFieldUsage = "arribada --field FILE [FILE ...] [--results DIR]";
 
 bool isOption(const std::string& argument) {
   return argument.size() > 2 && argument.starts_with("--");
@@ -21,12 +22,21 @@ bool isOption(const std::string& argument) {
 Options parseOptions(const std::vector<std::string>& arguments) {
   Options options;
   bool namesOnly = false;
+  bool field = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (namesOnly || !argument.starts_with("--")) {
       options.names.push_back(argument);
     } else if (argument == "--") {
       namesOnly = true;
+    } else if (argument == "--field") {
+      // A mode of its own: no dialogue, so no names for it before, and no other mode.
+      if (field || options.action != Options::Action::Run || !options.names.empty()) {
+        throw std::invalid_argument(std::string("--field does not combine with another mode or with names before it: ") +
+                                    kFieldUsage);
+      }
+      field = true;
+      options.action = Options::Action::Field;
     } else if (argument == "--version") {
       options.action = Options::Action::Version;
     } else if (argument == "--help") {
@@ -42,6 +52,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     } else if (isOption(argument)) {
       throw std::invalid_argument("unknown option '" + argument + "' (arribada --help lists the options)");
     }
+  }
+  if (field && options.action != Options::Action::Field) {
+    throw std::invalid_argument(std::string("--field does not combine with another mode: ") + kFieldUsage);
+  }
+  if (field && options.names.empty()) {
+    throw std::invalid_argument(std::string("--field needs the survey files to analyse: ") + kFieldUsage);
   }
   return options;
 }
@@ -62,6 +78,11 @@ std::string helpText() {
          "\n"
          "Options:\n"
          "  --results DIR  also write tables (CSV) and pictures (SVG) into the new folder DIR\n"
+         "  --field FILE [FILE...]\n"
+         "                 analyse survey files (field-data or CSV layout), one night\n"
+         "                 each, without the dialogue: a table of the nights and their\n"
+         "                 total on standard output (with --results, field.csv and\n"
+         "                 field.svg in DIR)\n"
          "  --version      print the program's name and version, then stop\n"
          "  --help         print this text, then stop\n"
          "  --             treat every later argument as a NAME\n"

@@ -7,6 +7,8 @@
 //   --help           print a short usage, exit 0
 //   --results DIR    (or --results=DIR) write machine-readable results into
 //                    the new folder DIR
+//   --field FILE...  analyse survey files without the dialogue (every later
+//                    name is a survey file); combines with --results only
 //   --               every later argument is a name, even one beginning "--"
 
 #include <optional>
@@ -16,10 +18,10 @@
 namespace arribada::driver {
 
 struct Options {
-  enum class Action { Run, Version, Help };
+  enum class Action { Run, Version, Help, Field };
   Action action = Action::Run;
   std::optional<std::string> resultsDirectory;
-  std::vector<std::string> names;
+  std::vector<std::string> names;  // with --field, the survey files
 };
 
 // Reads the arguments after the program's name. Throws

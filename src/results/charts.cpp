@@ -1,6 +1,7 @@
 #include "results/charts.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -24,7 +25,8 @@ const std::string kGridStyle = "stroke=\"#dddddd\" stroke-width=\"1\"";
 const std::string kTruthStyle = "stroke=\"#b2182b\" stroke-width=\"2.5\"";
 const std::string kMeanStyle = "stroke=\"#2166ac\" stroke-width=\"2.5\" stroke-dasharray=\"7,4\"";
 const std::string kBarStyle = "fill=\"#a6c4de\" stroke=\"#4a6f94\" stroke-width=\"1\"";
-const std::string kCountStyle = "stroke=\"#1b7837\" stroke-width=\"2\"";
+const std::string kCountColour = "#1b7837";
+const std::string kCountStyle = "stroke=\"" + kCountColour + "\" stroke-width=\"2\"";
 
 // The plot area in pixels and the axes drawn over it.
 struct Plot {
@@ -40,16 +42,21 @@ struct Plot {
   double bottom() const { return top + height; }
 };
 
-// The tick values of an axis from its low end, none beyond its high end; at
-// most 101 of them.
+// The tick values of an axis: the multiples of its step from its low end,
+// none beyond its high end; at most 101 of them.
 std::vector<double> ticksOf(const Axis& axis) {
   std::vector<double> ticks;
-  const auto steps = static_cast<int>(std::floor((axis.high - axis.low) / axis.step + 1e-9));
-  for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(axis.low + i * axis.step);
+  const double first = std::ceil(axis.low / axis.step - 1e-9) * axis.step;
+  const auto steps = static_cast<int>(std::floor((axis.high - first) / axis.step + 1e-9));
+  for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(first + i * axis.step);
   return ticks;
 }
 
-void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel) {
+// A tick's label on the horizontal axis.
+using XLabeller = std::string (*)(double value, double step);
+
+void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel,
+              XLabeller xTick = &tickLabel) {
   for (const double y : ticksOf(plot.y)) {
     const double at = plot.py(y);
     svg.line(plot.left, at, plot.left + plot.width, at, kGridStyle);
@@ -59,7 +66,7 @@ void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, cons
   for (const double x : ticksOf(plot.x)) {
     const double at = plot.px(x);
     svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
-    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step), 12.5, SvgPicture::Anchor::Middle);
+    svg.text(at, plot.bottom() + 20, xTick(x, plot.x.step), 12.5, SvgPicture::Anchor::Middle);
   }
   svg.line(plot.left, plot.top, plot.left, plot.bottom(), kAxisStyle);
   svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
@@ -109,21 +116,21 @@ double legendEntry(SvgPicture& svg, double x, double y, const std::string& style
 }
 
 std::string lawName(std::int32_t KSW) {
-  switch (KSW) {
-    case 1:
-      return "normal";
-    case 2:
-      return "Poisson";
-    case 3:
-      return "uniform";
-    default:
-      return "law " + std::to_string(KSW);
-  }
+  const auto law = engine::decodeLaw(KSW);
+  return law ? engine::lawName(*law) : "law " + std::to_string(KSW);
 }
 
 std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
 
-std::string proportion(const Coverage& c) { return decimalText(c.proportion, 3); }
+std::string proportion(const Coverage& c) { return c.computed ? decimalText(c.proportion, 3) : "none"; }
+
+// The caption line of the report's intervals: how often they include NN.
+std::string printedCoverage(const Coverage& c, std::size_t IREP) {
+  if (!c.computed) return "VARTI cannot be computed with a single strip sampled: the intervals and their coverage are none";
+  return "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(c.covered) + " of " +
+         std::to_string(IREP) + " replicates: coverage " + proportion(c) + " (SE " + decimalText(c.standardError, 3) +
+         ")";
+}
 
 // Bin edges from the estimates' range: about 2 x IREP^(1/3) bins of a round width.
 struct Bins {
@@ -182,20 +189,60 @@ std::vector<std::string> fieldTitle(const FieldRecord& field) {
   return lines;
 }
 
+// One line of counts over the hours.
+struct CountLine {
+  std::vector<double> hours;
+  std::vector<std::int32_t> totals;
+};
+
 // The plain counts only: weighted totals (weights in metres, say) need not
 // be on the scale of counts; field-times.csv has them.
-void drawCounts(SvgPicture& svg, const Plot& plot, const std::vector<std::int32_t>& totals) {
-  if (totals.empty()) {
-    svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
-             SvgPicture::Anchor::Middle);
-    return;
-  }
+void drawCounts(SvgPicture& svg, const Plot& plot, const CountLine& line, const std::string& colour) {
   SvgPicture::Points points;
-  for (std::size_t k = 0; k < totals.size(); ++k) {
-    points.emplace_back(plot.px(static_cast<double>(k + 1)), plot.py(totals[k]));
+  for (std::size_t k = 0; k < line.totals.size(); ++k) {
+    points.emplace_back(plot.px(line.hours[k]), plot.py(line.totals[k]));
   }
-  svg.polyline(points, kCountStyle);
-  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"#1b7837\"");
+  svg.polyline(points, "stroke=\"" + colour + "\" stroke-width=\"2\"");
+  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"" + colour + "\"");
+}
+
+void sayNoCounts(SvgPicture& svg, const Plot& plot) {
+  svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
+           SvgPicture::Anchor::Middle);
+}
+
+// The hours of the lines with half the smallest spacing of counts to spare at
+// either end, so that no point sits on the frame; whole hours on the axis
+// once it spans two hours or more.
+Axis hourAxis(const std::vector<CountLine>& lines, int ticks) {
+  double low = 0.0;
+  double high = 0.0;
+  double spacing = 1.0;
+  bool first = true;
+  for (const CountLine& line : lines) {
+    for (std::size_t k = 0; k < line.hours.size(); ++k) {
+      low = first ? line.hours[k] : std::min(low, line.hours[k]);
+      high = first ? line.hours[k] : std::max(high, line.hours[k]);
+      first = false;
+      if (k > 0) spacing = std::min(spacing, line.hours[k] - line.hours[k - 1]);
+    }
+  }
+  Axis axis = roundAxis(low, high, ticks, high - low >= 2.0);
+  axis.low = low - spacing / 2;
+  axis.high = high + spacing / 2;
+  return axis;
+}
+
+Axis countAxis(const std::vector<CountLine>& lines) {
+  std::int32_t lowest = 0;
+  std::int32_t highest = 1;
+  for (const CountLine& line : lines) {
+    for (const std::int32_t total : line.totals) {
+      lowest = std::min(lowest, total);
+      highest = std::max(highest, total);
+    }
+  }
+  return roundAxis(lowest, highest, 5, true);
 }
 
 // 1, 2, 2.5 or 5 times a power of ten: the nearest to `rough` (as a ratio),
@@ -260,10 +307,7 @@ std::string simulationPicture(const SimulationRecord& job, const JobMeasures& m)
   const double x =
       legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
   legendEntry(svg, x, layout.captionTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
-  caption(svg, layout, 1,
-          "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
-              " of " + std::to_string(job.replicates.size()) + " replicates: coverage " + proportion(m.printed) +
-              " (SE " + decimalText(m.printed.standardError, 3) + ")");
+  caption(svg, layout, 1, printedCoverage(m.printed, job.replicates.size()));
   caption(svg, layout, 2,
           "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
               ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI));
@@ -278,27 +322,249 @@ std::string fieldPicture(const FieldRecord& field) {
   SvgPicture svg(kWidth, layout.height, title.front());
   drawTitle(svg, title);
 
-  const auto [lowest, highest] = std::minmax_element(r.timeTotals.begin(), r.timeTotals.end());
-  const bool counted = !r.timeTotals.empty();
-  // From 0 to one past the last time: no point sits on the frame.
-  const double last = std::max(r.header.NT1, 1) + 1.0;
-  plot.x = roundAxis(0.0, last, 10, true);
-  plot.x.high = last;
-  plot.y = roundAxis(std::min(0.0, counted ? *lowest : 0.0), std::max(1.0, counted ? *highest : 1.0), 5, true);
-  drawAxes(svg, plot, "Sampling time (1 = first count)", "Turtles in UELA, all transects");
-  drawCounts(svg, plot, r.timeTotals);
+  // Count k at (k - 1) x HOURS / NT1 hours: the spacing the estimator assumes.
+  CountLine line{{}, r.timeTotals};
+  for (std::size_t k = 0; k < r.timeTotals.size(); ++k) {
+    line.hours.push_back(static_cast<double>(k) * r.header.HOURS / r.header.NT1);
+  }
+  plot.x = line.totals.empty() ? roundAxis(0.0, 1.0, 5) : hourAxis({line}, 10);
+  plot.y = countAxis({line});
+  drawAxes(svg, plot, "Hours since the first count (count k at (k \u2212 1) \u00d7 HOURS / NT1)",
+           "Turtles in UELA, all transects");
+  if (line.totals.empty()) {
+    sayNoCounts(svg, plot);
+  } else {
+    drawCounts(svg, plot, line, kCountColour);
+  }
 
   legendEntry(svg, kMargin, layout.captionTop, kCountStyle,
               "turtles in UELA at each sampling time, all transects together");
   caption(svg, layout, 1,
           r.MHAT ? "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
-                       shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)"
+                       shortestReal(r.SUM.value_or(0.0f)) + " UELAs counted" +
+                       (r.header.weighted() ? ", " + shortestReal(r.SUMN.value_or(0.0f)) + " weighted)" : ")")
                  : std::string("No estimate: a single count"));
   const bool limits = fielddata::limitComputed(r.LCL) && fielddata::limitComputed(r.UCL);
   caption(svg, layout, 2,
           limits ? "95% confidence limits (estimate \u00b1 2 standard errors): " + decimalText(r.LCL, 1) + " to " +
                        decimalText(r.UCL, 1)
                  : std::string("95% confidence limits cannot be computed"));
+  return svg.document();
+}
+
+namespace {
+
+// Colours told apart by most readers, also with the commonest colour blindness.
+constexpr std::array<const char*, 8> kNightColours = {"#1b7837", "#2166ac", "#b2182b", "#e08214",
+                                                      "#762a83", "#35978f", "#8c510a", "#4d4d4d"};
+
+// A clock hour as HH:MM, past midnight from 00:00 again.
+std::string clockLabel(double hours, double) {
+  constexpr long kDay = 24 * 60;
+  const long minutes = (std::lround(hours * 60.0) % kDay + kDay) % kDay;
+  const std::string hh = std::to_string(minutes / 60);
+  const std::string mm = std::to_string(minutes % 60);
+  return (hh.size() < 2 ? "0" : "") + hh + ":" + (mm.size() < 2 ? "0" : "") + mm;
+}
+
+// Steps of whole hours that divide a day (or half an hour), at most `ticks` of them.
+Axis clockAxis(const std::vector<CountLine>& lines, int ticks) {
+  Axis axis = hourAxis(lines, ticks);
+  for (const double step : {0.5, 1.0, 2.0, 3.0, 4.0, 6.0, 12.0}) {
+    axis.step = step;
+    if ((axis.high - axis.low) / step <= ticks) break;
+  }
+  return axis;
+}
+
+// Every night on one clock: a night that begins before the clock's start
+// (noon or midnight, whichever keeps the nights' first counts closest) is
+// drawn a day later, so that nights crossing midnight line up.
+std::vector<CountLine> onOneClock(std::vector<CountLine> lines) {
+  double best = 0.0;
+  double narrowest = 48.0;
+  for (const double start : {0.0, 12.0}) {
+    double low = 48.0;
+    double high = 0.0;
+    for (const CountLine& line : lines) {
+      const double first = line.hours.front() < start ? line.hours.front() + 24.0 : line.hours.front();
+      low = std::min(low, first);
+      high = std::max(high, first);
+    }
+    if (high - low < narrowest) {
+      narrowest = high - low;
+      best = start;
+    }
+  }
+  for (CountLine& line : lines) {
+    if (line.hours.front() < best) {
+      for (double& h : line.hours) h += 24.0;
+    }
+  }
+  return lines;
+}
+
+std::string optionalValue(const std::optional<double>& value) {
+  return value ? decimalText(*value, 1) : std::string("cannot be computed");
+}
+
+std::string limitsText(const std::optional<double>& lower, const std::optional<double>& upper) {
+  return lower && upper ? decimalText(*lower, 1) + " to " + decimalText(*upper, 1) : std::string("cannot be computed");
+}
+
+// A file's name without its folder (the bytes as given: no conversion through the system's code page).
+std::string baseName(const std::string& file) { return file.substr(file.find_last_of("/\\") + 1); }
+
+std::vector<std::string> nightsTitle(const fielddata::FieldAnalysis& analysis) {
+  const std::size_t n = analysis.nights.size();
+  const fielddata::FieldRow& t = analysis.total;
+  std::vector<std::string> lines = {"Field survey, " + std::to_string(n) + (n == 1 ? " night" : " nights")};
+  if (n == 1 && !analysis.nights.front().title.empty()) lines.push_back(analysis.nights.front().title);
+  lines.push_back("Estimated number of egg-laying females" + std::string(n == 1 ? ": " : ", all nights: ") +
+                  optionalValue(t.estimate) +
+                  (t.uelasCounted ? " (" + decimalText(*t.uelasCounted, 0) + " UELAs counted)" : std::string()));
+  return lines;
+}
+
+constexpr double kJobRow = 50.0;  // pixels per job in the summary picture
+const std::string kReplicateStyle = "stroke=\"#4a6f94\" stroke-width=\"1\" stroke-opacity=\"0.35\"";
+const std::string kAverageStyle = "stroke=\"#08306b\" stroke-width=\"3.5\"";
+
+double percentError(double estimate, double NN) { return 100.0 * (estimate - NN) / NN; }
+
+// The horizontal axis alone: its ticks, grid and label (the rows are jobs, not values).
+void drawErrorAxis(SvgPicture& svg, const Plot& plot) {
+  for (const double x : ticksOf(plot.x)) {
+    const double at = plot.px(x);
+    svg.line(at, plot.top, at, plot.bottom(), kGridStyle);
+    svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
+    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step) + " %", 12.5, SvgPicture::Anchor::Middle);
+  }
+  svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
+  svg.text(plot.left + plot.width / 2, plot.bottom() + 42, "Percent error of the estimate MHAT from the job's true NN",
+           kTextSize, SvgPicture::Anchor::Middle);
+}
+
+// The job's label above its band of ticks; the true NN (0 %) crosses the band only.
+void drawJobRow(SvgPicture& svg, const Plot& plot, double top, const JobErrors& job) {
+  svg.text(plot.left, top + 14, job.design, 12.5);
+  const double middle = top + 30;
+  for (const double error : job.percentErrors) {
+    svg.line(plot.px(error), middle - 8, plot.px(error), middle + 8, kReplicateStyle);
+  }
+  if (!job.percentErrors.empty()) {
+    svg.line(plot.px(job.averageError), middle - 13, plot.px(job.averageError), middle + 13, kAverageStyle);
+  }
+  // Over the average, which often sits on it.
+  svg.line(plot.px(0.0), middle - 13, plot.px(0.0), middle + 13, kTruthStyle);
+}
+
+// The legend's sample of replicate ticks: a few upright ticks, as in the rows.
+double replicateLegend(SvgPicture& svg, double x, double y) {
+  for (int i = 0; i < 6; ++i) svg.line(x + 5.0 * i + 2, y - 11, x + 5.0 * i + 2, y + 2, kReplicateStyle);
+  svg.text(x + 38, y, "one replicate's estimate", kTextSize);
+  return x + 38 + 7.6 * 24 + 30;
+}
+
+}  // namespace
+
+std::string nightsPicture(const fielddata::FieldAnalysis& analysis) {
+  std::vector<CountLine> lines;
+  bool clock = true;
+  for (const fielddata::NightCounts& night : analysis.counts) {
+    if (night.totals.empty()) continue;
+    clock = clock && night.times.clock;
+    lines.push_back({night.times.hours, night.totals});
+  }
+  if (clock && !lines.empty()) {
+    lines = onOneClock(std::move(lines));
+  } else {
+    for (CountLine& line : lines) {
+      const double first = line.hours.front();
+      for (double& h : line.hours) h -= first;
+    }
+  }
+
+  const std::vector<std::string> title = nightsTitle(analysis);
+  Layout layout = layoutBelow(title);
+  const std::size_t legendRows = (analysis.nights.size() + 2) / 3;
+  layout.height += static_cast<int>(kLineGap * static_cast<double>(legendRows - 1));
+  Plot& plot = layout.plot;
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+  plot.x = lines.empty() ? roundAxis(0.0, 1.0, 5) : clock ? clockAxis(lines, 12) : hourAxis(lines, 10);
+  plot.y = countAxis(lines);
+  drawAxes(svg, plot, clock ? "Clock time of the count" : "Hours since the night's first count",
+           "Turtles in UELA, all transects", clock ? &clockLabel : &tickLabel);
+  if (lines.empty()) sayNoCounts(svg, plot);
+
+  std::size_t drawn = 0;
+  for (std::size_t i = 0; i < analysis.nights.size(); ++i) {
+    const std::string colour = kNightColours[i % kNightColours.size()];
+    if (!analysis.counts[i].totals.empty()) drawCounts(svg, plot, lines[drawn++], colour);
+    const double x = kMargin + static_cast<double>(i % 3) * (kWidth - kMargin) / 3.0;
+    const double y = layout.captionTop + kLineGap * static_cast<double>(i / 3);
+    const fielddata::FieldRow& night = analysis.nights[i];
+    legendEntry(svg, x, y, "stroke=\"" + colour + "\" stroke-width=\"2\"",
+                "night " + std::to_string(night.night) + ": " + baseName(night.file) +
+                    (analysis.counts[i].totals.empty() ? " (a single count)" : ""));
+  }
+  const fielddata::FieldRow& t = analysis.total;
+  const double below = kLineGap * static_cast<double>(legendRows - 1);
+  svg.text(kMargin, layout.captionTop + below + kLineGap + 4,
+           "95% limits (estimate \u00b1 2 standard errors): " + limitsText(t.LCL, t.UCL),
+           kTextSize);
+  svg.text(kMargin, layout.captionTop + below + 2 * kLineGap + 4,
+           "Log-normal limits (" + std::string(t.logWithMEANT ? "with MEANT's standard error" : "sampling variance only") +
+               "): " + limitsText(t.logLCL, t.logUCL),
+           kTextSize);
+  return svg.document();
+}
+
+JobErrors jobErrors(const SimulationRecord& job) {
+  const engine::SimulationParameters& p = job.parameters;
+  JobErrors errors;
+  errors.job = job.job;
+  errors.design = "Job " + std::to_string(job.job) + ": IC = " + std::to_string(p.IC) + " of NTR = " +
+                  std::to_string(p.NTR) + " strips, NN = " + std::to_string(p.NN) + ", IREP = " +
+                  std::to_string(p.IREP) + ", " + lawName(p.KSW) + " nesting times, JX = " + std::to_string(p.JX);
+  for (const engine::ReplicateEstimate& r : job.replicates) {
+    if (std::isfinite(r.MHAT)) errors.percentErrors.push_back(percentError(r.MHAT, p.NN));
+  }
+  errors.averageError = percentError(std::isfinite(job.AVEPOP) ? job.AVEPOP : p.NN, p.NN);
+  return errors;
+}
+
+std::string summaryPicture(const std::vector<JobErrors>& jobs) {
+  const std::vector<std::string> title = {"Simulation jobs side by side",
+                                          "Each job's estimates as percent error from its own true NN"};
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  plot.height = kJobRow * static_cast<double>(std::max<std::size_t>(jobs.size(), 1)) + 10.0;
+  layout.captionTop = plot.bottom() + 72.0;
+  layout.height = static_cast<int>(layout.captionTop + 2 * kLineGap + 10);
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+
+  double lowest = 0.0;
+  double highest = 0.0;
+  for (const JobErrors& job : jobs) {
+    for (const double error : job.percentErrors) {
+      lowest = std::min(lowest, error);
+      highest = std::max(highest, error);
+    }
+  }
+  plot.x = roundAxis(lowest, highest, 8);
+  drawErrorAxis(svg, plot);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    drawJobRow(svg, plot, plot.top + kJobRow * static_cast<double>(i), jobs[i]);
+  }
+
+  const double x = legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "0 %: the true NN");
+  const double next = replicateLegend(svg, x, layout.captionTop);
+  legendEntry(svg, next, layout.captionTop, kAverageStyle, "the job's average estimate");
+  caption(svg, layout, 1,
+          "Percent error = 100 \u00d7 (MHAT \u2212 NN) / NN; each job's own picture is simulation-<job>.svg");
   return svg.document();
 }
 

@@ -1,9 +1,12 @@
 #pragma once
-// The two pictures of a results folder: the histogram of a simulation job's
-// estimates and a field survey's counts over the sampling times.
+// The pictures of a results folder: the histogram of a simulation job's
+// estimates and a field survey's counts over the night, one night or several.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "fielddata/nights.hpp"
 #include "results/measures.hpp"
 #include "results/sink.hpp"
 
@@ -28,8 +31,28 @@ std::string tickLabel(double value, double step);
 // job's parameters.
 std::string simulationPicture(const SimulationRecord& job, const JobMeasures& measures);
 
-// The total count at each sampling time, with the estimate and its limits
-// in the caption.
+// One simulation job's estimates as percent errors from its true NN, for the
+// picture that sets the jobs of a run side by side.
+struct JobErrors {
+  std::int32_t job = 0;
+  std::string design;                // the job's sampling design and size in a few words
+  std::vector<double> percentErrors;  // 100 (MHAT - NN) / NN, one per replicate with a finite MHAT
+  double averageError = 0.0;         // the same for the average estimate
+};
+JobErrors jobErrors(const SimulationRecord& job);
+
+// Every job on one axis of percent error, a row per job: a tick per
+// replicate, the average estimate marked, 0 % (each job's NN) drawn across.
+std::string summaryPicture(const std::vector<JobErrors>& jobs);
+
+// The total count at each sampling time against hours since the first count
+// (count k at (k - 1) x HOURS / NT1, the spacing the estimator assumes), with
+// the estimate and its limits in the caption.
 std::string fieldPicture(const FieldRecord& field);
+
+// The total count at each sampling time of every night, on the clock when
+// every file gives clock times (else in hours since each night's first
+// count), with the total estimate and its limits in the caption.
+std::string nightsPicture(const fielddata::FieldAnalysis& analysis);
 
 }  // namespace arribada::results

@@ -1,5 +1,9 @@
 #include "results/folder.hpp"
 
+#include <cmath>
+
+#include "engine/real.hpp"
+
 #include "results/charts.hpp"
 #include "results/files.hpp"
 #include "results/measures.hpp"
@@ -17,6 +21,8 @@ void ResultsFolder::simulationEnded(const SimulationRecord& job) {
   const JobMeasures measures = measureJob(job);
   writeRow(summary_, inFolder("summary.csv"), summaryRow(job, measures));
   writeNewFile(inFolder("simulation-" + std::to_string(job.job) + ".svg"), simulationPicture(job, measures));
+  jobs_.push_back(jobErrors(job));
+  replaceFile(inFolder("summary.svg"), summaryPicture(jobs_));
 }
 
 void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
@@ -27,6 +33,15 @@ void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
     writeRow(times, inFolder("field-times.csv"), fieldTimeRow(field.job, k, field.result));
   }
   writeNewFile(inFolder("field.svg"), fieldPicture(field));
+}
+
+void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis) {
+  createFolder(folder);
+  std::unique_ptr<CsvFile> table;
+  const std::string name = folder + "/field.csv";
+  for (const fielddata::FieldRow& night : analysis.nights) writeRow(table, name, nightRow(night));
+  writeRow(table, name, nightRow(analysis.total));
+  writeNewFile(folder + "/field.svg", nightsPicture(analysis));
 }
 
 SimulationRecord simulationRecord(std::int32_t job, std::string title, const engine::SimulationParameters& p,

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/estimate.hpp"
+#include "fielddata/nights.hpp"
 #include "results/csv.hpp"
 #include "results/measures.hpp"
 #include "results/sink.hpp"
@@ -19,6 +20,8 @@ NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m);
 NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateEstimate& r, std::int32_t NN);
 // field.csv: the field-data job's one row.
 NamedRow fieldRow(const FieldRecord& field);
+// field.csv of an analysis of nights: a night's row or the total's.
+NamedRow nightRow(const fielddata::FieldRow& r);
 // field-times.csv: sampling time k (0-based) of the field-data job.
 NamedRow fieldTimeRow(std::int32_t job, std::size_t k, const fielddata::FieldResult& r);
 

@@ -101,7 +101,7 @@ TEST(ResultsFolderTest, WorkedFieldExample) {
   EXPECT_EQ(row.at("title"), "WORKED EXAMPLE, \"TWO\" TRANSECTS");
   const std::map<std::string, std::string> expected = {
       {"NTR", "2"},     {"NT1", "2"},     {"sample_area", "0.5"}, {"area_ratio", "0.5"},
-      {"samples", "4"}, {"uelas", "8.0"}, {"estimate", "480.0"},  {"variance", "14400.0"},
+      {"samples", "4"}, {"uelas_counted", "8.0"}, {"uelas_weighted", ""}, {"estimate", "480.0"}, {"variance", "14400.0"},
       {"se", "120.0"},  {"cv", "0.25"},   {"LCL", "240.0"},       {"UCL", "720.0"}};
   for (const auto& [column, value] : expected) EXPECT_EQ(row.at(column), value) << column;
 
@@ -182,6 +182,23 @@ TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
   }
 }
 
+// One strip sampled (only a parameter file allows it): VARTI has a divisor
+// of 0, so the coverage of the printed intervals cannot be computed, while
+// VARM and VARTR still can.
+TEST(ResultsFolderTest, CoverageThatCannotBeComputedIsEmpty) {
+  Sandbox box;
+  box.writeFile("one.par", "ONE STRIP\n10 1 1000 60 7 5.0 2 2.0 1\n");
+  box.writeFile("stop.par", "END\n0 5 1000 60 0 5.0 2 2.0 1\n");
+  const auto result = box.run("'report.txt'\n\nN\n'one.par'\n\nN\n'stop.par'\n", "report.txt", "--results out");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const CsvTable summary = readCsv(result.directory / "out" / "summary.csv");
+  ASSERT_EQ(summary.size(), 1u);
+  for (const char* column : {"mean_se", "coverage", "coverage_se", "coverage_2se_VARTI"}) {
+    EXPECT_EQ(summary[0].at(column), "") << column;
+  }
+  for (const char* column : {"coverage_2se_VARM", "coverage_2se_VARTR"}) EXPECT_NE(summary[0].at(column), "") << column;
+}
+
 TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
   Sandbox box;
   for (const char* name :
@@ -200,7 +217,55 @@ TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
     EXPECT_TRUE(fs::exists(result.directory / "designs" / ("simulation-" + std::to_string(i + 1) + ".svg")));
   }
   EXPECT_EQ(readCsv(result.directory / "designs" / "replicates.csv").size(), 3u * 200u);
+  // summary.svg: a row per design, a tick per replicate (and six in the legend).
+  const std::string all = readFile(result.directory / "designs" / "summary.svg");
+  for (const char* row : {">Job 1: IC = 2 of", ">Job 2: IC = 5 of", ">Job 3: IC = 10 of"}) {
+    EXPECT_NE(all.find(row), std::string::npos) << row;
+  }
+  std::size_t ticks = 0;
+  for (auto at = all.find("stroke-opacity"); at != std::string::npos; at = all.find("stroke-opacity", at + 1)) ++ticks;
+  EXPECT_EQ(ticks, 3u * 200u + 6u);
+  EXPECT_FALSE(fs::exists(result.directory / "designs" / "summary.svg.part"));
   expectWellFormedPictures(result.directory / "designs");
+}
+
+}  // namespace
+}  // namespace arribada::e2e
+
+namespace arribada::e2e {
+namespace {
+
+// arribada --field: the dialogue's figures for one file, a table on standard
+// output, the tables and the picture with --results, and no dialogue.
+TEST(FieldModeTest, OneFileGivesTheDialoguesFiguresAndTheTotal) {
+  Sandbox box;
+  box.writeFile("survey.dat", kWorkedExample);
+  const auto dialogue = box.run("'report.txt'\nY\n'survey.dat'\n", "report.txt", "--results dialogue");
+  ASSERT_EQ(dialogue.status, 0) << dialogue.errors;
+  const auto field = box.run("", "none.txt", "--field survey.dat --results field");
+  ASSERT_EQ(field.status, 0) << field.errors;
+  EXPECT_EQ(field.screen.find("ENTER"), std::string::npos);  // no question asked
+  EXPECT_NE(field.screen.find("total"), std::string::npos) << field.screen;
+  const CsvTable job = readCsv(box.directory() / "dialogue" / "field.csv");
+  const CsvTable nights = readCsv(box.directory() / "field" / "field.csv");
+  ASSERT_EQ(nights.size(), 2u);
+  EXPECT_EQ(nights[1].at("night"), "total");
+  for (const char* column : {"estimate", "variance", "se", "LCL", "UCL", "uelas_counted"}) {
+    EXPECT_EQ(nights[0].at(column), job[0].at(column)) << column;
+    EXPECT_EQ(nights[1].at(column), job[0].at(column)) << column;
+  }
+  EXPECT_EQ(nights[0].at("lognormal_from"), "variance");
+  expectWellFormedPictures(box.directory() / "field");
+}
+
+TEST(FieldModeTest, AFaultyCountIsNamedByFileRowAndColumn) {
+  Sandbox box;
+  box.writeFile("night.csv", "# AREA = 1\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n"
+                             "time;T1;T2\n19:00;1;\n");
+  const auto result = box.run("", "none.txt", "--field night.csv --results out");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.errors.find("'night.csv', row 7, column 3"), std::string::npos) << result.errors;
+  EXPECT_FALSE(fs::exists(box.directory() / "out"));
 }
 
 }  // namespace
