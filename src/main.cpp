@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/design_run.hpp"
 #include "driver/options.hpp"
 #include "driver/program.hpp"
 #include "driver/system.hpp"
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
       return 0;
     case arribada::driver::Options::Action::Run:
       break;
+  }
+  if (options.designFile) {
+    return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
   }
   arribada::driver::SystemClock clock;
   const int status = arribada::driver::runProgram(std::cin, std::cout, std::cerr, options, clock);

@@ -86,6 +86,7 @@ struct DesignSpec {
 struct SpecFault {
   std::string name;
   std::string message;
+  std::int32_t item = -1;  // DENSITY: which density (0-based); -1 for the argument as a whole
 };
 
 // Every fault of the spec, in the order of the arguments; empty when it can run.
@@ -95,7 +96,7 @@ std::vector<SpecFault> validateSpec(const DesignSpec& spec);
 struct Scenario {
   std::int32_t index = 0;  // 0-based, in the order listScenarios gives
   std::int32_t NN = 0;
-  std::int32_t IHR = 0;  // as given (the built-in table's rounding to 12 hours is applied when it runs)
+  std::int32_t IHR = 0;  // as run: from 18 hours on the built-in table rounds it to a multiple of 12
   float MIN = 0.0f;
   float STDDEV = 0.0f;
   std::int32_t KSW = 0;
@@ -119,10 +120,8 @@ std::vector<Design> listDesigns(const DesignSpec& spec);
 // The label of a density: "even" for an empty or constant one.
 std::string densityLabel(const std::vector<double>& density);
 
-// The generator's draws before its stream repeats, and the draws a scenario
-// is expected to take (females x expected draws per female x replicates),
-// for the flag before a run.
-inline constexpr std::int64_t kStreamPeriod = 2147483646;
+// The draws a scenario is expected to take (females x expected draws per female x replicates),
+// for the flag before a run against engine::kStreamPeriod.
 double expectedDraws(const DesignSpec& spec, const Scenario& scenario);
 // Whether the scenario's grids are built by the fast path (an even beach)
 // or the plain one (an uneven beach), for the run's time estimate.
@@ -152,6 +151,7 @@ struct DesignCost {
 
 struct DesignOutcome {
   Design design;
+  std::string skipped;  // why it cannot run in this scenario (the design's reason, or too few counting times)
   DesignCost cost;
   std::vector<engine::ReplicateEstimate> replicates;  // replicate 1 first; empty for a skipped design
   DesignMeasures measures;

@@ -7,6 +7,8 @@
 //   --help           print a short usage, exit 0
 //   --results DIR    (or --results=DIR) write machine-readable results into
 //                    the new folder DIR
+//   --design FILE    (or --design=FILE) run the design search of FILE
+//                    instead of the dialogue
 //   --               every later argument is a name, even one beginning "--"
 
 #include <optional>
@@ -19,6 +21,7 @@ struct Options {
   enum class Action { Run, Version, Help };
   Action action = Action::Run;
   std::optional<std::string> resultsDirectory;
+  std::optional<std::string> designFile;
   std::vector<std::string> names;
 };
 

@@ -47,7 +47,8 @@ NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
           {"coverage_se", m.printed.standardError},
           {"coverage_2se_VARM", m.VARM.proportion},
           {"coverage_2se_VARTR", m.VARTR.proportion},
-          {"coverage_2se_VARTI", m.VARTI.proportion}};
+          {"coverage_2se_VARTI", m.VARTI.proportion},
+          {"independent_replicates", job.independentReplicates}};
 }
 
 NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateEstimate& r, std::int32_t NN) {

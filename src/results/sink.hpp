@@ -28,6 +28,9 @@ struct SimulationRecord {
   float SS3 = 0.0f;        // average VARTI
   float SS = 0.0f;         // empirical variance of the estimates
   std::int32_t NTILT = 0;  // intervals that miss NN
+  // Replicates completed before the random stream's draws reached its
+  // period; the later ones reuse earlier draws.
+  std::int32_t independentReplicates = 0;
 };
 
 // A field-data job once its limits are printed.
