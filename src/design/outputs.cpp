@@ -92,7 +92,7 @@ std::string withSE(const std::optional<double>& value, const std::optional<doubl
 
 std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
   std::string out =
-      "   IC EVERY  START  scenario  rounds  obs-hours  feasible  rel. RMSE (SE)   coverage (SE)  %bias (SE)     "
+      "   IC EVERY  START  scenario  rounds  obs-hours  feasible  rel. RMSE (SE)   coverage (SE)    %bias (SE)     "
       "meets\n";
   std::string skipped;
   for (const DesignRow& row : search.rows) {
@@ -110,7 +110,7 @@ std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
            padded(std::to_string(row.scenario->scenario.index + 1), 10) + padded(std::to_string(o.cost.rounds), 8) +
            padded(fixed(o.cost.observerHours, 1), 11) + padded(o.cost.feasible ? "yes" : "no", 10) +
            padded(withSE(m.rmse / N, m.rmseSE / N, 3), 16) + padded(withSE(m.coverage, m.coverageSE, 3), 16) +
-           padded(withSE(m.percentBias, m.percentBiasSE, 2), 12) + padded(o.meetsTargets ? "yes" : "no", 10) +
+           padded(withSE(m.percentBias, m.percentBiasSE, 2), 14) + padded(o.meetsTargets ? "yes" : "no", 10) +
            (row.recommended ? "  <- recommended" : "") + "\n";
   }
   out += "Targets: relative RMSE (rmse / NN) <= " + fixed(spec.TARGET_CV, 3) + " and coverage + 2 SE >= " +

@@ -20,8 +20,8 @@ using Moment = std::chrono::steady_clock::time_point;
 // Rough cost of placing one female, measured with the benchmark on the
 // development machine (docs/performance.md): the fast path with two threads
 // and the plain path an uneven beach takes.
-constexpr double kFastSecondsPerFemale = 12e-9;
-constexpr double kPlainSecondsPerFemale = 60e-9;
+constexpr double kFastSecondsPerFemale = 20e-9;
+constexpr double kPlainSecondsPerFemale = 100e-9;
 
 std::string duration(double seconds) {
   if (seconds < 90.0) return std::to_string(static_cast<long>(seconds + 0.5)) + " s";
