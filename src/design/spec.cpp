@@ -163,7 +163,10 @@ std::vector<SpecFault> validateSpec(const DesignSpec& spec) {
 std::string densityLabel(const std::vector<double>& density) {
   if (engine::evenDensity(density)) return "even";
   std::string label;
-  for (double w : density) label += (label.empty() ? "" : "/") + realText(w);
+  for (double w : density) {
+    if (!label.empty()) label += '/';
+    label += realText(w);
+  }
   return label;
 }
 

@@ -56,8 +56,17 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
 void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
                  const ReplicateSummary& summary, std::int32_t independentReplicates) {
   const ReplicateSummary::Statistics s = summary.statistics();
-  run.results.simulationEnded({run.job, title, p, summary.replicates(), s.AVEPOP, s.AVEVAR, s.SS2, s.SS3, s.SS,
-                               summary.NTILT(), independentReplicates});
+  run.results.simulationEnded({.job = run.job,
+                               .title = title,
+                               .parameters = p,
+                               .replicates = summary.replicates(),
+                               .AVEPOP = s.AVEPOP,
+                               .AVEVAR = s.AVEVAR,
+                               .SS2 = s.SS2,
+                               .SS3 = s.SS3,
+                               .SS = s.SS,
+                               .NTILT = summary.NTILT(),
+                               .independentReplicates = independentReplicates});
 }
 
 // Said once, on the error output, when a job's random stream comes round to

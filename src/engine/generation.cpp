@@ -60,10 +60,10 @@ template <class Strips>
 void placeAll(CountGrid& TRAN, PlainStream& stream, NormalPair& pair, const GenerationConstants& c, std::int32_t NN,
               text::RecordSink& report, const Strips& strips) {
   for (std::int32_t I = 1; I <= NN; ++I) {
-    const Placement female = placeFemale(
-        stream, pair, c, [&](std::int32_t K, float TIME, float HR) { report.write({K, TIME, HR, I}); },
-        ScanIntervals{}, strips);
-    if (female.tallied) TRAN.tally(CountGrid::cellOf(female.J, female.K, c.hours));
+    const std::int32_t cell = femaleStep(
+        stream, pair, c, [&](std::int32_t K, float TIME, float HR) { writeRedrawLine(report, K, TIME, HR, I); },
+        strips);
+    if (cell != kNotTallied) TRAN.tally(cell);
   }
 }
 

@@ -289,10 +289,18 @@ Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstant
   return female;
 }
 
+// The report's diagnostic line for a nesting time outside hours 0 ... IHR:
+// the time index K, the time, its whole hour and the female's 1-based number
+// I in the replicate. Both paths write it through here.
+inline void writeRedrawLine(text::RecordSink& report, std::int32_t K, float TIME, float HR, std::int64_t I) {
+  report.write({K, TIME, HR, static_cast<std::int32_t>(I)});
+}
+
 // The female's cell of the count grid, or kNotTallied.
-template <class Stream, class OnRedraw>
-std::int32_t femaleStep(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw) {
-  const Placement female = placeFemale(stream, pair, c, onRedraw);
+template <class Stream, class OnRedraw, class Strips = EvenStrips>
+std::int32_t femaleStep(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw,
+                        const Strips& strips = {}) {
+  const Placement female = placeFemale(stream, pair, c, onRedraw, ScanIntervals{}, strips);
   return female.tallied ? CountGrid::cellOf(female.J, female.K, c.hours) : kNotTallied;
 }
 

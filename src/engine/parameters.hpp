@@ -53,6 +53,19 @@ constexpr std::optional<NestingLaw> decodeLaw(std::int32_t KSW) {
                            std::to_string(static_cast<std::int32_t>(law)));
 }
 
+// The law's name as tables and pictures give it.
+inline std::string lawName(NestingLaw law) {
+  switch (law) {
+    case NestingLaw::normal:
+      return "normal";
+    case NestingLaw::poisson:
+      return "Poisson";
+    case NestingLaw::uniform:
+      return "uniform";
+  }
+  unknownLaw(law);
+}
+
 // When the beach is counted: counting rounds every EVERY hours at hours 1,
 // 1 + EVERY, ... up to IHR - 1 (hour IHR is never counted). The program's own
 // schedule is every second hour; NTI, the sampling periods of the parameter

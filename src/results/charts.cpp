@@ -97,16 +97,8 @@ double legendEntry(SvgPicture& svg, double x, double y, const std::string& style
 }
 
 std::string lawName(std::int32_t KSW) {
-  switch (KSW) {
-    case 1:
-      return "normal";
-    case 2:
-      return "Poisson";
-    case 3:
-      return "uniform";
-    default:
-      return "law " + std::to_string(KSW);
-  }
+  const auto law = engine::decodeLaw(KSW);
+  return law ? engine::lawName(*law) : "law " + std::to_string(KSW);
 }
 
 std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }

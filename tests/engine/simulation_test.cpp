@@ -347,6 +347,7 @@ TEST(SimulationJob, ParametersBeyondTheGridAreRefused) {
   refused([](SimulationParameters& p) { p.IC = 5; });
   refused([](SimulationParameters& p) { p.IHR = 205; });
   refused([](SimulationParameters& p) { p.NTI = 1; });
+  refused([](SimulationParameters& p) { p.NTI = 12; });  // 24 hours are counted at 12 times: NTI 13
   refused([](SimulationParameters& p) { p.KSW = 4; });
   refused([](SimulationParameters& p) { p.STDDEV = INFINITY; });
   refused([](SimulationParameters& p) { p.MIN = 1e38f; });

@@ -42,7 +42,7 @@ std::int32_t fastStep(BlockStream& stream, NormalPair& pair, const GenerationCon
 void placeInOrder(BlockStream& stream, NormalPair& pair, BatchPlacer& placer, std::int64_t first,
                   std::int64_t count, CountGrid& TRAN, text::RecordSink& report) {
   placer.place(stream, pair, first, count, TRAN, [&](std::int64_t female, std::int32_t K, float TIME, float HR) {
-    report.write({K, TIME, HR, static_cast<std::int32_t>(female + 1)});
+    writeRedrawLine(report, K, TIME, HR, female + 1);
   });
 }
 
@@ -267,7 +267,7 @@ void FastGenerator::adoptSecond(const Speculation& s, std::int64_t meet, std::in
   }
   for (const RedrawNote& note : notes_) {
     if (note.female < meet) continue;
-    report.write({note.K, note.TIME, note.HR, static_cast<std::int32_t>(placed + (note.female - meet) + 1)});
+    writeRedrawLine(report, note.K, note.TIME, note.HR, placed + (note.female - meet) + 1);
   }
   JX = s.endState;
   pair = s.endPair;

@@ -4,6 +4,7 @@
 #if defined(ARRIBADA_HAVE_AVX2)
 #define ARRIBADA_ISA avx2_kernels
 #define ARRIBADA_KERNELS kAvx2Kernels
+#define ARRIBADA_LANES_AVX2
 #define ARRIBADA_SET InstructionSet::avx2
 #include "engine/fast/placement_kernels.inc"
 #endif

@@ -4,6 +4,7 @@
 #if defined(ARRIBADA_HAVE_AVX512)
 #define ARRIBADA_ISA avx512_kernels
 #define ARRIBADA_KERNELS kAvx512Kernels
+#define ARRIBADA_LANES_AVX512
 #define ARRIBADA_SET InstructionSet::avx512
 #include "engine/fast/placement_kernels.inc"
 #endif
