@@ -60,7 +60,13 @@ void checkBeach(const DesignSpec& spec, Faults& faults) {
 }
 
 void checkTable(const DesignSpec& spec, Faults& faults) {
-  const bool shortArribada = spec.IHR.size() == 1 && spec.IHR[0] < engine::kShortestBuiltInArribada;
+  const bool anyShort = std::any_of(spec.IHR.begin(), spec.IHR.end(),
+                                    [](std::int32_t IHR) { return IHR < engine::kShortestBuiltInArribada; });
+  if (anyShort && spec.IHR.size() > 1) {
+    faults.add("IHR", "an arribada under 18 hours takes its own nesting-time table, so it must be the only IHR");
+    return;
+  }
+  const bool shortArribada = anyShort;
   if (!spec.table) {
     if (shortArribada && spec.IHR[0] >= 2) {
       faults.add("TABLE_HOURS", "an arribada under 18 hours needs its nesting-time table: TABLE_HOURS and TABLE_WEIGHTS");

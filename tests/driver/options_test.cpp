@@ -37,9 +37,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"--verbose"}, {"--results"}, {"--results="}, {"--results", ""}, {"--Help"}}) {
+       {std::vector<std::string>{"--verbose"}, {"--results"}, {"--results="}, {"--results", ""}, {"--Help"},
+        {"--design"}, {"--design="}}) {
     EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
   }
+}
+
+TEST(ParseOptionsTest, DesignFileBesideResults) {
+  const Options options = parseOptions({"--design=beach.design", "--results", "out"});
+  EXPECT_EQ(options.designFile, "beach.design");
+  EXPECT_EQ(options.resultsDirectory, "out");
+  EXPECT_EQ(parseOptions({"--design", "b.design"}).designFile, "b.design");
 }
 
 }  // namespace
