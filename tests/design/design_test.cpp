@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "design/design_file.hpp"
+#include "design/measures.hpp"
 #include "design/search.hpp"
 #include "engine/counts.hpp"
 #include "engine/simulation.hpp"
@@ -206,6 +208,43 @@ TEST(DesignSearch, StopFromTheCallbackKeepsTheReplicatesDone) {
   EXPECT_TRUE(r.stopped);
   EXPECT_EQ(r.replicates, 2);
   EXPECT_EQ(r.designs[0].measures.replicates, 2);
+}
+
+// NN 100; estimates 90, 110, 100, 120 with 2 sqrt(VARTI) = 8, 12, 0, 10:
+// intervals [82, 98] and [110, 130] miss, [100, 100] covers (a limit at NN).
+TEST(DesignMeasures, MonteCarloErrorsByHand) {
+  std::vector<engine::ReplicateEstimate> reps;
+  for (const auto& [MHAT, VARTI] : {std::pair{90.0f, 16.0f}, {110.0f, 36.0f}, {100.0f, 0.0f}, {120.0f, 25.0f}}) {
+    const engine::ConfidenceLimits l = engine::twoStandardErrors(MHAT, VARTI);
+    reps.push_back({MHAT, VARTI, VARTI, VARTI, l.LCL, l.UCL});
+  }
+  const DesignMeasures m = measureDesign(reps, 100, 4, true);
+  const double sd = std::sqrt(500.0 / 3.0);
+  EXPECT_DOUBLE_EQ(m.meanEstimate, 105.0);
+  EXPECT_DOUBLE_EQ(m.percentBiasSE, sd / 2.0);
+  EXPECT_DOUBLE_EQ(m.cvSE, sd / 100.0 / std::sqrt(6.0));
+  EXPECT_DOUBLE_EQ(m.rmse, std::sqrt(150.0));
+  EXPECT_NEAR(m.rmseSE, std::sqrt(30000.0) / 2.0 / (2.0 * std::sqrt(150.0)), 1e-12);
+  EXPECT_EQ(m.misses, 2);
+  EXPECT_DOUBLE_EQ(*m.coverage, 0.5);
+  EXPECT_DOUBLE_EQ(*m.coverageSE, 0.25);
+  EXPECT_DOUBLE_EQ(*m.coverageVARM, 0.5);
+  EXPECT_DOUBLE_EQ(m.halfWidthPercent, 7.5);
+  EXPECT_NEAR(m.halfWidthPercentSE, std::sqrt(83.0 / 3.0) / 2.0, 1e-12);
+  // One independent replicate: the errors take R = 1.
+  EXPECT_DOUBLE_EQ(*measureDesign(reps, 100, 1, true).coverageSE, 0.5);
+  EXPECT_FALSE(measureDesign(reps, 100, 4, false).coverage);
+}
+
+TEST(DesignSpec, FaultsNameTheirArgument) {
+  DesignSpec spec;  // nothing required given
+  spec.densities = {{}, {0.0, 0.0}};
+  spec.IHR = {12, 60};
+  std::vector<std::string> names;
+  for (const SpecFault& f : validateSpec(spec)) names.push_back(f.name + (f.item >= 0 ? std::to_string(f.item) : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"NTR", "DENSITY1", "NN", "IHR", "IC", "ROUND_MINUTES", "STRIP_MINUTES",
+                                             "TARGET_CV"}));
+  EXPECT_THROW(listScenarios(spec), text::RunTimeError);
 }
 
 TEST(DesignFile, FaultsNameFileLineAndWhatWasExpected) {
