@@ -92,12 +92,25 @@ WeightedStrips::WeightedStrips(const std::vector<double>& density, std::int32_t 
   for (double& weight : cumulative) weight /= total;
   cumulative.back() = 1.0;
   shares_ = std::move(cumulative);
+  const std::size_t guides = shares_.size() * kGuidesPerStrip;
+  std::size_t J = 0;
+  for (std::size_t g = 0; g <= guides; ++g) {
+    const double bound = static_cast<double>(g) / static_cast<double>(guides);
+    while (J + 1 < shares_.size() && shares_[J] < bound) ++J;
+    guide_.push_back(static_cast<std::int32_t>(J));
+  }
 }
 
 std::int32_t WeightedStrips::operator()(float draw, std::int32_t NTR) const {
-  const auto first = std::lower_bound(shares_.begin(), shares_.end(), wide(draw));
-  const auto J = static_cast<std::int32_t>(first - shares_.begin()) + 1;
-  return J > NTR ? NTR : J;
+  // The first strip whose share reaches the draw: from the guide, back over
+  // any strip a rounding of u G put behind, then on.
+  const double u = wide(draw);
+  const auto g = static_cast<std::size_t>(u * static_cast<double>(guide_.size() - 1));
+  auto J = static_cast<std::size_t>(guide_[std::min(g, guide_.size() - 1)]);
+  while (J > 0 && shares_[J - 1] >= u) --J;
+  while (J + 1 < shares_.size() && shares_[J] < u) ++J;
+  const auto strip = static_cast<std::int32_t>(J) + 1;
+  return strip > NTR ? NTR : strip;
 }
 
 bool evenDensity(const std::vector<double>& density) {

@@ -241,7 +241,11 @@ class WeightedStrips {
   double share(std::int32_t J) const { return shares_[static_cast<std::size_t>(J - 1)]; }
 
  private:
+  // A guide table: guide_[g] is the first strip (0-based) whose share
+  // reaches g / G, so a draw's search starts next to its strip.
+  static constexpr std::int32_t kGuidesPerStrip = 4;
   std::vector<double> shares_;
+  std::vector<std::int32_t> guide_;
 };
 
 // Whether a density leaves the beach evenly used (empty, or every section alike).

@@ -160,6 +160,17 @@ TEST(DesignSearch, UnevenDensityByHand) {
   const std::pair<float, std::int32_t> cases[] = {{0.1f, 1}, {0.125f, 1}, {0.2f, 2}, {0.3f, 3}, {0.625f, 3},
                                                    {0.7f, 4}, {1.0f, 4}};
   for (const auto& [draw, strip] : cases) EXPECT_EQ(strips(draw, 4), strip) << draw;
+  // On a beach of 7 strips and 3 sections (one empty), every draw of a fine
+  // grid, and each share itself, lands on the first strip whose share reaches it.
+  const engine::WeightedStrips seven({2.0, 0.0, 5.0}, 7);
+  std::vector<float> draws{1.0f};
+  for (int k = 1; k < 4096; ++k) draws.push_back(static_cast<float>(k) / 4096.0f);
+  for (std::int32_t J = 1; J <= 7; ++J) draws.push_back(static_cast<float>(seven.share(J)));
+  for (float draw : draws) {
+    std::int32_t first = 1;
+    while (seven.share(first) < draw) ++first;
+    EXPECT_EQ(seven(draw, 7), first) << draw;
+  }
   EXPECT_TRUE(engine::evenDensity({2.0, 2.0, 2.0}));
   EXPECT_EQ(densityLabel({1.0, 3.0}), "1/3");
 }
