@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/design_run.hpp"
+#include "driver/field_mode.hpp"
 #include "driver/options.hpp"
 #include "driver/program.hpp"
 #include "driver/system.hpp"
@@ -28,11 +29,12 @@ int main(int argc, char** argv) {
     case arribada::driver::Options::Action::Help:
       std::cout << arribada::driver::helpText() << std::flush;
       return 0;
+    case arribada::driver::Options::Action::Field:
+      return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
+    case arribada::driver::Options::Action::Design:
+      return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
     case arribada::driver::Options::Action::Run:
       break;
-  }
-  if (options.designFile) {
-    return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
   }
   arribada::driver::SystemClock clock;
   const int status = arribada::driver::runProgram(std::cin, std::cout, std::cerr, options, clock);

@@ -150,7 +150,7 @@ void drawPanel(SvgPicture& svg, const DesignSpec& spec, const Scales& scales, co
   svg.text(left + 10, top + 20, scenarioTitle(r.scenario), 13.0, SvgPicture::Anchor::Start, "font-weight=\"bold\"");
   svg.text(left + 10, top + 38, "beach use: " + r.scenario.densityLabel + ", " + std::to_string(r.replicates) +
                                     " replicates", 12.0);
-  results::drawAxes(svg, plot, "observer-hours", "relative RMSE (RMSE / NN)", left + 22);
+  results::drawAxes(svg, plot, "observer-hours", "relative RMSE (RMSE / NN)", &results::tickLabel, left + 22);
   const double target = plot.py(spec.TARGET_CV);
   svg.line(plot.left, target, plot.left + plot.width, target,
            "stroke=\"#b2182b\" stroke-width=\"2\" stroke-dasharray=\"8,5\"");

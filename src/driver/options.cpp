@@ -11,8 +11,10 @@ namespace arribada::driver {
 namespace {
 
 constexpr std::string_view kResults = "--results";
+constexpr const char* kFieldUsage = "arribada --field FILE [FILE ...] [--results DIR]";
 
 constexpr std::string_view kDesign = "--design";
+constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR]";
 
 bool isOption(const std::string& argument) {
   return argument.size() > 2 && argument.starts_with("--");
@@ -40,12 +42,21 @@ std::optional<std::string> valueOf(const std::vector<std::string>& arguments, st
 Options parseOptions(const std::vector<std::string>& arguments) {
   Options options;
   bool namesOnly = false;
+  bool field = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (namesOnly || !argument.starts_with("--")) {
       options.names.push_back(argument);
     } else if (argument == "--") {
       namesOnly = true;
+    } else if (argument == "--field") {
+      // A mode of its own: no dialogue, so no names for it before, and no other mode.
+      if (field || options.action != Options::Action::Run || !options.names.empty()) {
+        throw std::invalid_argument(std::string("--field does not combine with another mode or with names before it: ") +
+                                    kFieldUsage);
+      }
+      field = true;
+      options.action = Options::Action::Field;
     } else if (argument == "--version") {
       options.action = Options::Action::Version;
     } else if (argument == "--help") {
@@ -53,10 +64,25 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     } else if (const auto folder = valueOf(arguments, i, kResults, "a folder name: --results DIR")) {
       options.resultsDirectory = folder;
     } else if (const auto file = valueOf(arguments, i, kDesign, "a design file: --design FILE")) {
+      // A mode of its own too: one design file, no dialogue and so no names.
+      if (options.designFile || field || options.action != Options::Action::Run) {
+        throw std::invalid_argument(std::string("--design does not combine with another mode: ") + kDesignUsage);
+      }
       options.designFile = file;
+      options.action = Options::Action::Design;
     } else if (isOption(argument)) {
       throw std::invalid_argument("unknown option '" + argument + "' (arribada --help lists the options)");
     }
+  }
+  if (field && options.action != Options::Action::Field) {
+    throw std::invalid_argument(std::string("--field does not combine with another mode: ") + kFieldUsage);
+  }
+  if (options.designFile && (options.action != Options::Action::Design || !options.names.empty())) {
+    throw std::invalid_argument(std::string("--design takes one design file, no names and no other mode: ") +
+                                kDesignUsage);
+  }
+  if (field && options.names.empty()) {
+    throw std::invalid_argument(std::string("--field needs the survey files to analyse: ") + kFieldUsage);
   }
   return options;
 }
@@ -77,6 +103,11 @@ std::string helpText() {
          "\n"
          "Options:\n"
          "  --results DIR  also write tables (CSV) and pictures (SVG) into the new folder DIR\n"
+         "  --field FILE [FILE...]\n"
+         "                 analyse survey files (field-data or CSV layout), one night\n"
+         "                 each, without the dialogue: a table of the nights and their\n"
+         "                 total on standard output (with --results, field.csv and\n"
+         "                 field.svg in DIR)\n"
          "  --design FILE  compare survey designs as the design file FILE asks, without the\n"
          "                 dialogue (README, \"Choosing a design\"); results in FILE-designs/\n"
          "                 or in DIR\n"

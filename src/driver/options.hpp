@@ -7,6 +7,8 @@
 //   --help           print a short usage, exit 0
 //   --results DIR    (or --results=DIR) write machine-readable results into
 //                    the new folder DIR
+//   --field FILE...  analyse survey files without the dialogue (every later
+//                    name is a survey file); combines with --results only
 //   --design FILE    (or --design=FILE) run the design search of FILE
 //                    instead of the dialogue
 //   --               every later argument is a name, even one beginning "--"
@@ -18,11 +20,11 @@
 namespace arribada::driver {
 
 struct Options {
-  enum class Action { Run, Version, Help };
+  enum class Action { Run, Version, Help, Field, Design };
   Action action = Action::Run;
   std::optional<std::string> resultsDirectory;
-  std::optional<std::string> designFile;
-  std::vector<std::string> names;
+  std::optional<std::string> designFile;  // with --design
+  std::vector<std::string> names;  // with --field, the survey files
 };
 
 // Reads the arguments after the program's name. Throws

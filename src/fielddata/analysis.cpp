@@ -1,6 +1,8 @@
 #include "fielddata/analysis.hpp"
 
 #include <cmath>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -38,9 +40,9 @@ struct Limits {
 // Header values far out of the ordinary (a length of 1e30 metres, say) can
 // carry a result beyond the range of a real: the analysis then stops with a
 // message rather than print Infinity or NaN as a number of turtles.
-void requireUsable(const text::LineSource& file, const char* what, bool usable) {
+void requireUsable(const std::string& file, const char* what, bool usable) {
   if (!usable) {
-    throw text::RunTimeError("the field-data file " + file.description() +
+    throw text::RunTimeError("the field-data file " + file +
                              " cannot be analysed: the header's values carry " + what + " beyond the range of a real");
   }
 }
@@ -59,7 +61,7 @@ void printMessage(text::RecordSink& console, text::RecordSink& report, const std
 }
 
 // The sample area and its ratio C to the population's area.
-float printAreas(const text::LineSource& file, const FieldHeader& h, text::RecordSink& console,
+float printAreas(const std::string& file, const FieldHeader& h, text::RecordSink& console,
                  text::RecordSink& report) {
   constexpr int kDecimals = 6;
   const float SAREA = sampleArea(h);
@@ -137,16 +139,36 @@ std::vector<std::int32_t> plainTimeTotals(const SurveyCounts& grid) {
   return totals;
 }
 
+// The counts and weights of a survey, read when the analysis comes to them.
+struct CountsAndWeights {
+  SurveyCounts grid;
+  std::vector<float> EL;  // empty without weights
+};
+using CountReader = std::function<CountsAndWeights()>;
+
+// Where the analysis prints: the console and the report of a dialogue job,
+// or sinks that keep nothing.
+struct Output {
+  text::RecordSink& console;
+  text::RecordSink& report;
+};
+
+class DiscardingSink : public text::RecordSink {
+ public:
+  void writeRecord(const std::string&) override {}
+};
+
 // Reads the counts and weights and prints the number of UELAs, the estimate
 // and the variance; returns the confidence limits. Keeps what it printed in `kept`.
-Limits estimateFromCounts(text::LineSource& file, const FieldHeader& h, float C, text::RecordSink& console,
-                          text::RecordSink& report, text::Warnings& warnings, FieldResult& kept) {
-  const SurveyCounts grid = readCounts(file, h, warnings);
-  const std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
-  warnAboutValuesBeyondTheLast(file, warnings);
-  const CountSums s = sumCounts(grid, EL);
-  kept.timeTotals = plainTimeTotals(grid);
+Limits estimateFromCounts(const std::string& file, const FieldHeader& h, float C, Output out,
+                          const CountReader& readCountsAndWeights, FieldResult& kept) {
+  text::RecordSink& console = out.console;
+  text::RecordSink& report = out.report;
+  const CountsAndWeights read = readCountsAndWeights();
+  const CountSums s = sumCounts(read.grid, read.EL);
+  kept.timeTotals = plainTimeTotals(read.grid);
   if (h.weighted()) kept.weightedTimeTotals = s.TI;
+  kept.SUM = s.SUM;
   kept.SUMN = s.SUMN;
 
   const std::string uelas = "NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY";
@@ -194,36 +216,64 @@ void printLimits(const Limits& limits, text::RecordSink& console, text::RecordSi
   for (const std::string& line : closing) report.write({line});
 }
 
+// The analysis after the header: the areas, the samples, the counts, the
+// estimate, the variance and the limits, printed on `out` as they are
+// computed, so that a value that cannot be used stops it where the dialogue
+// stops. `file` names the survey in messages.
+FieldResult analyseHeaderAndCounts(const FieldHeader& h, const std::string& file, Output out,
+                                   const CountReader& readCountsAndWeights) {
+  FieldResult kept;
+  kept.header = h;
+  const float C = printAreas(file, h, out.console, out.report);
+  kept.SAREA = sampleArea(h);
+  kept.C = C;
+
+  kept.samples = h.NT1 * h.NTR;  // at most 205 x 1000
+  const float AN = real(kept.samples);
+  Limits limits;
+  if (AN == 1.0f) {
+    // A single count: no counts are read, and there is no estimate.
+    printMessage(out.console, out.report, "1 COUNT; VARIANCE CANNOT BE COMPUTED!!");
+  } else {
+    const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
+    writeValueLine(out.report, samples, integerField(kept.samples));
+    out.console.write({samples, AN});
+    limits = estimateFromCounts(file, h, C, out, readCountsAndWeights, kept);
+  }
+  printLimits(limits, out.console, out.report);
+  kept.LCL = limits.LCL;
+  kept.UCL = limits.UCL;
+  return kept;
+}
+
 }  // namespace
 
 FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
                              engine::SimulationParameters& params, text::Warnings warnings) {
-  FieldResult kept;
   const FieldHeader h = readHeader(file, params.NTR, warnings);
-  kept.header = h;
   params.NTR = h.NTR;
   echoHeader(h, console, report);
-  const float C = printAreas(file, h, console, report);
-  kept.SAREA = sampleArea(h);
-  kept.C = C;
-
   params.NN = h.NT1 * h.NTR;  // at most 205 x 1000
-  kept.samples = params.NN;
-  const float AN = real(params.NN);
-  Limits limits;
-  if (AN == 1.0f) {
-    // A single count: no counts are read, and there is no estimate.
-    printMessage(console, report, "1 COUNT; VARIANCE CANNOT BE COMPUTED!!");
-  } else {
-    const std::string samples = "THE TOTAL NUMBER OF SAMPLES IS=";
-    writeValueLine(report, samples, integerField(params.NN));
-    console.write({samples, AN});
-    limits = estimateFromCounts(file, h, C, console, report, warnings, kept);
+  return analyseHeaderAndCounts(h, file.description(), {console, report}, [&] {
+    SurveyCounts grid = readCounts(file, h, warnings);
+    std::vector<float> EL = h.weighted() ? readWeights(file, h.NTR, report) : std::vector<float>{};
+    warnAboutValuesBeyondTheLast(file, warnings);
+    return CountsAndWeights{std::move(grid), std::move(EL)};
+  });
+}
+
+FieldResult analyseSurvey(const Survey& survey) {
+  if (const std::optional<HeaderProblem> problem = headerProblem(survey.header)) {
+    throw text::RunTimeError("the survey " + survey.description + " cannot be used: " + problem->why);
   }
-  printLimits(limits, console, report);
-  kept.LCL = limits.LCL;
-  kept.UCL = limits.UCL;
-  return kept;
+  const bool shaped = survey.counts.transects() == survey.header.NTR && survey.counts.times() == survey.header.NT1 &&
+                      survey.weights.size() == (survey.header.weighted() ? std::size_t(survey.header.NTR) : 0u);
+  if (!shaped) {
+    throw std::invalid_argument("the counts or weights of " + survey.description + " do not match NTR and NT1");
+  }
+  DiscardingSink nowhere;
+  return analyseHeaderAndCounts(survey.header, survey.description, {nowhere, nowhere},
+                                [&survey] { return CountsAndWeights{survey.counts, survey.weights}; });
 }
 
 }  // namespace arribada::fielddata

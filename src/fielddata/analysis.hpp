@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/parameters.hpp"
@@ -26,7 +27,9 @@ struct FieldResult {
   float SAREA = 0.0f;                // sample area
   float C = 0.0f;                    // ratio of sample to population area
   std::int32_t samples = 0;          // NT1 x NTR
-  std::optional<float> SUMN;         // number of UELAs; none for a single count
+  std::optional<float> SUM;          // every count added, unweighted; none for a single count
+  std::optional<float> SUMN;         // the number of UELAs the report prints: with weights, the weighted
+                                     // counts added; none for a single count
   std::optional<float> MHAT;         // none for a single count
   std::optional<float> VARTI;        // none for a single count or a single transect
   float LCL = kNoLimit;
@@ -46,5 +49,20 @@ struct FieldResult {
 // (the run ends with that job, so nothing in the program reads them later).
 FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
                              engine::SimulationParameters& params, text::Warnings warnings = text::Warnings{});
+
+// A survey already read, from a spreadsheet's table or from the R package.
+struct Survey {
+  std::string description;     // names the survey in messages: "'night-1.csv'"
+  FieldHeader header;          // NTR, NT1 and JCODE as the counts and weights are
+  SurveyCounts counts;         // NTR x NT1
+  std::vector<float> weights;  // one per transect when header.weighted(), else none
+};
+
+// The analysis of analyseFieldData, the same computation step by step, with
+// nothing printed and nothing read. A RunTimeError for a header that a
+// field-data file could not have either, or values beyond the range of a
+// real; std::invalid_argument for counts or weights of another shape than
+// the header's.
+FieldResult analyseSurvey(const Survey& survey);
 
 }  // namespace arribada::fielddata

@@ -20,34 +20,44 @@ using text::shortReal;
   throw text::RunTimeError("the header of the field-data file " + file.description() + " cannot be used: " + why);
 }
 
-// Refused right after the header is read, before anything of it is echoed:
-// a survey larger than the grid, one without counts, or one whose areas or
-// activity time would make the estimate a division by zero.
-void refuseUnusableHeader(const FieldHeader& h, const text::LineSource& file) {
+}  // namespace
+
+std::optional<HeaderProblem> headerProblem(const FieldHeader& h) {
   const std::string transects = "NTR = " + std::to_string(h.NTR);
   const std::string times = "NT1 = " + std::to_string(h.NT1);
-  if (h.NTR <= 0) refuse(file, transects + ": without sample transects there are no counts to analyse");
+  if (h.NTR <= 0) return HeaderProblem{"NTR", transects + ": without sample transects there are no counts to analyse"};
   if (h.NTR > kMaxTransects) {
-    refuse(file, transects + " sample transects, more than the " + std::to_string(kMaxTransects) +
-                     " that the program holds");
+    return HeaderProblem{"NTR", transects + " sample transects, more than the " + std::to_string(kMaxTransects) +
+                                    " that the program holds"};
   }
-  if (h.NT1 <= 0) refuse(file, times + ": without sampling times there are no counts to analyse");
+  if (h.NT1 <= 0) return HeaderProblem{"NT1", times + ": without sampling times there are no counts to analyse"};
   if (h.NT1 > kMaxSamplingTimes) {
-    refuse(file, times + " sampling times, more than the " + std::to_string(kMaxSamplingTimes) +
-                     " that the program holds");
+    return HeaderProblem{"NT1", times + " sampling times, more than the " + std::to_string(kMaxSamplingTimes) +
+                                    " that the program holds"};
   }
   if (h.weighted() && h.NTR > kMaxWeightedTransects) {
-    refuse(file, transects + " with weights (JCODE = 1), more than the " + std::to_string(kMaxWeightedTransects) +
-                     " weighted transects that the program holds");
+    return HeaderProblem{"NTR", transects + " with weights (JCODE = 1), more than the " +
+                                    std::to_string(kMaxWeightedTransects) + " weighted transects that the program holds"};
   }
-  if (h.AREA <= 0.0f) refuse(file, "AREA = " + shortReal(h.AREA) + ": the area used by the population must be above 0");
+  if (h.AREA <= 0.0f) {
+    return HeaderProblem{"AREA", "AREA = " + shortReal(h.AREA) + ": the area used by the population must be above 0"};
+  }
   if (h.MEANT <= 0.0f) {
-    refuse(file, "MEANT = " + shortReal(h.MEANT) + ": the time of egg-laying activity must be above 0");
+    return HeaderProblem{"MEANT",
+                         "MEANT = " + shortReal(h.MEANT) + ": the time of egg-laying activity must be above 0"};
   }
   if (sampleArea(h) == 0.0f) {
-    refuse(file, "LENGTH = " + shortReal(h.LENGTH) + " and WIDTH = " + shortReal(h.WIDTH) +
-                     " give a sample area of 0");
+    return HeaderProblem{"LENGTH", "LENGTH = " + shortReal(h.LENGTH) + " and WIDTH = " + shortReal(h.WIDTH) +
+                                       " give a sample area of 0"};
   }
+  return std::nullopt;
+}
+
+namespace {
+
+// Refused right after the header is read, before anything of it is echoed.
+void refuseUnusableHeader(const FieldHeader& h, const text::LineSource& file) {
+  if (const std::optional<HeaderProblem> problem = headerProblem(h)) refuse(file, problem->why);
 }
 
 void echoWithValueLine(text::RecordSink& console, text::RecordSink& report, const std::string& label, float value) {

@@ -4,6 +4,8 @@
 // sampling time, in one of two layouts, and the optional transect weights.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/parameters.hpp"
@@ -33,6 +35,17 @@ struct FieldHeader {
   bool freeLayout() const { return CODE == 1.0f; }
   bool weighted() const { return JCODE == 1; }
 };
+
+// What makes a header unusable: a survey larger than the grid, one without
+// counts, or one whose areas or activity time would make the estimate a
+// division by zero. `value` names the header value at fault (for LENGTH and
+// WIDTH giving a sample area of 0, LENGTH).
+struct HeaderProblem {
+  std::string value;
+  std::string why;
+};
+// The first problem of `header`, in the order of the checks; none for a usable header.
+std::optional<HeaderProblem> headerProblem(const FieldHeader& header);
 
 // Reads the header in one free-format read and refuses, with a RunTimeError
 // naming the value and the file, a header that the grid cannot hold or that

@@ -1,6 +1,7 @@
 #include "results/charts.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -21,21 +22,23 @@ const std::string kGridStyle = "stroke=\"#dddddd\" stroke-width=\"1\"";
 const std::string kTruthStyle = "stroke=\"#b2182b\" stroke-width=\"2.5\"";
 const std::string kMeanStyle = "stroke=\"#2166ac\" stroke-width=\"2.5\" stroke-dasharray=\"7,4\"";
 const std::string kBarStyle = "fill=\"#a6c4de\" stroke=\"#4a6f94\" stroke-width=\"1\"";
-const std::string kCountStyle = "stroke=\"#1b7837\" stroke-width=\"2\"";
+const std::string kCountColour = "#1b7837";
+const std::string kCountStyle = "stroke=\"" + kCountColour + "\" stroke-width=\"2\"";
 
-// The tick values of an axis from its low end, none beyond its high end; at
-// most 101 of them.
+// The tick values of an axis: the multiples of its step from its low end,
+// none beyond its high end; at most 101 of them.
 std::vector<double> ticksOf(const Axis& axis) {
   std::vector<double> ticks;
-  const auto steps = static_cast<int>(std::floor((axis.high - axis.low) / axis.step + 1e-9));
-  for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(axis.low + i * axis.step);
+  const double first = std::ceil(axis.low / axis.step - 1e-9) * axis.step;
+  const auto steps = static_cast<int>(std::floor((axis.high - first) / axis.step + 1e-9));
+  for (int i = 0; i <= std::min(steps, 100); ++i) ticks.push_back(first + i * axis.step);
   return ticks;
 }
 
 }  // namespace
 
 void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel,
-              double yLabelX) {
+              XLabeller xTick, double yLabelX) {
   for (const double y : ticksOf(plot.y)) {
     const double at = plot.py(y);
     svg.line(plot.left, at, plot.left + plot.width, at, kGridStyle);
@@ -45,7 +48,7 @@ void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, cons
   for (const double x : ticksOf(plot.x)) {
     const double at = plot.px(x);
     svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
-    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step), 12.5, SvgPicture::Anchor::Middle);
+    svg.text(at, plot.bottom() + 20, xTick(x, plot.x.step), 12.5, SvgPicture::Anchor::Middle);
   }
   svg.line(plot.left, plot.top, plot.left, plot.bottom(), kAxisStyle);
   svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
@@ -162,20 +165,60 @@ std::vector<std::string> fieldTitle(const FieldRecord& field) {
   return lines;
 }
 
+// One line of counts over the hours.
+struct CountLine {
+  std::vector<double> hours;
+  std::vector<std::int32_t> totals;
+};
+
 // The plain counts only: weighted totals (weights in metres, say) need not
 // be on the scale of counts; field-times.csv has them.
-void drawCounts(SvgPicture& svg, const Plot& plot, const std::vector<std::int32_t>& totals) {
-  if (totals.empty()) {
-    svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
-             SvgPicture::Anchor::Middle);
-    return;
-  }
+void drawCounts(SvgPicture& svg, const Plot& plot, const CountLine& line, const std::string& colour) {
   SvgPicture::Points points;
-  for (std::size_t k = 0; k < totals.size(); ++k) {
-    points.emplace_back(plot.px(static_cast<double>(k + 1)), plot.py(totals[k]));
+  for (std::size_t k = 0; k < line.totals.size(); ++k) {
+    points.emplace_back(plot.px(line.hours[k]), plot.py(line.totals[k]));
   }
-  svg.polyline(points, kCountStyle);
-  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"#1b7837\"");
+  svg.polyline(points, "stroke=\"" + colour + "\" stroke-width=\"2\"");
+  for (const auto& [x, y] : points) svg.circle(x, y, 3.5, "fill=\"" + colour + "\"");
+}
+
+void sayNoCounts(SvgPicture& svg, const Plot& plot) {
+  svg.text(plot.left + plot.width / 2, plot.top + plot.height / 2, "A single count: no counts were read", kTextSize,
+           SvgPicture::Anchor::Middle);
+}
+
+// The hours of the lines with half the smallest spacing of counts to spare at
+// either end, so that no point sits on the frame; whole hours on the axis
+// once it spans two hours or more.
+Axis hourAxis(const std::vector<CountLine>& lines, int ticks) {
+  double low = 0.0;
+  double high = 0.0;
+  double spacing = 1.0;
+  bool first = true;
+  for (const CountLine& line : lines) {
+    for (std::size_t k = 0; k < line.hours.size(); ++k) {
+      low = first ? line.hours[k] : std::min(low, line.hours[k]);
+      high = first ? line.hours[k] : std::max(high, line.hours[k]);
+      first = false;
+      if (k > 0) spacing = std::min(spacing, line.hours[k] - line.hours[k - 1]);
+    }
+  }
+  Axis axis = roundAxis(low, high, ticks, high - low >= 2.0);
+  axis.low = low - spacing / 2;
+  axis.high = high + spacing / 2;
+  return axis;
+}
+
+Axis countAxis(const std::vector<CountLine>& lines) {
+  std::int32_t lowest = 0;
+  std::int32_t highest = 1;
+  for (const CountLine& line : lines) {
+    for (const std::int32_t total : line.totals) {
+      lowest = std::min(lowest, total);
+      highest = std::max(highest, total);
+    }
+  }
+  return roundAxis(lowest, highest, 5, true);
 }
 
 // 1, 2, 2.5 or 5 times a power of ten: the nearest to `rough` (as a ratio),
@@ -258,27 +301,162 @@ std::string fieldPicture(const FieldRecord& field) {
   SvgPicture svg(kWidth, layout.height, title.front());
   drawTitle(svg, title);
 
-  const auto [lowest, highest] = std::minmax_element(r.timeTotals.begin(), r.timeTotals.end());
-  const bool counted = !r.timeTotals.empty();
-  // From 0 to one past the last time: no point sits on the frame.
-  const double last = std::max(r.header.NT1, 1) + 1.0;
-  plot.x = roundAxis(0.0, last, 10, true);
-  plot.x.high = last;
-  plot.y = roundAxis(std::min(0.0, counted ? *lowest : 0.0), std::max(1.0, counted ? *highest : 1.0), 5, true);
-  drawAxes(svg, plot, "Sampling time (1 = first count)", "Turtles in UELA, all transects");
-  drawCounts(svg, plot, r.timeTotals);
+  // Count k at (k - 1) x HOURS / NT1 hours: the spacing the estimator assumes.
+  CountLine line{{}, r.timeTotals};
+  for (std::size_t k = 0; k < r.timeTotals.size(); ++k) {
+    line.hours.push_back(static_cast<double>(k) * r.header.HOURS / r.header.NT1);
+  }
+  plot.x = line.totals.empty() ? roundAxis(0.0, 1.0, 5) : hourAxis({line}, 10);
+  plot.y = countAxis({line});
+  drawAxes(svg, plot, "Hours since the first count (count k at (k \u2212 1) \u00d7 HOURS / NT1)",
+           "Turtles in UELA, all transects");
+  if (line.totals.empty()) {
+    sayNoCounts(svg, plot);
+  } else {
+    drawCounts(svg, plot, line, kCountColour);
+  }
 
   legendEntry(svg, kMargin, layout.captionTop, kCountStyle,
               "turtles in UELA at each sampling time, all transects together");
   caption(svg, layout, 1,
           r.MHAT ? "Estimated number of egg-laying females " + decimalText(*r.MHAT, 1) + " (" +
-                       shortestReal(r.SUMN.value_or(0.0f)) + " UELAs)"
+                       shortestReal(r.SUM.value_or(0.0f)) + " UELAs counted" +
+                       (r.header.weighted() ? ", " + shortestReal(r.SUMN.value_or(0.0f)) + " weighted)" : ")")
                  : std::string("No estimate: a single count"));
   const bool limits = fielddata::limitComputed(r.LCL) && fielddata::limitComputed(r.UCL);
   caption(svg, layout, 2,
           limits ? "95% confidence limits (estimate \u00b1 2 standard errors): " + decimalText(r.LCL, 1) + " to " +
                        decimalText(r.UCL, 1)
                  : std::string("95% confidence limits cannot be computed"));
+  return svg.document();
+}
+
+namespace {
+
+// Colours told apart by most readers, also with the commonest colour blindness.
+constexpr std::array<const char*, 8> kNightColours = {"#1b7837", "#2166ac", "#b2182b", "#e08214",
+                                                      "#762a83", "#35978f", "#8c510a", "#4d4d4d"};
+
+// A clock hour as HH:MM, past midnight from 00:00 again.
+std::string clockLabel(double hours, double) {
+  constexpr long kDay = 24 * 60;
+  const long minutes = (std::lround(hours * 60.0) % kDay + kDay) % kDay;
+  const std::string hh = std::to_string(minutes / 60);
+  const std::string mm = std::to_string(minutes % 60);
+  return (hh.size() < 2 ? "0" : "") + hh + ":" + (mm.size() < 2 ? "0" : "") + mm;
+}
+
+// Steps of whole hours that divide a day (or half an hour), at most `ticks` of them.
+Axis clockAxis(const std::vector<CountLine>& lines, int ticks) {
+  Axis axis = hourAxis(lines, ticks);
+  for (const double step : {0.5, 1.0, 2.0, 3.0, 4.0, 6.0, 12.0}) {
+    axis.step = step;
+    if ((axis.high - axis.low) / step <= ticks) break;
+  }
+  return axis;
+}
+
+// Every night on one clock: a night that begins before the clock's start
+// (noon or midnight, whichever keeps the nights' first counts closest) is
+// drawn a day later, so that nights crossing midnight line up.
+std::vector<CountLine> onOneClock(std::vector<CountLine> lines) {
+  double best = 0.0;
+  double narrowest = 48.0;
+  for (const double start : {0.0, 12.0}) {
+    double low = 48.0;
+    double high = 0.0;
+    for (const CountLine& line : lines) {
+      const double first = line.hours.front() < start ? line.hours.front() + 24.0 : line.hours.front();
+      low = std::min(low, first);
+      high = std::max(high, first);
+    }
+    if (high - low < narrowest) {
+      narrowest = high - low;
+      best = start;
+    }
+  }
+  for (CountLine& line : lines) {
+    if (line.hours.front() < best) {
+      for (double& h : line.hours) h += 24.0;
+    }
+  }
+  return lines;
+}
+
+std::string optionalValue(const std::optional<double>& value) {
+  return value ? decimalText(*value, 1) : std::string("cannot be computed");
+}
+
+std::string limitsText(const std::optional<double>& lower, const std::optional<double>& upper) {
+  return lower && upper ? decimalText(*lower, 1) + " to " + decimalText(*upper, 1) : std::string("cannot be computed");
+}
+
+// A file's name without its folder (the bytes as given: no conversion through the system's code page).
+std::string baseName(const std::string& file) { return file.substr(file.find_last_of("/\\") + 1); }
+
+std::vector<std::string> nightsTitle(const fielddata::FieldAnalysis& analysis) {
+  const std::size_t n = analysis.nights.size();
+  const fielddata::FieldRow& t = analysis.total;
+  std::vector<std::string> lines = {"Field survey, " + std::to_string(n) + (n == 1 ? " night" : " nights")};
+  if (n == 1 && !analysis.nights.front().title.empty()) lines.push_back(analysis.nights.front().title);
+  lines.push_back("Estimated number of egg-laying females" + std::string(n == 1 ? ": " : ", all nights: ") +
+                  optionalValue(t.estimate) +
+                  (t.uelasCounted ? " (" + decimalText(*t.uelasCounted, 0) + " UELAs counted)" : std::string()));
+  return lines;
+}
+
+}  // namespace
+
+std::string nightsPicture(const fielddata::FieldAnalysis& analysis) {
+  std::vector<CountLine> lines;
+  bool clock = true;
+  for (const fielddata::NightCounts& night : analysis.counts) {
+    if (night.totals.empty()) continue;
+    clock = clock && night.times.clock;
+    lines.push_back({night.times.hours, night.totals});
+  }
+  if (clock && !lines.empty()) {
+    lines = onOneClock(std::move(lines));
+  } else {
+    for (CountLine& line : lines) {
+      const double first = line.hours.front();
+      for (double& h : line.hours) h -= first;
+    }
+  }
+
+  const std::vector<std::string> title = nightsTitle(analysis);
+  Layout layout = layoutBelow(title);
+  const std::size_t legendRows = (analysis.nights.size() + 2) / 3;
+  layout.height += static_cast<int>(kLineGap * static_cast<double>(legendRows - 1));
+  Plot& plot = layout.plot;
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+  plot.x = lines.empty() ? roundAxis(0.0, 1.0, 5) : clock ? clockAxis(lines, 12) : hourAxis(lines, 10);
+  plot.y = countAxis(lines);
+  drawAxes(svg, plot, clock ? "Clock time of the count" : "Hours since the night's first count",
+           "Turtles in UELA, all transects", clock ? &clockLabel : &tickLabel);
+  if (lines.empty()) sayNoCounts(svg, plot);
+
+  std::size_t drawn = 0;
+  for (std::size_t i = 0; i < analysis.nights.size(); ++i) {
+    const std::string colour = kNightColours[i % kNightColours.size()];
+    if (!analysis.counts[i].totals.empty()) drawCounts(svg, plot, lines[drawn++], colour);
+    const double x = kMargin + static_cast<double>(i % 3) * (kWidth - kMargin) / 3.0;
+    const double y = layout.captionTop + kLineGap * static_cast<double>(i / 3);
+    const fielddata::FieldRow& night = analysis.nights[i];
+    legendEntry(svg, x, y, "stroke=\"" + colour + "\" stroke-width=\"2\"",
+                "night " + std::to_string(night.night) + ": " + baseName(night.file) +
+                    (analysis.counts[i].totals.empty() ? " (a single count)" : ""));
+  }
+  const fielddata::FieldRow& t = analysis.total;
+  const double below = kLineGap * static_cast<double>(legendRows - 1);
+  svg.text(kMargin, layout.captionTop + below + kLineGap + 4,
+           "95% limits (estimate \u00b1 2 standard errors): " + limitsText(t.LCL, t.UCL),
+           kTextSize);
+  svg.text(kMargin, layout.captionTop + below + 2 * kLineGap + 4,
+           "Log-normal limits (" + std::string(t.logWithMEANT ? "with MEANT's standard error" : "sampling variance only") +
+               "): " + limitsText(t.logLCL, t.logUCL),
+           kTextSize);
   return svg.document();
 }
 

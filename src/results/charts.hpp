@@ -1,9 +1,10 @@
 #pragma once
-// The two pictures of a results folder: the histogram of a simulation job's
-// estimates and a field survey's counts over the sampling times.
+// The pictures of a results folder: the histogram of a simulation job's
+// estimates and a field survey's counts over the night, one night or several.
 
 #include <string>
 
+#include "fielddata/nights.hpp"
 #include "results/measures.hpp"
 #include "results/sink.hpp"
 #include "results/svg.hpp"
@@ -38,18 +39,27 @@ struct Plot {
   double bottom() const { return top + height; }
 };
 
-// Grid lines, ticks and their labels, the axis lines and the axis labels;
-// the vertical label is centred on x = yLabelX.
+// A tick's label on the horizontal axis.
+using XLabeller = std::string (*)(double value, double step);
+
+// Grid lines, ticks and their labels (xTick's on the horizontal axis), the
+// axis lines and the axis labels; the vertical label is centred on x = yLabelX.
 void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel,
-              double yLabelX = 24.0);
+              XLabeller xTick = &tickLabel, double yLabelX = 24.0);
 
 // The replicate estimates as a histogram, the true NN and the average
 // estimate marked, the coverage of the intervals below, titled with the
 // job's parameters.
 std::string simulationPicture(const SimulationRecord& job, const JobMeasures& measures);
 
-// The total count at each sampling time, with the estimate and its limits
-// in the caption.
+// The total count at each sampling time against hours since the first count
+// (count k at (k - 1) x HOURS / NT1, the spacing the estimator assumes), with
+// the estimate and its limits in the caption.
 std::string fieldPicture(const FieldRecord& field);
+
+// The total count at each sampling time of every night, on the clock when
+// every file gives clock times (else in hours since each night's first
+// count), with the total estimate and its limits in the caption.
+std::string nightsPicture(const fielddata::FieldAnalysis& analysis);
 
 }  // namespace arribada::results

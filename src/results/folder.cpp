@@ -11,14 +11,6 @@
 namespace arribada::results {
 namespace {
 
-CsvField orMissing(const std::optional<float>& value) {
-  CsvField field = Missing{};
-  if (value) field = *value;
-  return field;
-}
-
-CsvField limit(float value) { return orMissing(fielddata::limitComputed(value) ? std::optional(value) : std::nullopt); }
-
 NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
   const engine::SimulationParameters& p = job.parameters;
   return {{"job", job.job},
@@ -57,46 +49,64 @@ NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateE
           {"LCL", r.LCL},   {"UCL", r.UCL},     {"covered", engine::intervalIncludes(r.LCL, r.UCL, NN)}};
 }
 
-// The standard error and coefficient of variation of a field estimate:
-// none without a variance, a negative variance or (for the coefficient) a zero estimate.
-struct Spread {
-  std::optional<float> se;
-  std::optional<float> cv;
-};
+CsvField orMissing(const std::optional<double>& value) {
+  CsvField field = Missing{};
+  if (value) field = static_cast<float>(*value);
+  return field;
+}
 
-Spread spreadOf(const fielddata::FieldResult& r) {
-  Spread s;
-  if (!r.VARTI || *r.VARTI < 0.0f) return s;
-  s.se = engine::stored(std::sqrt(engine::wide(*r.VARTI)));
-  if (r.MHAT && *r.MHAT != 0.0f) s.cv = engine::stored(engine::wide(*s.se) / *r.MHAT);
-  return s;
+// The columns of the field-data job's figures, for a night or the total.
+NamedRow programColumns(const fielddata::FieldRow& row) {
+  const auto header = [&row](auto member) -> CsvField {
+    if (!row.header) return Missing{};
+    return (*row.header).*member;
+  };
+  using H = fielddata::FieldHeader;
+  return {{"AREA", header(&H::AREA)},
+          {"WIDTH", header(&H::WIDTH)},
+          {"HOURS", header(&H::HOURS)},
+          {"MEANT", header(&H::MEANT)},
+          {"LENGTH", header(&H::LENGTH)},
+          {"NTR", header(&H::NTR)},
+          {"NT1", header(&H::NT1)},
+          {"CODE", header(&H::CODE)},
+          {"JCODE", header(&H::JCODE)},
+          {"sample_area", orMissing(row.sampleArea)},
+          {"area_ratio", orMissing(row.areaRatio)},
+          {"samples", row.samples},
+          {"uelas_counted", orMissing(row.uelasCounted)},
+          {"uelas_weighted", orMissing(row.uelasWeighted)},
+          {"estimate", orMissing(row.estimate)},
+          {"variance", orMissing(row.variance)},
+          {"se", orMissing(row.se)},
+          {"cv", orMissing(row.cv)},
+          {"LCL", orMissing(row.LCL)},
+          {"UCL", orMissing(row.UCL)}};
 }
 
 NamedRow fieldRow(const FieldRecord& field) {
-  const fielddata::FieldResult& r = field.result;
-  const fielddata::FieldHeader& h = r.header;
-  const Spread s = spreadOf(r);
-  return {{"job", field.job},
-          {"title", field.title},
-          {"AREA", h.AREA},
-          {"WIDTH", h.WIDTH},
-          {"HOURS", h.HOURS},
-          {"MEANT", h.MEANT},
-          {"LENGTH", h.LENGTH},
-          {"NTR", h.NTR},
-          {"NT1", h.NT1},
-          {"CODE", h.CODE},
-          {"JCODE", h.JCODE},
-          {"sample_area", r.SAREA},
-          {"area_ratio", r.C},
-          {"samples", r.samples},
-          {"uelas", orMissing(r.SUMN)},
-          {"estimate", orMissing(r.MHAT)},
-          {"variance", orMissing(r.VARTI)},
-          {"se", orMissing(s.se)},
-          {"cv", orMissing(s.cv)},
-          {"LCL", limit(r.LCL)},
-          {"UCL", limit(r.UCL)}};
+  NamedRow row = {{"job", field.job}, {"title", field.title}};
+  const NamedRow figures = programColumns(fielddata::programRow(field.result));
+  row.insert(row.end(), figures.begin(), figures.end());
+  return row;
+}
+
+// A row of an analysis of nights: which night, today's columns of a
+// field-data job (no job number), and the uncertainty of MEANT and the
+// log-normal limits.
+NamedRow nightRow(const fielddata::FieldRow& r) {
+  CsvField night = std::string("total");
+  if (r.night > 0) night = r.night;
+  NamedRow row = {{"night", night}, {"file", r.file}, {"job", Missing{}}, {"title", r.title}};
+  const NamedRow figures = programColumns(r);
+  row.insert(row.end(), figures.begin(), figures.end());
+  row.insert(row.end(), {{"MEANT_SE", orMissing(r.MEANT_SE)},
+                         {"MEANT_term", orMissing(r.meantVariance)},
+                         {"variance_with_MEANT", orMissing(r.varianceWithMEANT)},
+                         {"lognormal_LCL", orMissing(r.logLCL)},
+                         {"lognormal_UCL", orMissing(r.logUCL)},
+                         {"lognormal_from", std::string(r.logWithMEANT ? "variance_with_MEANT" : "variance")}});
+  return row;
 }
 
 NamedRow fieldTimeRow(std::int32_t job, std::size_t k, const fielddata::FieldResult& r) {
@@ -130,6 +140,15 @@ void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
     writeRow(times, inFolder("field-times.csv"), fieldTimeRow(field.job, k, field.result));
   }
   writeNewFile(inFolder("field.svg"), fieldPicture(field));
+}
+
+void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis) {
+  createFolder(folder);
+  std::unique_ptr<CsvFile> table;
+  const std::string name = folder + "/field.csv";
+  for (const fielddata::FieldRow& night : analysis.nights) writeRow(table, name, nightRow(night));
+  writeRow(table, name, nightRow(analysis.total));
+  writeNewFile(folder + "/field.svg", nightsPicture(analysis));
 }
 
 std::unique_ptr<ResultsSink> openResults(const std::optional<std::string>& folder) {

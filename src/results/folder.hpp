@@ -9,6 +9,9 @@
 //   field-times.csv    one row per sampling time of a field-data job
 //   field.svg          the counts of a field-data job over the sampling times
 //
+// An analysis of nights (arribada --field) writes field.csv, one row per
+// night and the total, and field.svg, every night's counts.
+//
 // The simulation tables come with the first simulation job and the field
 // tables with the field-data job: a run of simulations has no field tables
 // and a field-data run no simulation tables.
@@ -16,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "fielddata/nights.hpp"
 #include "results/csv.hpp"
 #include "results/sink.hpp"
 
@@ -36,5 +40,8 @@ class ResultsFolder : public ResultsSink {
   std::unique_ptr<CsvFile> summary_;
   std::unique_ptr<CsvFile> replicates_;
 };
+
+// Creates the new folder and writes the analysis of nights into it.
+void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis);
 
 }  // namespace arribada::results

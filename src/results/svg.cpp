@@ -3,32 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "text/utf8.hpp"
+
 namespace arribada::results {
 namespace {
-
-// The length of the UTF-8 sequence that starts at `at`, or 0 when none does.
-std::size_t utf8Length(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  const std::size_t length = lead < 0x80           ? 1
-                             : (lead >> 5) == 0x6  ? 2
-                             : (lead >> 4) == 0xE  ? 3
-                             : (lead >> 3) == 0x1E ? 4
-                                                   : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
-bool isUtf8(std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = utf8Length(text, at);
-    if (length == 0) return false;
-    at += length;
-  }
-  return true;
-}
 
 std::string anchorName(SvgPicture::Anchor anchor) {
   switch (anchor) {
@@ -45,7 +23,7 @@ std::string anchorName(SvgPicture::Anchor anchor) {
 }  // namespace
 
 std::string xmlText(std::string_view raw) {
-  const bool utf8 = isUtf8(raw);
+  const bool utf8 = text::isUtf8(raw);
   std::string out;
   for (const char c : raw) {
     const auto byte = static_cast<unsigned char>(c);

@@ -33,12 +33,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{{"--results=out"}, A::Run, "out", {}},
                       ParseCase{{"--", "--help", "--results"}, A::Run, std::nullopt, {"--help", "--results"}},
                       ParseCase{{"x", "--version"}, A::Version, std::nullopt, {"x"}},
-                      ParseCase{{"--help"}, A::Help, std::nullopt, {}}));
+                      ParseCase{{"--help"}, A::Help, std::nullopt, {}},
+                      ParseCase{{"--field", "a.csv", "--results", "out", "b.dat"}, A::Field, "out", {"a.csv", "b.dat"}}));
 
 TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{"--verbose"}, {"--results"}, {"--results="}, {"--results", ""}, {"--Help"},
-        {"--design"}, {"--design="}}) {
+        // --field is a mode of its own, with its files after it.
+        {"--field"}, {"x.txt", "--field", "a.csv"}, {"--field", "a.csv", "--version"}, {"--help", "--field", "a.csv"},
+        {"--field", "a.csv", "--field", "b.csv"},
+        {"--design"}, {"--design="}, {"--design", "a.design", "--field", "b.csv"}, {"--design", "a.design", "name"}}) {
     EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
   }
 }

@@ -104,7 +104,7 @@ TEST(ResultsFolderTest, WorkedFieldExample) {
   EXPECT_EQ(row.at("title"), "WORKED EXAMPLE, \"TWO\" TRANSECTS");
   const std::map<std::string, std::string> expected = {
       {"NTR", "2"},     {"NT1", "2"},     {"sample_area", "0.5"}, {"area_ratio", "0.5"},
-      {"samples", "4"}, {"uelas", "8.0"}, {"estimate", "480.0"},  {"variance", "14400.0"},
+      {"samples", "4"}, {"uelas_counted", "8.0"}, {"uelas_weighted", ""}, {"estimate", "480.0"}, {"variance", "14400.0"},
       {"se", "120.0"},  {"cv", "0.25"},   {"LCL", "240.0"},       {"UCL", "720.0"}};
   for (const auto& [column, value] : expected) EXPECT_EQ(row.at(column), value) << column;
 
@@ -204,6 +204,45 @@ TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
   }
   EXPECT_EQ(readCsv(result.directory / "designs" / "replicates.csv").size(), 3u * 200u);
   expectWellFormedPictures(result.directory / "designs");
+}
+
+}  // namespace
+}  // namespace arribada::e2e
+
+namespace arribada::e2e {
+namespace {
+
+// arribada --field: the dialogue's figures for one file, a table on standard
+// output, the tables and the picture with --results, and no dialogue.
+TEST(FieldModeTest, OneFileGivesTheDialoguesFiguresAndTheTotal) {
+  Sandbox box;
+  box.writeFile("survey.dat", kWorkedExample);
+  const auto dialogue = box.run("'report.txt'\nY\n'survey.dat'\n", "report.txt", "--results dialogue");
+  ASSERT_EQ(dialogue.status, 0) << dialogue.errors;
+  const auto field = box.run("", "none.txt", "--field survey.dat --results field");
+  ASSERT_EQ(field.status, 0) << field.errors;
+  EXPECT_EQ(field.screen.find("ENTER"), std::string::npos);  // no question asked
+  EXPECT_NE(field.screen.find("total"), std::string::npos) << field.screen;
+  const CsvTable job = readCsv(box.directory() / "dialogue" / "field.csv");
+  const CsvTable nights = readCsv(box.directory() / "field" / "field.csv");
+  ASSERT_EQ(nights.size(), 2u);
+  EXPECT_EQ(nights[1].at("night"), "total");
+  for (const char* column : {"estimate", "variance", "se", "LCL", "UCL", "uelas_counted"}) {
+    EXPECT_EQ(nights[0].at(column), job[0].at(column)) << column;
+    EXPECT_EQ(nights[1].at(column), job[0].at(column)) << column;
+  }
+  EXPECT_EQ(nights[0].at("lognormal_from"), "variance");
+  expectWellFormedPictures(box.directory() / "field");
+}
+
+TEST(FieldModeTest, AFaultyCountIsNamedByFileRowAndColumn) {
+  Sandbox box;
+  box.writeFile("night.csv", "# AREA = 1\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n"
+                             "time;T1;T2\n19:00;1;\n");
+  const auto result = box.run("", "none.txt", "--field night.csv --results out");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.errors.find("'night.csv', row 7, column 3"), std::string::npos) << result.errors;
+  EXPECT_FALSE(fs::exists(box.directory() / "out"));
 }
 
 }  // namespace

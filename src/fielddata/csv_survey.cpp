@@ -1,0 +1,368 @@
+#include "fielddata/csv_survey.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+
+#include "fielddata/spreadsheet_text.hpp"
+#include "text/errors.hpp"
+
+namespace arribada::fielddata {
+namespace {
+
+constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
+constexpr const char* kValueNames[] = {"AREA",    "WIDTH",    "HOURS",     "MEANT", "LENGTH",
+                                       "WEIGHTS", "MEANT_SE", "DURATIONS", "TITLE"};
+
+// Rows and columns counted from 1, as a spreadsheet shows them.
+[[noreturn]] void fault(const std::string& file, std::size_t row, std::size_t column, const std::string& why) {
+  throw text::RunTimeError("the survey file " + file + ", row " + std::to_string(row) + ", column " +
+                           std::to_string(column) + ": " + why);
+}
+
+struct Layout {
+  char separator = ',';
+  char decimalMark = '.';
+};
+
+Layout layoutOf(const std::string& headerRow) {
+  return headerRow.find(';') != std::string::npos ? Layout{';', ','} : Layout{',', '.'};
+}
+
+std::string markHint(const Layout& layout) {
+  return layout.separator == ';' ? " (with ';' between the cells the decimal mark is the comma: 0,5)"
+                                 : " (with ',' between the cells the decimal mark is the point: 0.5)";
+}
+
+// A value of a `# NAME = value` line, with the column it stands in.
+struct Token {
+  std::string text;
+  std::size_t column = 1;
+};
+
+struct ValueLine {
+  std::size_t row = 0;
+  std::vector<Token> tokens;
+  std::string text;  // everything after '=', cells joined again (a TITLE)
+};
+
+bool isValueLine(const std::string& line) {
+  const std::string start = trimmed(line);
+  return start.starts_with('#') || start.starts_with("\"#");
+}
+
+// The cells of `row`, a quote left open refused.
+std::vector<std::string> cellsOf(const std::string& line, const Layout& layout, const std::string& file,
+                                 std::size_t row) {
+  CellSplit split = splitCells(line, layout.separator);
+  if (split.unclosedQuote) fault(file, row, *split.unclosedQuote + 1, "a double quote opens a cell that never closes");
+  while (!split.cells.empty() && trimmed(split.cells.back()).empty()) split.cells.pop_back();
+  return split.cells;
+}
+
+void addWords(std::vector<Token>& tokens, const std::string& cell, std::size_t column) {
+  std::size_t at = 0;
+  while ((at = cell.find_first_not_of(" \t", at)) != std::string::npos) {
+    const std::size_t end = std::min(cell.find_first_of(" \t", at), cell.size());
+    tokens.push_back({cell.substr(at, end - at), column});
+    at = end;
+  }
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Reads the `# NAME = value` lines above the header row into `values`.
+void readValueLine(const std::string& line, std::size_t row, const Layout& layout, const std::string& file,
+                   std::map<std::string, ValueLine>& values) {
+  const std::vector<std::string> cells = cellsOf(line, layout, file, row);
+  const std::string first = trimmed(cells.front()).substr(1);
+  const std::size_t equals = first.find('=');
+  if (equals == std::string::npos) {
+    fault(file, row, 1, "a line beginning with '#' gives a value as '# NAME = value'");
+  }
+  const std::string name = upper(trimmed(first.substr(0, equals)));
+  if (std::find(std::begin(kValueNames), std::end(kValueNames), name) == std::end(kValueNames)) {
+    fault(file, row, 1,
+          "'" + name + "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE)");
+  }
+  if (values.contains(name)) {
+    fault(file, row, 1, name + " is given twice (also on row " + std::to_string(values[name].row) + ")");
+  }
+  ValueLine value{row, {}, trimmed(first.substr(equals + 1))};
+  addWords(value.tokens, first.substr(equals + 1), 1);
+  for (std::size_t c = 1; c < cells.size(); ++c) {
+    addWords(value.tokens, cells[c], c + 1);
+    value.text += layout.separator + cells[c];
+  }
+  values[name] = value;
+}
+
+// The survey's values with the places they were read from.
+class Values {
+ public:
+  Values(std::map<std::string, ValueLine> lines, const Layout& layout, const std::string& file, std::size_t headerRow)
+      : lines_(std::move(lines)), layout_(layout), file_(file), headerRow_(headerRow) {}
+
+  bool given(const std::string& name) const { return lines_.contains(name); }
+  const ValueLine& line(const std::string& name) const { return lines_.at(name); }
+
+  // The one value of a required line.
+  float single(const std::string& name) const {
+    if (!given(name)) {
+      fault(file_, headerRow_, 1, name + " is missing: give it on a line '# " + name + " = value' above this header row");
+    }
+    const ValueLine& v = line(name);
+    if (v.tokens.size() != 1) {
+      fault(file_, v.row, v.tokens.empty() ? 1 : v.tokens[1].column,
+            name + " takes one value; the line gives " + std::to_string(v.tokens.size()));
+    }
+    return number(name, v.tokens.front(), v.row);
+  }
+
+  std::vector<float> list(const std::string& name) const {
+    std::vector<float> numbers;
+    const ValueLine& v = line(name);
+    for (const Token& token : v.tokens) numbers.push_back(number(name, token, v.row));
+    if (numbers.empty()) fault(file_, v.row, 1, name + " gives no value");
+    return numbers;
+  }
+
+ private:
+  float number(const std::string& name, const Token& token, std::size_t row) const {
+    const std::optional<float> value = cellReal(token.text, layout_.decimalMark);
+    if (!value) fault(file_, row, token.column, name + ": '" + token.text + "' is not a number" + markHint(layout_));
+    return *value;
+  }
+
+  std::map<std::string, ValueLine> lines_;
+  Layout layout_;
+  const std::string& file_;
+  std::size_t headerRow_;
+};
+
+// MEANT and its standard error: given, or from the timed females' durations
+// (their mean, and their standard deviation over the square root of their number).
+struct ActivityTime {
+  float MEANT = 0.0f;
+  std::optional<float> SE;
+};
+
+ActivityTime activityTime(const Values& values, const std::string& file) {
+  if (!values.given("DURATIONS")) {
+    ActivityTime t{values.single("MEANT"), std::nullopt};
+    if (values.given("MEANT_SE")) {
+      t.SE = values.single("MEANT_SE");
+      if (*t.SE < 0.0f) fault(file, values.line("MEANT_SE").row, 1, "MEANT_SE cannot be below 0");
+    }
+    return t;
+  }
+  for (const char* instead : {"MEANT", "MEANT_SE"}) {
+    if (values.given(instead)) {
+      fault(file, values.line(instead).row, 1,
+            std::string(instead) + " and DURATIONS are both given: DURATIONS gives MEANT and its standard error");
+    }
+  }
+  const std::vector<float> minutes = values.list("DURATIONS");
+  const ValueLine& line = values.line("DURATIONS");
+  if (minutes.size() < 2) fault(file, line.row, 1, "DURATIONS needs two timed females at least for a standard error");
+  for (std::size_t i = 0; i < minutes.size(); ++i) {
+    if (minutes[i] <= 0.0f) fault(file, line.row, line.tokens[i].column, "a duration must be above 0 minutes");
+  }
+  const double n = static_cast<double>(minutes.size());
+  double sum = 0.0;
+  for (const float m : minutes) sum += m;
+  const double mean = sum / n;
+  double squares = 0.0;
+  for (const float m : minutes) squares += (m - mean) * (m - mean);
+  return {static_cast<float>(mean), static_cast<float>(std::sqrt(squares / (n - 1.0) / n))};
+}
+
+// A clock time HH:MM or HH:MM:SS as hours; none for another text.
+std::optional<double> clockHours(const std::string& text) {
+  int parts[3] = {0, 0, 0};
+  int count = 0;
+  std::size_t at = 0;
+  while (count < 3) {
+    const std::size_t end = std::min(text.find(':', at), text.size());
+    const std::string digits = text.substr(at, end - at);
+    if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos) {
+      return std::nullopt;
+    }
+    parts[count++] = std::stoi(digits);
+    if (end == text.size()) break;
+    at = end + 1;
+  }
+  if (count < 2 || at > text.size() || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
+  return parts[0] + parts[1] / 60.0 + parts[2] / 3600.0;
+}
+
+// The time column: all clock times or all hours since the first count, increasing.
+class TimeColumn {
+ public:
+  TimeColumn(const std::string& file, const Layout& layout) : file_(file), layout_(layout) {}
+
+  void add(const std::string& cell, std::size_t row) {
+    const std::string text = trimmed(cell);
+    if (text.empty()) fault(file_, row, 1, "the time is empty");
+    const bool clock = text.find(':') != std::string::npos;
+    const std::optional<double> value = clock ? clockHours(text) : cellNumber(text, layout_.decimalMark);
+    if (!value || *value < 0.0) {
+      fault(file_, row, 1,
+            "'" + text + "' is neither a clock time (HH:MM) nor a number of hours since the first count" +
+                (clock ? std::string() : markHint(layout_)));
+    }
+    if (!times_.hours.empty() && clock != times_.clock) {
+      fault(file_, row, 1, "the times mix clock times (HH:MM) and hours since the first count");
+    }
+    times_.clock = clock;
+    place(*value, row);
+  }
+  const SamplingTimes& times() const { return times_; }
+
+ private:
+  // Clock times that fall back have crossed midnight: once in a night.
+  void place(double value, std::size_t row) {
+    double hours = value + (crossedMidnight_ ? 24.0 : 0.0);
+    if (!times_.hours.empty() && hours <= times_.hours.back()) {
+      if (hours == times_.hours.back()) fault(file_, row, 1, "the same time as the row above");
+      if (!times_.clock || crossedMidnight_) {
+        fault(file_, row, 1, "the times must increase from row to row (a night crosses midnight once at most)");
+      }
+      crossedMidnight_ = true;
+      hours += 24.0;
+    }
+    times_.hours.push_back(hours);
+  }
+
+  const std::string& file_;
+  Layout layout_;
+  SamplingTimes times_;
+  bool crossedMidnight_ = false;
+};
+
+std::int32_t countIn(const std::string& cell, const std::string& transect, const Layout& layout,
+                     const std::string& file, std::size_t row, std::size_t column) {
+  const std::string text = trimmed(cell);
+  const std::string what = "the count of transect " + transect;
+  if (text.empty()) fault(file, row, column, what + " is empty: write 0 where no turtle was counted");
+  const std::optional<double> value = cellNumber(text, layout.decimalMark);
+  if (!value) fault(file, row, column, what + ", '" + text + "', is not a number");
+  if (*value < 0.0 || *value != std::floor(*value) || *value > kLargestCount) {
+    fault(file, row, column,
+          what + ", " + text + ", is not a whole number of turtles from 0 to " + std::to_string(kLargestCount));
+  }
+  return static_cast<std::int32_t>(*value);
+}
+
+// The header row's transect names, blank ones named by their column.
+std::vector<std::string> transectNames(const std::vector<std::string>& header) {
+  std::vector<std::string> names;
+  for (std::size_t c = 1; c < header.size(); ++c) {
+    const std::string name = trimmed(header[c]);
+    names.push_back(name.empty() ? "in column " + std::to_string(c + 1) : "'" + name + "'");
+  }
+  return names;
+}
+
+// The place a header problem belongs to: a value's line, or the header row for the
+// number of transects, or the last row for the number of sampling times.
+void refuseHeaderProblem(const FieldHeader& h, const Values& values, const std::string& file, std::size_t headerRow,
+                         std::size_t lastRow) {
+  const std::optional<HeaderProblem> problem = headerProblem(h);
+  if (!problem) return;
+  const std::string& name = problem->value;
+  if (name == "NTR") fault(file, headerRow, 2, "the header row names " + problem->why);
+  if (name == "NT1") fault(file, lastRow, 1, problem->why);
+  const std::string source = name == "MEANT" && values.given("DURATIONS") ? "DURATIONS" : name;
+  fault(file, values.line(source).row, 1, problem->why);
+}
+
+}  // namespace
+
+bool isCsvSurvey(const std::string& name, std::string_view bytes) {
+  const std::string ending = name.size() >= 4 ? upper(name.substr(name.size() - 4)) : "";
+  if (ending == ".CSV") return true;
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  const std::string firstLine(bytes.substr(0, bytes.find('\n')));
+  return isValueLine(firstLine);
+}
+
+CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file) {
+  std::string text;
+  try {
+    text = decodeSpreadsheetText(bytes);
+  } catch (const std::invalid_argument& why) {
+    fault(file, 1, 1, why.what());
+  }
+  const std::vector<std::string> lines = textLines(text);
+  std::size_t header = 0;
+  while (header < lines.size() && (blankLine(lines[header]) || isValueLine(lines[header]))) ++header;
+  if (header == lines.size()) {
+    fault(file, lines.size() + 1, 1, "there is no header row (the time column, then one column per transect)");
+  }
+  const Layout layout = layoutOf(lines[header]);
+  const std::size_t headerRow = header + 1;
+  std::map<std::string, ValueLine> valueLines;
+  for (std::size_t i = 0; i < header; ++i) {
+    if (isValueLine(lines[i])) readValueLine(lines[i], i + 1, layout, file, valueLines);
+  }
+  const Values values(std::move(valueLines), layout, file, headerRow);
+
+  const std::vector<std::string> names = transectNames(cellsOf(lines[header], layout, file, headerRow));
+  const std::size_t NTR = names.size();
+  if (NTR == 0) fault(file, headerRow, 2, "the header row names no transect column after the time column");
+  std::size_t last = lines.size();
+  while (last > header + 1 && blankLine(lines[last - 1])) --last;
+  if (last == header + 1) fault(file, headerRow + 1, 1, "there are no counts below the header row");
+
+  TimeColumn times(file, layout);
+  std::vector<std::int32_t> counts;
+  for (std::size_t i = header + 1; i < last; ++i) {
+    const std::size_t row = i + 1;
+    if (blankLine(lines[i])) fault(file, row, 1, "an empty row among the counts: remove it, or give its counts");
+    const std::vector<std::string> cells = cellsOf(lines[i], layout, file, row);
+    if (cells.size() > NTR + 1) {
+      fault(file, row, NTR + 2, "a value beyond the last transect column that the header row names");
+    }
+    times.add(cells.front(), row);
+    for (std::size_t j = 0; j < NTR; ++j) {
+      const std::string cell = j + 1 < cells.size() ? cells[j + 1] : std::string();
+      counts.push_back(countIn(cell, names[j], layout, file, row, j + 2));
+    }
+  }
+
+  const ActivityTime activity = activityTime(values, file);
+  const std::vector<float> weights = values.given("WEIGHTS") ? values.list("WEIGHTS") : std::vector<float>{};
+  FieldHeader h;
+  h.AREA = values.single("AREA");
+  h.WIDTH = values.single("WIDTH");
+  h.HOURS = values.single("HOURS");
+  h.MEANT = activity.MEANT;
+  h.LENGTH = values.single("LENGTH");
+  h.NTR = static_cast<std::int32_t>(std::min<std::size_t>(NTR, kMaxTransects + 1));
+  h.NT1 = static_cast<std::int32_t>(std::min<std::size_t>(last - header - 1, kMaxSamplingTimes + 1));
+  h.CODE = 1.0f;
+  h.JCODE = weights.empty() ? 0 : 1;
+  refuseHeaderProblem(h, values, file, headerRow, last);
+  if (!weights.empty() && weights.size() != NTR) {
+    fault(file, values.line("WEIGHTS").row, 1,
+          "WEIGHTS gives " + std::to_string(weights.size()) + " weights for the " + std::to_string(NTR) +
+              " transects of the header row");
+  }
+
+  CsvSurvey survey{{file, h, SurveyCounts(h.NTR, h.NT1), weights}, {}, activity.SE, times.times()};
+  if (values.given("TITLE")) survey.title = values.line("TITLE").text;
+  std::size_t i = 0;
+  for (std::int32_t k = 0; k < h.NT1; ++k) {
+    for (std::int32_t j = 0; j < h.NTR; ++j) survey.survey.counts.set(j, k, counts[i++]);
+  }
+  return survey;
+}
+
+}  // namespace arribada::fielddata

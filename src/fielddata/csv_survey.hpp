@@ -1,0 +1,53 @@
+#pragma once
+// A survey saved from a spreadsheet as CSV: one night (or count period).
+//
+//   # AREA = 0.08                 the survey's values, one `# NAME = value`
+//   # WIDTH = 2                   line each, in the field-data file's units
+//   # MEANT_SE = 1.5
+//   time,T1,T2,T3                 the header row: the time column, then one
+//   19:00,3,7,3                   column per transect; one row per sampling
+//   21:00,9,12,8                  time
+//
+// Values: AREA (km^2), WIDTH (transect half-width, m), HOURS, MEANT
+// (minutes) and LENGTH (m) are required; WEIGHTS (one per transect),
+// MEANT_SE (minutes), DURATIONS (the minutes of the timed females, which give
+// MEANT and its standard error instead) and TITLE are optional. A list's
+// values run on across the line's cells; trailing empty cells are ignored.
+// The first column holds clock times (HH:MM, or HH:MM:SS; a night may cross
+// midnight once) or hours since the first count, increasing.
+//
+// The separator is ';' when the header row holds one, else ','; with ';' the
+// decimal mark is the comma. Every fault is a RunTimeError naming the file,
+// the row and the column.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fielddata/analysis.hpp"
+
+namespace arribada::fielddata {
+
+// When the counts of a night were made, for its picture.
+struct SamplingTimes {
+  std::vector<double> hours;         // per sampling time, hours from the clock's midnight or the first count
+  bool clock = false;                // hours are clock hours (19.5 for 19:30; past 24 after midnight)
+};
+
+struct CsvSurvey {
+  Survey survey;  // CODE 1; JCODE 1 with weights
+  std::string title;
+  std::optional<float> MEANT_SE;  // minutes
+  SamplingTimes times;
+};
+
+// Whether a file's text is in the CSV layout: its name ends in ".csv" (in
+// any case) or its first line, past a byte-order mark, begins with '#'.
+bool isCsvSurvey(const std::string& name, std::string_view bytes);
+
+// Reads the CSV layout from the file's bytes; `description` names the file
+// in messages ("'night-1.csv'").
+CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& description);
+
+}  // namespace arribada::fielddata
