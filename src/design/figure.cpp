@@ -13,11 +13,12 @@ namespace {
 
 using results::SvgPicture;
 
-constexpr double kPanelWidth = 470.0;
+constexpr double kNarrowPanel = 470.0;  // three panels a row
+constexpr double kWidePanel = 600.0;    // one or two
 constexpr double kPanelHeight = 370.0;
 constexpr double kPlotLeft = 75.0;
 constexpr double kPlotTop = 50.0;
-constexpr double kPlotWidth = 360.0;
+constexpr double kPlotRoom = 110.0;  // a panel's width less its plot's
 constexpr double kPlotHeight = 260.0;
 constexpr double kHeader = 70.0;
 constexpr double kLegend = 130.0;
@@ -71,6 +72,9 @@ Scales scalesOf(const DesignSpec& spec, const std::vector<ScenarioResult>& resul
 // place around its point that overlaps none of them.
 class LabelPlaces {
  public:
+  // Labels stay between x = left and x = right (the plot's sides).
+  LabelPlaces(double left, double right) : left_(left), right_(right) {}
+
   struct Box {
     double left, top, right, bottom;
     bool overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
@@ -90,7 +94,8 @@ class LabelPlaces {
                           : t.anchor == SvgPicture::Anchor::End ? x + t.dx - width
                                                                 : x - width / 2;
       const Box box{left, y + t.dy - 10, left + width, y + t.dy + 2};
-      if (std::none_of(boxes_.begin(), boxes_.end(), [&](const Box& b) { return b.overlaps(box); })) {
+      const bool inside = box.left >= left_ && box.right <= right_;
+      if (inside && std::none_of(boxes_.begin(), boxes_.end(), [&](const Box& b) { return b.overlaps(box); })) {
         boxes_.push_back(box);
         anchor = t.anchor;
         return {x + t.dx, y + t.dy};
@@ -102,6 +107,8 @@ class LabelPlaces {
   void keepClear(double x, double y) { boxes_.push_back({x - 6, y - 6, x + 6, y + 6}); }
 
  private:
+  double left_;
+  double right_;
   std::vector<Box> boxes_;
 };
 
@@ -139,11 +146,11 @@ void labelDesign(SvgPicture& svg, const results::Plot& plot, const ScenarioResul
 }
 
 void drawPanel(SvgPicture& svg, const DesignSpec& spec, const Scales& scales, const ScenarioResult& r,
-               const SearchResult& search, double left, double top) {
+               const SearchResult& search, double left, double top, double panelWidth) {
   results::Plot plot;
   plot.left = left + kPlotLeft;
   plot.top = top + kPlotTop;
-  plot.width = kPlotWidth;
+  plot.width = panelWidth - kPlotRoom;
   plot.height = kPlotHeight;
   plot.x = scales.x;
   plot.y = scales.y;
@@ -156,7 +163,7 @@ void drawPanel(SvgPicture& svg, const DesignSpec& spec, const Scales& scales, co
            "stroke=\"#b2182b\" stroke-width=\"2\" stroke-dasharray=\"8,5\"");
   svg.text(plot.left + plot.width - 4, target - 6, "target " + fixed(spec.TARGET_CV, 3), 11.5,
            SvgPicture::Anchor::End, "fill=\"#b2182b\"");
-  LabelPlaces places;
+  LabelPlaces places(plot.left + 2.0, plot.left + plot.width + 60.0);
   for (const DesignOutcome& o : r.designs) {
     if (!o.skipped.empty()) continue;
     drawDesign(svg, plot, r, o, search.recommendation.design == o.design.index);
@@ -196,7 +203,8 @@ std::string searchPicture(const DesignSpec& spec, const SearchResult& search,
                           const std::vector<ScenarioResult>& results) {
   const int columns = std::clamp(static_cast<int>(results.size()), 1, 3);
   const int rows = std::max(1, (static_cast<int>(results.size()) + columns - 1) / columns);
-  const double width = std::max(860.0, columns * kPanelWidth + 20.0);
+  const double panelWidth = columns < 3 ? kWidePanel : kNarrowPanel;
+  const double width = std::max(860.0, columns * panelWidth + 20.0);
   const double height = kHeader + rows * kPanelHeight + kLegend;
   SvgPicture svg(static_cast<int>(width), static_cast<int>(height), "Design search: cost against precision");
   svg.text(20, 30, "Which survey design? Cost (observer-hours) against precision (relative RMSE)", 18.0,
@@ -205,9 +213,9 @@ std::string searchPicture(const DesignSpec& spec, const SearchResult& search,
                    "cheaper.", 12.5);
   const Scales scales = scalesOf(spec, results);
   for (std::size_t i = 0; i < results.size(); ++i) {
-    const double left = 10.0 + static_cast<double>(static_cast<int>(i) % columns) * kPanelWidth;
+    const double left = 10.0 + static_cast<double>(static_cast<int>(i) % columns) * panelWidth;
     const double top = kHeader + static_cast<double>(static_cast<int>(i) / columns) * kPanelHeight;
-    drawPanel(svg, spec, scales, results[i], search, left, top);
+    drawPanel(svg, spec, scales, results[i], search, left, top, panelWidth);
   }
   drawLegend(svg, kHeader + rows * kPanelHeight + 20.0, search);
   return svg.document();
