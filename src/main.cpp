@@ -1,6 +1,8 @@
 // The arribada program: estimates of nesting female sea turtles from
 // instantaneous counts, and simulations of the estimator.
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -13,6 +15,19 @@
 #include "driver/system.hpp"
 #include "text/errors.hpp"
 
+namespace {
+
+// A text for the standard output; status 2 with a message when it cannot be
+// written (the output closed, a full disk), as command-line tools do.
+int printed(const std::string& text) {
+  std::cout << text << std::flush;
+  if (std::cout) return 0;
+  std::cerr << "arribada: write failed on the standard output: " << std::strerror(errno) << '\n';
+  return arribada::text::kRunTimeErrorStatus;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   arribada::driver::Options options;
@@ -24,11 +39,9 @@ int main(int argc, char** argv) {
   }
   switch (options.action) {
     case arribada::driver::Options::Action::Version:
-      std::cout << arribada::driver::versionText() << std::flush;
-      return 0;
+      return printed(arribada::driver::versionText());
     case arribada::driver::Options::Action::Help:
-      std::cout << arribada::driver::helpText() << std::flush;
-      return 0;
+      return printed(arribada::driver::helpText());
     case arribada::driver::Options::Action::Field:
       return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
     case arribada::driver::Options::Action::Design:

@@ -70,12 +70,24 @@ std::size_t formatInterruptLine(char* buffer, std::size_t size, std::int32_t job
   return at;
 }
 
-extern "C" void onInterrupt(int) {
+extern "C" void onInterrupt(int signal) {
   char line[256];
   const std::size_t length = formatInterruptLine(line, sizeof line, progress.job.load(), progress.reached.load(),
                                                  progress.IREP.load(), progress.finished.load());
   writeRaw(line, length);
-  std::_Exit(kInterruptedStatus);
+  std::_Exit(interruptedStatus(signal));
+}
+
+// The signals that end a simulation with the line above (Windows has no SIGHUP).
+constexpr int kInterrupts[] = {
+    SIGINT, SIGTERM,
+#ifdef SIGHUP
+    SIGHUP,
+#endif
+};
+
+void handleInterrupts(void (*handler)(int)) {
+  for (const int signal : kInterrupts) std::signal(signal, handler);
 }
 
 }  // namespace
@@ -85,10 +97,10 @@ InterruptReport::InterruptReport(std::int32_t job, std::int32_t IREP) {
   progress.IREP.store(IREP);
   progress.reached.store(0);
   progress.finished.store(0);
-  std::signal(SIGINT, onInterrupt);
+  handleInterrupts(onInterrupt);
 }
 
-InterruptReport::~InterruptReport() { std::signal(SIGINT, SIG_DFL); }
+InterruptReport::~InterruptReport() { handleInterrupts(SIG_DFL); }
 
 void InterruptReport::replicateStarted(std::int32_t L) { progress.reached.store(L); }
 

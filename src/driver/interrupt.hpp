@@ -1,7 +1,9 @@
 #pragma once
-// What an interrupt (Ctrl-C, SIGINT) during a simulation says: which job and
-// replicate the run had reached, and that the report holds the finished
-// replicates without a summary; the process then ends with status 130.
+// What an interrupt during a simulation says: which job and replicate the
+// run had reached, and that the report holds the finished replicates without
+// a summary; the process then ends with status 128 + the signal's number, as
+// a shell reports it (130 for Ctrl-C). Ctrl-C (SIGINT), SIGTERM (a shutdown,
+// `kill`) and SIGHUP (the terminal closed) are interrupts alike.
 //
 // The progress lives in lock-free atomics that the handler reads; the handler
 // formats its one line into a fixed buffer, without allocating, and hands it
@@ -12,7 +14,8 @@
 
 namespace arribada::driver {
 
-inline constexpr int kInterruptedStatus = 130;  // 128 + SIGINT, as a shell reports it
+// 128 + the signal's number: 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP.
+constexpr int interruptedStatus(int signal) { return 128 + signal; }
 
 // While one exists, an interrupt ends the run with the line above; before
 // and after (at the prompts) an interrupt keeps the system's default action.

@@ -165,30 +165,31 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
 
 int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors, const Options& options,
                Clock& clock) {
-  text::Console console(keyboard, screen);
+  text::Console console(keyboard, screen, text::Warnings(&errors));
   text::ReportUnit report(console.screen());
   text::InputUnit input(console);
   text::FileNamer names(console, options.names);
   std::string reportName;  // once the report file is created
   try {
-    const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
-    auto file = createReport(console, names);
-    reportName = file->name();
-    report.connect(std::move(file));
-    Run run{console, report, input, clock, clock.now(), text::Warnings(&errors), *results};
-    writeStamp(report, run.start, run.start);
-    entry::ParameterEntry entry({console, report, input, names});
-    runJobs(run, entry);
-  } catch (const text::OrderlyStop&) {
-    // An orderly stop raised inside a job ends the run the same way.
+    try {
+      const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
+      auto file = createReport(console, names);
+      reportName = file->name();
+      report.connect(std::move(file));
+      Run run{console, report, input, clock, clock.now(), text::Warnings(&errors), *results};
+      writeStamp(report, run.start, run.start);
+      entry::ParameterEntry entry({console, report, input, names});
+      runJobs(run, entry);
+    } catch (const text::OrderlyStop&) {
+      // An orderly stop raised inside a job ends the run the same way.
+    }
+    console.screen().writeRaw("Stop - Program terminated.\n");
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
     errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName) << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }
-  console.screen().writeRaw("Stop - Program terminated.\n");
-  console.screen().flush();
   return 0;
 }
 

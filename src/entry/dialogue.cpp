@@ -1,10 +1,12 @@
 #include "entry/dialogue.hpp"
 
 #include <cmath>
+#include <cstdio>
 
 #include "engine/random.hpp"
 #include "engine/real.hpp"
 #include "engine/table.hpp"
+#include "text/errors.hpp"
 #include "text/freeread.hpp"
 
 namespace arribada::entry {
@@ -60,6 +62,16 @@ std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParamete
   return static_cast<std::int32_t>(seed);
 }
 
+std::string whyNoDefaultSeed(const engine::SimulationParameters& p) {
+  const double product = static_cast<double>(p.NN) * p.NTI * p.NTR * p.IC * engine::wide(p.MIN);
+  char digits[64];
+  std::snprintf(digits, sizeof digits, "%.0f", std::trunc(product));
+  return "the default JX, NN x NTI x NTR x IC x MIN = " + std::to_string(p.NN) + " x " + std::to_string(p.NTI) +
+         " x " + std::to_string(p.NTR) + " x " + std::to_string(p.IC) + " x " + text::shortReal(p.MIN) + " = " +
+         digits + ", is beyond the largest starting value " + std::to_string(engine::kLargestSeed) +
+         "; type an odd number from 1 to " + std::to_string(engine::kLargestSeed - 1) + ", such as 762500001";
+}
+
 bool KeyboardDialogue::askYesNo(const char* question) {
   answer_ = text::readCharacter(console_.keyboard(), std::string("the answer to \"") + question + "\"");
   return isYes(answer_);
@@ -76,11 +88,45 @@ void writeLines(text::Console& console, Lines lines) {
   for (const char* line : lines) console.write({std::string(line)});
 }
 
+// What to type instead of a number that a comma split: without the
+// separators when every group after a comma has three digits ("120,000"
+// gives 120000, or 120.000 if a decimal was meant), else with a decimal
+// point ("1,5" gives 1.5).
+std::string commaAdvice(const std::string& typed) {
+  std::string joined;  // the commas left out
+  for (const char c : typed) {
+    if (c != ',') joined += c;
+  }
+  std::string pointed = typed;
+  const std::size_t first = typed.find(',');
+  pointed[first] = '.';
+  bool thousands = first <= 3 && typed.find('.') == std::string::npos;
+  for (std::size_t at = first; thousands && at != std::string::npos; at = typed.find(',', at + 1)) {
+    const std::size_t next = typed.find(',', at + 1);
+    thousands = (next == std::string::npos ? typed.size() : next) - at - 1 == 3;
+  }
+  if (thousands) return "type " + joined + ", without a thousands separator (or " + pointed + " if a decimal was meant)";
+  return "type " + pointed + ", with a decimal point";
+}
+
+// One value read from the keyboard into `value`. A number that a comma split
+// gets a hint on the error output; the screen stays as it is.
+template <typename Value>
+void readAnswer(text::Console& console, const text::ValueName& name, Value& value) {
+  text::LineSource& keyboard = console.keyboard();
+  const text::ReadOutcome read =
+      text::readFreeFormat(keyboard, {&value}, text::AtEndOfInput::Fail, text::namedAll(name.what, name.example));
+  if (const auto typed = text::numberSplitAtComma(read)) {
+    console.warnings().warn(keyboard.placeOf(name.what) + ": \"" + *typed +
+                            "\" was read up to its comma, since a comma separates two values; " + commaAdvice(*typed));
+  }
+}
+
 // The prompt lines, then one value read into the parameter; true when accepted.
 template <typename Value, typename Accept>
 bool readAccepted(text::Console& console, Lines prompt, const text::ValueName& name, Value& value, Accept accept) {
   writeLines(console, prompt);
-  text::readFreeFormat(console.keyboard(), {&value}, text::AtEndOfInput::Fail, text::namedAll(name.what, name.example));
+  readAnswer(console, name, value);
   return accept(value);
 }
 
@@ -187,13 +233,13 @@ void KeyboardDialogue::jxBlock(engine::SimulationParameters& p) {
   do {
     for (;;) {
       writeLines(console_, kJxPrompt);
-      text::readFreeFormat(console_.keyboard(), {&p.JX}, text::AtEndOfInput::Fail,
-                           text::namedAll(kJxName.what, kJxName.example));
+      readAnswer(console_, kJxName, p.JX);
       if (p.JX == 0) {
         const auto seed = keyboardDefaultSeed(p);
         if (!seed) {
           console_.write({std::string("THE DEFAULT JX IS TOO LARGE FOR THESE VALUES;")});
           console_.write({std::string("PLEASE ENTER A LARGE ODD NUMBER")});
+          console_.warnings().warn(whyNoDefaultSeed(p));
           continue;
         }
         p.JX = *seed;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <string>
 
 #include "engine/parameters.hpp"
 #include "text/channels.hpp"
@@ -55,6 +56,10 @@ class KeyboardDialogue {
 // 1 ... 2147483646 (the 32-bit products overflow from about NN 1000000,
 // NTR 1000 on; the defaults with MIN 15 already pass 2147483647).
 std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParameters& p);
+
+// Why the default JX cannot be used for `p` (keyboardDefaultSeed is empty)
+// and what range to type instead, for the error output.
+std::string whyNoDefaultSeed(const engine::SimulationParameters& p);
 
 // An even JX is increased by 1 (a negative even value too: -4 becomes -3).
 std::int64_t madeOdd(std::int64_t JX);

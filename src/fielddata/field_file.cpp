@@ -87,22 +87,10 @@ text::ValueNamer countNames(const text::LineSource& file, std::int32_t NTR, std:
   };
 }
 
-// A comma between two digits of a header line ("0,5") whose rest was left
-// unread: the commas have most likely split decimal numbers into two values.
-bool looksLikeDecimalCommas(const text::ReadOutcome& read) {
-  const std::string& line = read.lastLine;
-  bool commaInANumber = false;
-  for (std::size_t i = 1; i + 1 < line.size(); ++i) {
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    commaInANumber = commaInANumber || (line[i] == ',' && digit(line[i - 1]) && digit(line[i + 1]));
-  }
-  return commaInANumber && line.find_first_not_of(" \t", read.restAt) != std::string::npos;
-}
-
 // Headers that read but were probably meant otherwise.
 void warnAboutHeader(const FieldHeader& h, const text::ReadOutcome& read, const text::LineSource& file,
                      text::Warnings& warnings) {
-  if (looksLikeDecimalCommas(read)) {
+  if (text::numberSplitAtComma(read)) {
     warnings.warn("the header of " + file.description() + ", line " + std::to_string(file.lineNumber()) +
                   ", has commas between digits: a comma separates two values, so \"0,5\" is read as 0 and 5; "
                   "write decimal points (0.5) if decimals were meant");

@@ -106,7 +106,15 @@ std::string lawName(std::int32_t KSW) {
 
 std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
 
-std::string proportion(const Coverage& c) { return decimalText(c.proportion, 3); }
+std::string proportion(const Coverage& c) { return c.computed ? decimalText(c.proportion, 3) : "none"; }
+
+// The caption line of the report's intervals: how often they include NN.
+std::string printedCoverage(const Coverage& c, std::size_t IREP) {
+  if (!c.computed) return "VARTI cannot be computed with a single strip sampled: the intervals and their coverage are none";
+  return "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(c.covered) + " of " +
+         std::to_string(IREP) + " replicates: coverage " + proportion(c) + " (SE " + decimalText(c.standardError, 3) +
+         ")";
+}
 
 // Bin edges from the estimates' range: about 2 x IREP^(1/3) bins of a round width.
 struct Bins {
@@ -283,10 +291,7 @@ std::string simulationPicture(const SimulationRecord& job, const JobMeasures& m)
   const double x =
       legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "true NN = " + std::to_string(job.parameters.NN));
   legendEntry(svg, x, layout.captionTop, kMeanStyle, "average estimate = " + realLabel(job.AVEPOP));
-  caption(svg, layout, 1,
-          "The report's intervals MHAT \u00b1 2\u00b7sqrt(VARTI) include NN in " + std::to_string(m.printed.covered) +
-              " of " + std::to_string(job.replicates.size()) + " replicates: coverage " + proportion(m.printed) +
-              " (SE " + decimalText(m.printed.standardError, 3) + ")");
+  caption(svg, layout, 1, printedCoverage(m.printed, job.replicates.size()));
   caption(svg, layout, 2,
           "Coverage of MHAT \u00b1 2\u00b7sqrt(v) for each variance estimate v: VARM " + proportion(m.VARM) +
               ", VARTR " + proportion(m.VARTR) + ", VARTI " + proportion(m.VARTI));
@@ -405,6 +410,46 @@ std::vector<std::string> nightsTitle(const fielddata::FieldAnalysis& analysis) {
   return lines;
 }
 
+constexpr double kJobRow = 50.0;  // pixels per job in the summary picture
+const std::string kReplicateStyle = "stroke=\"#4a6f94\" stroke-width=\"1\" stroke-opacity=\"0.35\"";
+const std::string kAverageStyle = "stroke=\"#08306b\" stroke-width=\"3.5\"";
+
+double percentError(double estimate, double NN) { return 100.0 * (estimate - NN) / NN; }
+
+// The horizontal axis alone: its ticks, grid and label (the rows are jobs, not values).
+void drawErrorAxis(SvgPicture& svg, const Plot& plot) {
+  for (const double x : ticksOf(plot.x)) {
+    const double at = plot.px(x);
+    svg.line(at, plot.top, at, plot.bottom(), kGridStyle);
+    svg.line(at, plot.bottom(), at, plot.bottom() + 5, kAxisStyle);
+    svg.text(at, plot.bottom() + 20, tickLabel(x, plot.x.step) + " %", 12.5, SvgPicture::Anchor::Middle);
+  }
+  svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
+  svg.text(plot.left + plot.width / 2, plot.bottom() + 42, "Percent error of the estimate MHAT from the job's true NN",
+           kTextSize, SvgPicture::Anchor::Middle);
+}
+
+// The job's label above its band of ticks; the true NN (0 %) crosses the band only.
+void drawJobRow(SvgPicture& svg, const Plot& plot, double top, const JobErrors& job) {
+  svg.text(plot.left, top + 14, job.design, 12.5);
+  const double middle = top + 30;
+  for (const double error : job.percentErrors) {
+    svg.line(plot.px(error), middle - 8, plot.px(error), middle + 8, kReplicateStyle);
+  }
+  if (!job.percentErrors.empty()) {
+    svg.line(plot.px(job.averageError), middle - 13, plot.px(job.averageError), middle + 13, kAverageStyle);
+  }
+  // Over the average, which often sits on it.
+  svg.line(plot.px(0.0), middle - 13, plot.px(0.0), middle + 13, kTruthStyle);
+}
+
+// The legend's sample of replicate ticks: a few upright ticks, as in the rows.
+double replicateLegend(SvgPicture& svg, double x, double y) {
+  for (int i = 0; i < 6; ++i) svg.line(x + 5.0 * i + 2, y - 11, x + 5.0 * i + 2, y + 2, kReplicateStyle);
+  svg.text(x + 38, y, "one replicate's estimate", kTextSize);
+  return x + 38 + 7.6 * 24 + 30;
+}
+
 }  // namespace
 
 std::string nightsPicture(const fielddata::FieldAnalysis& analysis) {
@@ -457,6 +502,53 @@ std::string nightsPicture(const fielddata::FieldAnalysis& analysis) {
            "Log-normal limits (" + std::string(t.logWithMEANT ? "with MEANT's standard error" : "sampling variance only") +
                "): " + limitsText(t.logLCL, t.logUCL),
            kTextSize);
+  return svg.document();
+}
+
+JobErrors jobErrors(const SimulationRecord& job) {
+  const engine::SimulationParameters& p = job.parameters;
+  JobErrors errors;
+  errors.job = job.job;
+  errors.design = "Job " + std::to_string(job.job) + ": IC = " + std::to_string(p.IC) + " of NTR = " +
+                  std::to_string(p.NTR) + " strips, NN = " + std::to_string(p.NN) + ", IREP = " +
+                  std::to_string(p.IREP) + ", " + lawName(p.KSW) + " nesting times, JX = " + std::to_string(p.JX);
+  for (const engine::ReplicateEstimate& r : job.replicates) {
+    if (std::isfinite(r.MHAT)) errors.percentErrors.push_back(percentError(r.MHAT, p.NN));
+  }
+  errors.averageError = percentError(std::isfinite(job.AVEPOP) ? job.AVEPOP : p.NN, p.NN);
+  return errors;
+}
+
+std::string summaryPicture(const std::vector<JobErrors>& jobs) {
+  const std::vector<std::string> title = {"Simulation jobs side by side",
+                                          "Each job's estimates as percent error from its own true NN"};
+  Layout layout = layoutBelow(title);
+  Plot& plot = layout.plot;
+  plot.height = kJobRow * static_cast<double>(std::max<std::size_t>(jobs.size(), 1)) + 10.0;
+  layout.captionTop = plot.bottom() + 72.0;
+  layout.height = static_cast<int>(layout.captionTop + 2 * kLineGap + 10);
+  SvgPicture svg(kWidth, layout.height, title.front());
+  drawTitle(svg, title);
+
+  double lowest = 0.0;
+  double highest = 0.0;
+  for (const JobErrors& job : jobs) {
+    for (const double error : job.percentErrors) {
+      lowest = std::min(lowest, error);
+      highest = std::max(highest, error);
+    }
+  }
+  plot.x = roundAxis(lowest, highest, 8);
+  drawErrorAxis(svg, plot);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    drawJobRow(svg, plot, plot.top + kJobRow * static_cast<double>(i), jobs[i]);
+  }
+
+  const double x = legendEntry(svg, kMargin, layout.captionTop, kTruthStyle, "0 %: the true NN");
+  const double next = replicateLegend(svg, x, layout.captionTop);
+  legendEntry(svg, next, layout.captionTop, kAverageStyle, "the job's average estimate");
+  caption(svg, layout, 1,
+          "Percent error = 100 \u00d7 (MHAT \u2212 NN) / NN; each job's own picture is simulation-<job>.svg");
   return svg.document();
 }
 

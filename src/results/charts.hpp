@@ -2,7 +2,9 @@
 // The pictures of a results folder: the histogram of a simulation job's
 // estimates and a field survey's counts over the night, one night or several.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fielddata/nights.hpp"
 #include "results/measures.hpp"
@@ -51,6 +53,20 @@ void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, cons
 // estimate marked, the coverage of the intervals below, titled with the
 // job's parameters.
 std::string simulationPicture(const SimulationRecord& job, const JobMeasures& measures);
+
+// One simulation job's estimates as percent errors from its true NN, for the
+// picture that sets the jobs of a run side by side.
+struct JobErrors {
+  std::int32_t job = 0;
+  std::string design;                // the job's sampling design and size in a few words
+  std::vector<double> percentErrors;  // 100 (MHAT - NN) / NN, one per replicate with a finite MHAT
+  double averageError = 0.0;         // the same for the average estimate
+};
+JobErrors jobErrors(const SimulationRecord& job);
+
+// Every job on one axis of percent error, a row per job: a tick per
+// replicate, the average estimate marked, 0 % (each job's NN) drawn across.
+std::string summaryPicture(const std::vector<JobErrors>& jobs);
 
 // The total count at each sampling time against hours since the first count
 // (count k at (k - 1) x HOURS / NT1, the spacing the estimator assumes), with

@@ -40,4 +40,14 @@ void writeNewFile(const std::string& name, const std::string& content) {
   writeWhole(file.get(), name, content);
 }
 
+void replaceFile(const std::string& name, const std::string& content) {
+  const std::string part = name + ".part";
+  writeNewFile(part, content);
+  std::error_code error;
+  // Some systems will not rename onto a file that exists.
+  std::filesystem::remove(text::systemPath(name), error);
+  std::filesystem::rename(text::systemPath(part), text::systemPath(name), error);
+  if (error) throw text::RunTimeError("rename failed on the results file '" + part + "': " + error.message());
+}
+
 }  // namespace arribada::results

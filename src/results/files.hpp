@@ -23,4 +23,9 @@ void writeWhole(std::FILE* file, const std::string& name, const std::string& tex
 // A new file holding `content`, closed again.
 void writeNewFile(const std::string& name, const std::string& content);
 
+// The folder's own file `name` written anew with `content`: the text goes to
+// a new file beside it, which then takes its place, so that `name` always
+// holds a whole document.
+void replaceFile(const std::string& name, const std::string& content);
+
 }  // namespace arribada::results

@@ -11,6 +11,17 @@
 namespace arribada::results {
 namespace {
 
+CsvField orMissing(const std::optional<double>& value) {
+  CsvField field = Missing{};
+  if (value) field = static_cast<float>(*value);
+  return field;
+}
+
+// A cell of a coverage's: empty when its variance estimate cannot be computed.
+CsvField ifComputed(const Coverage& c, float value) {
+  return orMissing(c.computed ? std::optional<double>(value) : std::nullopt);
+}
+
 NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
   const engine::SimulationParameters& p = job.parameters;
   return {{"job", job.job},
@@ -33,13 +44,13 @@ NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
           {"mean_VARM", job.AVEVAR},
           {"mean_VARTR", job.SS2},
           {"mean_VARTI", job.SS3},
-          {"mean_se", m.meanSE},
+          {"mean_se", ifComputed(m.printed, m.meanSE)},
           {"misses", job.NTILT},
-          {"coverage", m.printed.proportion},
-          {"coverage_se", m.printed.standardError},
-          {"coverage_2se_VARM", m.VARM.proportion},
-          {"coverage_2se_VARTR", m.VARTR.proportion},
-          {"coverage_2se_VARTI", m.VARTI.proportion},
+          {"coverage", ifComputed(m.printed, m.printed.proportion)},
+          {"coverage_se", ifComputed(m.printed, m.printed.standardError)},
+          {"coverage_2se_VARM", ifComputed(m.VARM, m.VARM.proportion)},
+          {"coverage_2se_VARTR", ifComputed(m.VARTR, m.VARTR.proportion)},
+          {"coverage_2se_VARTI", ifComputed(m.VARTI, m.VARTI.proportion)},
           {"independent_replicates", job.independentReplicates}};
 }
 
@@ -47,12 +58,6 @@ NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateE
   return {{"job", job},     {"replicate", L},   {"MHAT", r.MHAT},
           {"VARM", r.VARM}, {"VARTR", r.VARTR}, {"VARTI", r.VARTI},
           {"LCL", r.LCL},   {"UCL", r.UCL},     {"covered", engine::intervalIncludes(r.LCL, r.UCL, NN)}};
-}
-
-CsvField orMissing(const std::optional<double>& value) {
-  CsvField field = Missing{};
-  if (value) field = static_cast<float>(*value);
-  return field;
 }
 
 // The columns of the field-data job's figures, for a night or the total.
@@ -130,6 +135,8 @@ void ResultsFolder::simulationEnded(const SimulationRecord& job) {
   const JobMeasures measures = measureJob(job);
   writeRow(summary_, inFolder("summary.csv"), summaryRow(job, measures));
   writeNewFile(inFolder("simulation-" + std::to_string(job.job) + ".svg"), simulationPicture(job, measures));
+  jobs_.push_back(jobErrors(job));
+  replaceFile(inFolder("summary.svg"), summaryPicture(jobs_));
 }
 
 void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {

@@ -5,6 +5,8 @@
 //   summary.csv        one row per simulation job
 //   replicates.csv     one row per replicate of every simulation job
 //   simulation-<job>.svg  the histogram of a simulation job's estimates
+//   summary.svg        every simulation job's estimates on one axis, rewritten
+//                      as each job ends (an interrupted run keeps the jobs before)
 //   field.csv          one row for a field-data job
 //   field-times.csv    one row per sampling time of a field-data job
 //   field.svg          the counts of a field-data job over the sampling times
@@ -18,8 +20,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "fielddata/nights.hpp"
+#include "results/charts.hpp"
 #include "results/csv.hpp"
 #include "results/sink.hpp"
 
@@ -39,6 +43,7 @@ class ResultsFolder : public ResultsSink {
   std::string folder_;  // as the user gave it
   std::unique_ptr<CsvFile> summary_;
   std::unique_ptr<CsvFile> replicates_;
+  std::vector<JobErrors> jobs_;  // for summary.svg
 };
 
 // Creates the new folder and writes the analysis of nights into it.

@@ -10,10 +10,12 @@ namespace {
 using engine::stored;
 using engine::wide;
 
-Coverage coverageOf(std::int32_t covered, std::int32_t IREP) {
+// `divisor` is that of the variance estimate behind the intervals.
+Coverage coverageOf(std::int32_t covered, std::int32_t IREP, std::int32_t divisor) {
   Coverage c;
+  c.computed = divisor > 0;
   c.covered = covered;
-  if (IREP <= 0) return c;
+  if (IREP <= 0 || !c.computed) return c;
   const double proportion = static_cast<double>(covered) / IREP;
   c.proportion = stored(proportion);
   c.standardError = stored(std::sqrt(proportion * (1.0 - proportion) / IREP));
@@ -50,10 +52,13 @@ JobMeasures measureJob(const SimulationRecord& job) {
   }
   m.rmse = stored(std::sqrt(squares / IREP));
   m.meanSE = stored(errors / IREP);
-  m.printed = coverageOf(IREP - job.NTILT, IREP);
-  m.VARM = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARM; }), IREP);
-  m.VARTR = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARTR; }), IREP);
-  m.VARTI = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARTI; }), IREP);
+  // The divisors of VARM, VARTR and VARTI: sampled cells, sampling times and sampled strips, less one.
+  const std::int32_t IC = job.parameters.IC;
+  const std::int32_t NT1 = job.parameters.NTI - 1;
+  m.printed = coverageOf(IREP - job.NTILT, IREP, IC - 1);
+  m.VARM = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARM; }), IREP, IC * NT1 - 1);
+  m.VARTR = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARTR; }), IREP, NT1 - 1);
+  m.VARTI = coverageOf(coveredBy(job, [](const engine::ReplicateEstimate& r) { return r.VARTI; }), IREP, IC - 1);
   return m;
 }
 

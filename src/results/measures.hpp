@@ -11,7 +11,10 @@ namespace arribada::results {
 
 // The share of `IREP` replicates whose interval includes NN, and its
 // standard error sqrt(c (1 - c) / IREP) as a proportion of IREP draws.
+// A coverage whose variance estimate has a divisor of 0 (one sampled strip,
+// cell or sampling time, possible from a parameter file) is not computed.
 struct Coverage {
+  bool computed = true;
   std::int32_t covered = 0;
   float proportion = 0.0f;
   float standardError = 0.0f;

@@ -23,9 +23,20 @@ void Screen::writeRecord(const std::string& record) {
   if (!record.empty()) out_.write(record.data() + 1, static_cast<std::streamsize>(record.size() - 1));
   out_.put('\n');
   out_.flush();
+  refuseFailedWrite();
 }
 
-void Screen::writeRaw(const std::string& text) { out_ << text << std::flush; }
+void Screen::writeRaw(const std::string& text) {
+  out_ << text << std::flush;
+  refuseFailedWrite();
+}
+
+void Screen::refuseFailedWrite() const {
+  if (out_) return;
+  const int error = errno;
+  throw RunTimeError(std::string("write failed on the standard output: ") +
+                     (error != 0 ? std::strerror(error) : "the system refused the text"));
+}
 
 void Warnings::warn(const std::string& text) {
   if (errors_ == nullptr) return;

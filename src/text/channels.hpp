@@ -35,7 +35,8 @@ class RecordingSink : public RecordSink {
   std::vector<std::string> records;
 };
 
-// The screen: a record shows from its second character, and is flushed.
+// The screen: a record shows from its second character, and is flushed. A
+// write that fails (standard output closed, a full disk) is a RunTimeError.
 class Screen : public RecordSink {
  public:
   explicit Screen(std::ostream& out) : out_(out) {}
@@ -45,6 +46,8 @@ class Screen : public RecordSink {
   void flush() { out_.flush(); }
 
  private:
+  void refuseFailedWrite() const;
+
   std::ostream& out_;
 };
 
@@ -60,12 +63,15 @@ class Warnings {
   std::ostream* errors_;
 };
 
-// The keyboard and the screen together.
+// The keyboard and the screen together, with the error output's hints about
+// answers typed at the keyboard.
 class Console : public RecordSink {
  public:
-  Console(std::istream& keyboard, std::ostream& screen) : screen_(screen), keyboard_(keyboard, "the keyboard", true) {}
+  Console(std::istream& keyboard, std::ostream& screen, Warnings warnings = Warnings{})
+      : screen_(screen), keyboard_(keyboard, "the keyboard", true), warnings_(warnings) {}
   void writeRecord(const std::string& record) override { screen_.writeRecord(record); }
   Screen& screen() { return screen_; }
+  Warnings& warnings() { return warnings_; }
   // Every read of the keyboard goes through here, so that all that was
   // written is on the screen before the read waits.
   LineSource& keyboard() {
@@ -76,6 +82,7 @@ class Console : public RecordSink {
  private:
   Screen screen_;
   LineSource keyboard_;
+  Warnings warnings_;
 };
 
 // A report file, created new: records end with CR LF and an empty record is

@@ -319,6 +319,22 @@ ReadOutcome readFreeFormat(LineSource& source, std::span<const ReadTarget> targe
   return outcome;
 }
 
+std::optional<std::string> numberSplitAtComma(const ReadOutcome& read) {
+  const std::string& line = read.lastLine;
+  if (line.find_first_not_of(" \t", read.restAt) == std::string::npos) return std::nullopt;
+  const auto digitAt = [&line](std::size_t at) { return at < line.size() && isDigit(line[at]); };
+  const auto commaInNumber = [&](std::size_t at) { return line[at] == ',' && at > 0 && digitAt(at - 1) && digitAt(at + 1); };
+  for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+    if (!commaInNumber(i)) continue;
+    std::size_t from = i;
+    while (from > 0 && (digitAt(from - 1) || line[from - 1] == '.')) --from;
+    std::size_t to = i + 1;
+    while (digitAt(to) || (to < line.size() && commaInNumber(to))) ++to;
+    return line.substr(from, to - from);
+  }
+  return std::nullopt;
+}
+
 ValueNamer namedAll(std::string what, std::string example) {
   return [what = std::move(what), example = std::move(example)](std::size_t) { return ValueName{what, example}; };
 }

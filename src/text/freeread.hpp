@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -67,6 +68,12 @@ inline ReadOutcome readFreeFormat(LineSource& source, std::initializer_list<Read
                                   AtEndOfInput atEnd = AtEndOfInput::Fail, const ValueNamer& names = {}) {
   return readFreeFormat(source, std::span<const ReadTarget>(targets.begin(), targets.size()), atEnd, names);
 }
+
+// The first number of the line a read ended on that has a comma between two
+// of its digits ("0,5", "120,000"), when the read left the rest of that line
+// unread: the comma has most likely split a decimal number, or a number with
+// thousands separators, into two values. Empty otherwise.
+std::optional<std::string> numberSplitAtComma(const ReadOutcome& read);
 
 // A namer that gives every variable of a read the same name and example.
 ValueNamer namedAll(std::string what, std::string example = {});

@@ -1,6 +1,10 @@
 #pragma once
 // A source of input lines (the keyboard or a file) that knows its name and
 // the number of the line last read, for the run-time error messages.
+//
+// Text saved by Windows editors is read too: a UTF-8 byte-order mark at the
+// start is skipped, and a UTF-16 one (FF FE or FE FF) ends the run with a
+// RunTimeError that says how to save the file as UTF-8.
 
 #include <istream>
 #include <string>
@@ -14,6 +18,7 @@ class LineSource {
       : in_(in), description_(std::move(description)), keyboard_(keyboard) {}
 
   // The next line without its line end (LF or CR LF); false at the end of input.
+  // The first line's byte-order mark is handled as above.
   bool next(std::string& line);
   // True when no line is left (waits for the keyboard like a read).
   bool atEnd();
@@ -28,6 +33,8 @@ class LineSource {
   std::string endedHere() const;
 
  private:
+  void takeByteOrderMark(std::string& line) const;
+
   std::istream& in_;
   std::string description_;
   bool keyboard_;

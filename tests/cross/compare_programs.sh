@@ -26,6 +26,9 @@ trap 'rm -rf "$scratch"' EXIT
 
 trim() { local s="$1"; s="${s#"${s%%[![:space:]]*}"}"; printf '%s' "${s%"${s##*[![:space:]]}"}"; }
 to_crlf() { sed -i 's/$/\r/' "$@"; }
+# As Windows editors save text: with a UTF-8 byte-order mark, or as UTF-16 with its mark.
+to_marked() { local f; for f in "$@"; do { printf '\xEF\xBB\xBF'; cat "$f"; } > "$f.new" && mv "$f.new" "$f"; done; }
+to_utf16() { local f; for f in "$@"; do { printf '\xFF\xFE'; iconv -f UTF-8 -t UTF-16LE "$f"; } > "$f.new" && mv "$f.new" "$f"; done; }
 # The two lines after each "THE DATE & TIME ARE" hold the clock's values.
 mask_stamps() { awk '{ if (m > 0) { print "<stamp>"; m--; next } print; if ($0 ~ /THE DATE & TIME ARE\r?$/) m = 2 }' "$1"; }
 plain_ends() { sed 's/\r$//' "$1"; }
@@ -42,6 +45,13 @@ run_case() {
   if [[ " $extras " == *" crlf "* ]]; then
     to_crlf "$folder/answers.in"
     for file in $files; do to_crlf "$folder/${file##*>}"; done
+  fi
+  if [[ " $extras " == *" utf8-mark "* ]]; then
+    to_marked "$folder/answers.in"
+    for file in $files; do to_marked "$folder/${file##*>}"; done
+  fi
+  if [[ " $extras " == *" utf16 "* ]]; then
+    for file in $files; do to_utf16 "$folder/${file##*>}"; done
   fi
   [[ " $extras " == *" existing-file "* ]] && printf 'an earlier report\r\n' > "$folder/$report"
   [[ " $extras " == *" existing-folder "* ]] && mkdir "$folder/$report" && echo kept > "$folder/$report/inside"

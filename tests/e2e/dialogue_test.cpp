@@ -259,6 +259,11 @@ TEST(DialogueTest, DefaultSeedOutsideTheGeneratorIsNotUsed) {
   answers += "0\n12345\nN\n0\nN\n";
   const auto result = box.run(answers);
   EXPECT_LT(find(result.screenLines, "THE DEFAULT JX IS TOO LARGE FOR THESE VALUES;"), result.screenLines.size());
+  // Why, and what to type, on the error output only.
+  EXPECT_EQ(result.errors,
+            "arribada: warning: the default JX, NN x NTI x NTR x IC x MIN = 50000 x 61 x 10 x 5 x 15 = 2287500000, "
+            "is beyond the largest starting value 2147483646; type an odd number from 1 to 2147483645, such as "
+            "762500001\n");
   EXPECT_LT(find(result.screenLines, "YOU CHOSE JX =      12345"), result.screenLines.size());
   EXPECT_EQ(result.report[15], " RANDOM STARTING VALUE=      12345");
 }
@@ -323,11 +328,23 @@ TEST(RunTest, NamesAreTakenWhole) {
   const std::string shared = "playa-nancite-2026-noche1";
   box.writeFile(shared + "-transectos-a.dat", "WRONG SURVEY\n1.0 250 60 60 1000 2 2 1 0\n9 9\n9 9\n");
   box.writeFile(shared + "-transectos-b.dat", "RIGHT SURVEY\n1.0 250 60 60 1000 2 2 1 0\n1 3\n2 2\n");
-  const auto result = box.run("'  " + name + " '\nY\n'" + shared + "-transectos-b.dat'\n", name);
+  // Blanks and tabs at the ends of a name are removed, whatever the quotes hold.
+  const auto result = box.run("'\t " + name + " \t'\nY\n'\t" + shared + "-transectos-b.dat '\n", name);
   EXPECT_EQ(result.status, 0) << result.errors;
   EXPECT_TRUE(result.reportExists);
   EXPECT_EQ(result.report[6], " RIGHT SURVEY" + std::string(67, ' '));
   EXPECT_LT(find(result.report, "  ESTIMATED NUMBER OF FEMALE TURTLES=        480.0"), result.report.size());
+}
+
+// The shipped default simulation gives the figures that the README states.
+TEST(RunTest, ShippedDefaultSimulationGivesTheStatedResult) {
+  Sandbox box;
+  const std::filesystem::path examples = std::filesystem::path(ARRIBADA_SOURCE_DIR) / "examples";
+  box.writeFile("stop.par", readFile(examples / "stop.par"));
+  const auto result = box.run(readFile(examples / "default-simulation.answers"), "default-simulation.report");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_LT(find(result.report, " AVERAGE ESTIMATED POPULATION SIZE=   50198.400000"), result.report.size());
+  EXPECT_LT(find(result.report, " IS          3  OUT OF        100  TIMES."), result.report.size());
 }
 
 TEST(RunTest, BlankNameTakesACommandLineArgument) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -108,9 +109,19 @@ TEST(NothingLostTest, InterruptAtAPrompt) {
 }
 
 // A long job read through a pipe: the replicate numbers arrive while the
-// work goes on. An interrupt then says how far the run got and ends it with
-// status 130; the report keeps the replicates finished, without a summary.
-TEST(NothingLostTest, InterruptInTheMiddleOfTheReplicates) {
+// work goes on. An interrupt (Ctrl-C, or a shutdown's SIGTERM, or the closed
+// terminal's SIGHUP) then says how far the run got and ends it with status
+// 128 + the signal; the report keeps the replicates finished, without a summary.
+struct InterruptCase {
+  const char* name;
+  int signal;
+  int status;
+};
+
+class InterruptTest : public ::testing::TestWithParam<InterruptCase> {};
+
+TEST_P(InterruptTest, InTheMiddleOfTheReplicates) {
+  const InterruptCase& c = GetParam();
   Sandbox box;
   LiveRun run(box.directory(), LiveRun::ScreenTo::Pipe);
   // A long job: a million females, a thousand replicates.
@@ -122,9 +133,9 @@ TEST(NothingLostTest, InterruptInTheMiddleOfTheReplicates) {
   EXPECT_NE(run.screenSoFar().find("REPLICATE NUMBER =          3\n"), std::string::npos);
   EXPECT_TRUE(run.running());
   const std::string before = readFile(report);
-  run.sendSignal(SIGINT);
+  run.sendSignal(c.signal);
   const int status = run.wait();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << "wait status " << status;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << "wait status " << status;
 
   const std::string errors = readFile(box.directory() / "errors.out");
   std::smatch said;
@@ -162,6 +173,42 @@ TEST(NothingLostTest, InterruptInTheMiddleOfTheReplicates) {
   EXPECT_TRUE(estimates == finished || estimates == finished + 1) << estimates << " estimates";
   EXPECT_EQ(find(lines, " SUMMARY STATISTICS FOLLOW:"), lines.size());
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest,
+                         ::testing::Values(InterruptCase{"CtrlC", SIGINT, 130}, InterruptCase{"Terminate", SIGTERM, 143},
+                                           InterruptCase{"HangUp", SIGHUP, 129}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// A standard output that cannot be written (closed, a full disk) ends the run
+// with a message on the error output and status 2, as command-line tools do.
+
+struct ClosedOutputCase {
+  const char* name;
+  std::string arguments;
+  std::string output;  // the shell's redirection of standard output
+};
+
+class ClosedOutputTest : public ::testing::TestWithParam<ClosedOutputCase> {};
+
+TEST_P(ClosedOutputTest, SaysSoAndFails) {
+  const ClosedOutputCase& c = GetParam();
+  Sandbox box;
+  box.writeFile("answers.in", fieldDataAnswers("none.dat"));
+  const std::string command = "cd '" + box.directory().string() + "' && '" + ARRIBADA_BINARY + "' " + c.arguments +
+                              " < answers.in " + c.output + " 2> errors.out";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 2) << "wait status " << raw;
+  const std::string errors = readFile(box.directory() / "errors.out");
+  EXPECT_TRUE(errors.starts_with("arribada: ")) << errors;
+  EXPECT_NE(errors.find("write failed on the standard output: "), std::string::npos) << errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, ClosedOutputTest,
+                         ::testing::Values(ClosedOutputCase{"Closed", "", ">&-"},
+                                           ClosedOutputCase{"FullDisk", "", "> /dev/full"},
+                                           ClosedOutputCase{"VersionToAFullDisk", "--version", "> /dev/full"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // An existing name is never overwritten
@@ -431,6 +478,13 @@ Result runSurvey(const std::string& afterTitle) {
 
 class WarningTest : public ::testing::TestWithParam<WarningCase> {};
 
+// A warned run shows and reports exactly what `plain`, a run without a warning, does.
+void expectTheSameButForTheWarning(const Result& warned, const Result& plain) {
+  EXPECT_EQ(plain.errors, "");
+  EXPECT_EQ(warned.screenLines, plain.screenLines);
+  EXPECT_EQ(warned.report, plain.report);
+}
+
 TEST_P(WarningTest, GoesToTheErrorOutputOnly) {
   const WarningCase& c = GetParam();
   const auto result = runSurvey(c.afterTitle);
@@ -438,10 +492,7 @@ TEST_P(WarningTest, GoesToTheErrorOutputOnly) {
   EXPECT_EQ(result.errors, "arribada: warning: " + c.warning + "\n");
   EXPECT_LT(find(result.report, " NO.UELAS = UNAMBIGUOUS EGG-LAYING ACTIVITY       8.000000"), result.report.size());
   if (c.sameAs.empty()) return;
-  const auto plain = runSurvey(c.sameAs);
-  EXPECT_EQ(plain.errors, "");
-  EXPECT_EQ(result.screen, plain.screen);
-  EXPECT_EQ(result.report, plain.report);
+  expectTheSameButForTheWarning(result, runSurvey(c.sameAs));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -463,6 +514,102 @@ INSTANTIATE_TEST_SUITE_P(
                     "the header of 'two.dat', line 2, has commas between digits: a comma separates two values, so "
                     "\"0,5\" is read as 0 and 5; write decimal points (0.5) if decimals were meant",
                     kTwoByTwoHeader + "1 3\n2 2\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A number typed with a thousands separator or a decimal comma: a hint on
+// the error output; the screen and the report are those of the number read
+// up to its comma.
+struct CommaCase {
+  const char* name;
+  std::vector<std::string> typed;  // the nine answers
+  std::vector<std::string> read;   // the same as the program reads them
+  std::string hint;                // after "arribada: warning: "
+};
+
+class KeyboardCommaTest : public ::testing::TestWithParam<CommaCase> {};
+
+TEST_P(KeyboardCommaTest, HintsOnTheErrorOutputOnly) {
+  const CommaCase& c = GetParam();
+  Sandbox typed;
+  const auto result = typed.run(quoted("report.txt") + keyboardAnswers(c.typed));
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.errors, "arribada: warning: " + c.hint + "\n");
+  Sandbox read;
+  expectTheSameButForTheWarning(result, read.run(quoted("report.txt") + keyboardAnswers(c.read)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, KeyboardCommaTest,
+    ::testing::Values(
+        // 120 is below the smallest NN: the block asks again and takes 1000.
+        CommaCase{"ThousandsSeparator",
+                  {"120,000\n1000", "0", "0", "0", "0", "0", "2", "7", "0"},
+                  {"120\n1000", "0", "0", "0", "0", "0", "2", "7", "0"},
+                  "the answer to NN, the true number of females (the keyboard, line 4): \"120,000\" was read up to "
+                  "its comma, since a comma separates two values; type 120000, without a thousands separator (or "
+                  "120.000 if a decimal was meant)"},
+        CommaCase{"DecimalComma",
+                  {"1000", "0", "1,5", "0", "0", "0", "2", "7", "0"},
+                  {"1000", "0", "1", "0", "0", "0", "2", "7", "0"},
+                  "the answer to MIN, the minutes of unambiguous nesting activity (the keyboard, line 8): \"1,5\" "
+                  "was read up to its comma, since a comma separates two values; type 1.5, with a decimal point"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Files saved by Windows editors: a UTF-8 byte-order mark is skipped; UTF-16
+// is refused with a message that says how to save the file.
+
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+const std::string kTwoByTwo = "TWO BY TWO\n1.0 250 60 60 1000 2 2 1 0\n1 3\n2 2\n";
+
+// Plain ASCII text as UTF-16, its mark first: little-endian (FF FE) or big-endian (FE FF).
+std::string utf16(const std::string& text, bool little) {
+  std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char ch : text) out += little ? std::string{ch, '\0'} : std::string{'\0', ch};
+  return out;
+}
+
+struct SavedFileCase {
+  const char* name;
+  std::string answers;
+  std::map<std::string, std::string> files;
+  int status;
+  std::string expected;  // a line of the report, or with status 2 a piece of the message
+};
+
+class WindowsFileTest : public ::testing::TestWithParam<SavedFileCase> {};
+
+TEST_P(WindowsFileTest, MarkSkippedOrUtf16Refused) {
+  const SavedFileCase& c = GetParam();
+  Sandbox box;
+  for (const auto& [name, content] : c.files) box.writeFile(name, content);
+  const auto result = box.run(c.answers);
+  EXPECT_EQ(result.status, c.status) << result.errors;
+  if (c.status == 0) {
+    EXPECT_LT(find(result.report, c.expected), result.report.size()) << c.expected;
+  } else {
+    EXPECT_NE(result.errors.find(c.expected), std::string::npos) << result.errors;
+  }
+}
+
+const std::string kEstimate480 = "  ESTIMATED NUMBER OF FEMALE TURTLES=        480.0";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, WindowsFileTest,
+    ::testing::Values(
+        SavedFileCase{"MarkedFieldFile", fieldDataAnswers("two.dat"), {{"two.dat", kUtf8Mark + kTwoByTwo}}, 0,
+                      kEstimate480},
+        SavedFileCase{"MarkedAnswers", kUtf8Mark + fieldDataAnswers("two.dat"), {{"two.dat", kTwoByTwo}}, 0,
+                      kEstimate480},
+        SavedFileCase{"MarkedParameterFile",
+                      parameterFileAnswers("job.par") + "\nN\n" + quoted("stop.par"),
+                      {{"job.par", kUtf8Mark + "MARKED\n10 5 1000 60 7 5.0 2 2.0 1\n"}, {"stop.par", kStopFile}},
+                      0,
+                      " THE TRUE POPULATION IS=       1000"},
+        SavedFileCase{"Utf16FieldFile", fieldDataAnswers("two.dat"), {{"two.dat", utf16(kTwoByTwo, true)}}, 2,
+                      "read failed on 'two.dat': the text is UTF-16"},
+        SavedFileCase{"Utf16BigEndianAnswers", utf16(fieldDataAnswers("two.dat"), false), {{"two.dat", kTwoByTwo}},
+                      2, "read failed on the keyboard: the text is UTF-16"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------

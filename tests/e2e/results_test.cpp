@@ -185,6 +185,23 @@ TEST(ResultsFolderTest, ExistingNameIsRefusedBeforeTheFirstQuestion) {
   }
 }
 
+// One strip sampled (only a parameter file allows it): VARTI has a divisor
+// of 0, so the coverage of the printed intervals cannot be computed, while
+// VARM and VARTR still can.
+TEST(ResultsFolderTest, CoverageThatCannotBeComputedIsEmpty) {
+  Sandbox box;
+  box.writeFile("one.par", "ONE STRIP\n10 1 1000 60 7 5.0 2 2.0 1\n");
+  box.writeFile("stop.par", "END\n0 5 1000 60 0 5.0 2 2.0 1\n");
+  const auto result = box.run("'report.txt'\n\nN\n'one.par'\n\nN\n'stop.par'\n", "report.txt", "--results out");
+  EXPECT_EQ(result.status, 0) << result.errors;
+  const CsvTable summary = readCsv(result.directory / "out" / "summary.csv");
+  ASSERT_EQ(summary.size(), 1u);
+  for (const char* column : {"mean_se", "coverage", "coverage_se", "coverage_2se_VARTI"}) {
+    EXPECT_EQ(summary[0].at(column), "") << column;
+  }
+  for (const char* column : {"coverage_2se_VARM", "coverage_2se_VARTR"}) EXPECT_NE(summary[0].at(column), "") << column;
+}
+
 TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
   Sandbox box;
   for (const char* name :
@@ -203,6 +220,15 @@ TEST(ResultsFolderTest, ComparingDesignsGivesOneSummaryRowPerDesign) {
     EXPECT_TRUE(fs::exists(result.directory / "designs" / ("simulation-" + std::to_string(i + 1) + ".svg")));
   }
   EXPECT_EQ(readCsv(result.directory / "designs" / "replicates.csv").size(), 3u * 200u);
+  // summary.svg: a row per design, a tick per replicate (and six in the legend).
+  const std::string all = readFile(result.directory / "designs" / "summary.svg");
+  for (const char* row : {">Job 1: IC = 2 of", ">Job 2: IC = 5 of", ">Job 3: IC = 10 of"}) {
+    EXPECT_NE(all.find(row), std::string::npos) << row;
+  }
+  std::size_t ticks = 0;
+  for (auto at = all.find("stroke-opacity"); at != std::string::npos; at = all.find("stroke-opacity", at + 1)) ++ticks;
+  EXPECT_EQ(ticks, 3u * 200u + 6u);
+  EXPECT_FALSE(fs::exists(result.directory / "designs" / "summary.svg.part"));
   expectWellFormedPictures(result.directory / "designs");
 }
 

@@ -23,6 +23,8 @@ TEST(MeasureJob, BiasRmseAndTheCoverageOfEachVarianceEstimate) {
   };
   SimulationRecord job;
   job.parameters.NN = 100;
+  job.parameters.IC = 5;
+  job.parameters.NTI = 31;
   job.replicates = replicates;
   job.AVEPOP = 101.0f;
   job.NTILT = 1;
@@ -40,6 +42,19 @@ TEST(MeasureJob, BiasRmseAndTheCoverageOfEachVarianceEstimate) {
   EXPECT_EQ(m.VARTI.covered, 2);
   EXPECT_FLOAT_EQ(m.VARTR.proportion, 1.0f);
   EXPECT_FLOAT_EQ(m.VARTR.standardError, 0.0f);
+
+  // One strip sampled: no VARTI, so no coverage of the printed intervals;
+  // one sampling time: no VARTR. Two cells still give a VARM.
+  job.parameters.IC = 1;
+  job.parameters.NTI = 3;
+  EXPECT_FALSE(measureJob(job).printed.computed);
+  EXPECT_FALSE(measureJob(job).VARTI.computed);
+  EXPECT_TRUE(measureJob(job).VARTR.computed);
+  job.parameters.IC = 2;
+  job.parameters.NTI = 2;
+  const JobMeasures once = measureJob(job);
+  EXPECT_TRUE(once.printed.computed && once.VARM.computed);
+  EXPECT_FALSE(once.VARTR.computed);
 }
 
 }  // namespace
