@@ -5,16 +5,23 @@
 //   engine_bench            the parameter sets, side by side
 //   engine_bench --largest  the largest job the dialogue accepts, whole
 //   engine_bench --quick    the parameter sets with fewer replicates
+//   engine_bench --design   a design search of 4 IC x 3 EVERY (12 designs) at
+//                           NN 1 000 000, IREP 30, against one ordinary job
+//                           of the same size, run alternately (7 rounds); then the same
+//                           search on an uneven beach (the plain path)
 //   ... --isa baseline|avx2|avx512   the fast path's kernels of that
 //                           instruction set (default: the fastest this
 //                           processor runs); the kernels used are printed
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "design/search.hpp"
 #include "engine/simulation.hpp"
 #include "engine/table.hpp"
 #include "text/channels.hpp"
@@ -140,6 +147,61 @@ int runLargest() {
   return 0;
 }
 
+double secondsOf(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+arribada::design::DesignSpec benchDesign() {
+  arribada::design::DesignSpec spec;
+  spec.NTR = 20;
+  spec.NN = {1000000};
+  spec.IHR = {60};
+  spec.IREP = 30;
+  spec.JX = 762500001;
+  spec.IC = {2, 4, 5, 10};
+  spec.EVERY = {1, 2, 3};
+  spec.ROUND_MINUTES = 20;
+  spec.STRIP_MINUTES = 5;
+  spec.TARGET_CV = 0.1;
+  return spec;
+}
+
+int runDesign() {
+  arribada::design::DesignSpec spec = benchDesign();
+  const SimulationParameters p = makeParameters(1, 1000000, 60, 20, 5, 30, 762500001);
+  EngineOptions fast;
+  fast.instructionSet = kernels;
+  std::printf("design search of 12 designs (IC 2 4 5 10 x EVERY 1 2 3) against one job, NN %d, IREP %d, normal law,\n"
+              "alternately, 7 rounds each\n", p.NN, p.IREP);
+  std::vector<double> jobs, searches;
+  for (int round = 0; round < 7; ++round) {
+    jobs.push_back(runJob(p, fast, false).seconds);
+    searches.push_back(secondsOf([&] { arribada::design::runScenario(spec, 0, {}, fast); }));
+    std::printf("  round %d: job %.2f s, search %.2f s, ratio %.3f\n", round + 1, jobs.back(), searches.back(),
+                searches.back() / jobs.back());
+  }
+  std::sort(jobs.begin(), jobs.end());
+  std::sort(searches.begin(), searches.end());
+  std::printf("  medians: job %.2f s, search %.2f s, ratio %.3f; fastest: job %.2f s, search %.2f s, ratio %.3f\n",
+              jobs[3], searches[3], searches[3] / jobs[3], jobs[0], searches[0], searches[0] / jobs[0]);
+  spec.densities = {{1, 3, 6, 3, 1}};
+  EngineOptions plain;
+  plain.plain = true;
+  std::vector<double> plainJobs, unevenSearches;
+  for (int round = 0; round < 3; ++round) {
+    plainJobs.push_back(runJob(p, plain, false).seconds);
+    unevenSearches.push_back(secondsOf([&] { arribada::design::runScenario(spec, 0, {}, fast); }));
+  }
+  std::sort(plainJobs.begin(), plainJobs.end());
+  std::sort(unevenSearches.begin(), unevenSearches.end());
+  std::printf("  uneven beach (plain path), alternately, 3 rounds: medians: search %.2f s, an ordinary job on the plain "
+              "path %.2f s, ratio %.3f\n",
+              unevenSearches[1], plainJobs[1], unevenSearches[1] / plainJobs[1]);
+  return 0;
+}
+
 // The instruction set named on the command line, if the processor runs it.
 bool chooseKernels(const char* name) {
   for (InstructionSet set : arribada::engine::runnableInstructionSets()) {
@@ -167,18 +229,22 @@ void printKernels() {
 int main(int argc, char** argv) {
   bool largest = false;
   bool quick = false;
+  bool design = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--largest") == 0) {
       largest = true;
+    } else if (std::strcmp(argv[i], "--design") == 0) {
+      design = true;
     } else if (std::strcmp(argv[i], "--quick") == 0) {
       quick = true;
     } else if (std::strcmp(argv[i], "--isa") == 0 && i + 1 < argc) {
       if (!chooseKernels(argv[++i])) return 2;
     } else {
-      std::fprintf(stderr, "usage: engine_bench [--quick | --largest] [--isa baseline|avx2|avx512]\n");
+      std::fprintf(stderr, "usage: engine_bench [--quick | --largest | --design] [--isa baseline|avx2|avx512]\n");
       return 2;
     }
   }
   printKernels();
+  if (design) return runDesign();
   return largest ? runLargest() : runSets(quick);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/design_run.hpp"
 #include "driver/field_mode.hpp"
 #include "driver/options.hpp"
 #include "driver/program.hpp"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
       return printed(arribada::driver::helpText());
     case arribada::driver::Options::Action::Field:
       return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
+    case arribada::driver::Options::Action::Design:
+      return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
     case arribada::driver::Options::Action::Run:
       break;
   }

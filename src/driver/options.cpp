@@ -13,8 +13,28 @@ namespace {
 constexpr std::string_view kResults = "--results";
 constexpr const char* kFieldUsage = "arribada --field FILE [FILE ...] [--results DIR]";
 
+constexpr std::string_view kDesign = "--design";
+constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR]";
+
 bool isOption(const std::string& argument) {
   return argument.size() > 2 && argument.starts_with("--");
+}
+
+// The value of option `name` at argument i, as "--name VALUE" (i moves on)
+// or "--name=VALUE"; nothing when argument i is another option.
+std::optional<std::string> valueOf(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name,
+                                   const std::string& needs) {
+  const std::string& argument = arguments[i];
+  std::string value;
+  if (argument == name) {
+    if (i + 1 == arguments.size() || arguments[i + 1].empty())
+      throw std::invalid_argument("option " + std::string(name) + " needs " + needs);
+    return arguments[++i];
+  }
+  if (!argument.starts_with(std::string(name) + "=")) return std::nullopt;
+  value = argument.substr(name.size() + 1);
+  if (value.empty()) throw std::invalid_argument("option " + std::string(name) + " needs " + needs);
+  return value;
 }
 
 }  // namespace
@@ -41,20 +61,25 @@ Options parseOptions(const std::vector<std::string>& arguments) {
       options.action = Options::Action::Version;
     } else if (argument == "--help") {
       options.action = Options::Action::Help;
-    } else if (argument == kResults) {
-      if (i + 1 == arguments.size() || arguments[i + 1].empty())
-        throw std::invalid_argument("option --results needs a folder name: --results DIR");
-      options.resultsDirectory = arguments[++i];
-    } else if (argument.starts_with(std::string(kResults) + "=")) {
-      const std::string folder = argument.substr(kResults.size() + 1);
-      if (folder.empty()) throw std::invalid_argument("option --results needs a folder name: --results DIR");
+    } else if (const auto folder = valueOf(arguments, i, kResults, "a folder name: --results DIR")) {
       options.resultsDirectory = folder;
+    } else if (const auto file = valueOf(arguments, i, kDesign, "a design file: --design FILE")) {
+      // A mode of its own too: one design file, no dialogue and so no names.
+      if (options.designFile || field || options.action != Options::Action::Run) {
+        throw std::invalid_argument(std::string("--design does not combine with another mode: ") + kDesignUsage);
+      }
+      options.designFile = file;
+      options.action = Options::Action::Design;
     } else if (isOption(argument)) {
       throw std::invalid_argument("unknown option '" + argument + "' (arribada --help lists the options)");
     }
   }
   if (field && options.action != Options::Action::Field) {
     throw std::invalid_argument(std::string("--field does not combine with another mode: ") + kFieldUsage);
+  }
+  if (options.designFile && (options.action != Options::Action::Design || !options.names.empty())) {
+    throw std::invalid_argument(std::string("--design takes one design file, no names and no other mode: ") +
+                                kDesignUsage);
   }
   if (field && options.names.empty()) {
     throw std::invalid_argument(std::string("--field needs the survey files to analyse: ") + kFieldUsage);
@@ -83,6 +108,9 @@ std::string helpText() {
          "                 each, without the dialogue: a table of the nights and their\n"
          "                 total on standard output (with --results, field.csv and\n"
          "                 field.svg in DIR)\n"
+         "  --design FILE  compare survey designs as the design file FILE asks, without the\n"
+         "                 dialogue (README, \"Choosing a design\"); results in FILE-designs/\n"
+         "                 or in DIR\n"
          "  --version      print the program's name and version, then stop\n"
          "  --help         print this text, then stop\n"
          "  --             treat every later argument as a NAME\n"

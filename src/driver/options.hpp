@@ -9,6 +9,8 @@
 //                    the new folder DIR
 //   --field FILE...  analyse survey files without the dialogue (every later
 //                    name is a survey file); combines with --results only
+//   --design FILE    (or --design=FILE) run the design search of FILE
+//                    instead of the dialogue
 //   --               every later argument is a name, even one beginning "--"
 
 #include <optional>
@@ -18,9 +20,10 @@
 namespace arribada::driver {
 
 struct Options {
-  enum class Action { Run, Version, Help, Field };
+  enum class Action { Run, Version, Help, Field, Design };
   Action action = Action::Run;
   std::optional<std::string> resultsDirectory;
+  std::optional<std::string> designFile;  // with --design
   std::vector<std::string> names;  // with --field, the survey files
 };
 

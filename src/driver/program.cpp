@@ -56,8 +56,19 @@ void echoParameters(text::RecordSink& report, const engine::SimulationParameters
 // The job's tables and pictures, when a results folder was asked for; `p`
 // as echoed, with the job's starting value JX.
 void keepResults(Run& run, const std::string& title, const engine::SimulationParameters& p,
-                 const ReplicateSummary& summary) {
-  run.results.simulationEnded(results::simulationRecord(run.job, title, p, summary));
+                 const ReplicateSummary& summary, std::int32_t independentReplicates) {
+  run.results.simulationEnded(results::simulationRecord(run.job, title, p, summary, independentReplicates));
+}
+
+// Said once, on the error output, when a job's random stream comes round to
+// draws it has already used: the report itself stays as it is.
+void warnOfWrap(Run& run, const engine::PeriodWatch& period, std::int32_t IREP) {
+  run.warnings.warn("job " + std::to_string(run.job) + ": the random stream repeats itself in replicate " +
+                    std::to_string(period.wrappedIn()) + " (after " + std::to_string(engine::kStreamPeriod) +
+                    " draws); replicates from there on reuse the draws of earlier ones, so the " +
+                    std::to_string(IREP) + " replicates hold about " +
+                    std::to_string(period.independentReplicates()) +
+                    " replicates' worth of independent information (docs/limits.md)");
 }
 
 // Returns the random stream's state after the last replicate.
@@ -72,10 +83,11 @@ std::int32_t runReplicates(Run& run, const std::string& title, const engine::Sim
     run.console.write({std::string("REPLICATE NUMBER ="), L});
     run.report.write({std::string("REPLICATE NUMBER ="), L});
     summary.add(job.runReplicate(run.report));
+    if (job.period().wrappedIn() == L) warnOfWrap(run, job.period(), p.IREP);
     progress.replicateFinished(L);
   }
   summary.write(run.report);
-  keepResults(run, title, p, summary);
+  keepResults(run, title, p, summary, job.period().independentReplicates());
   return job.JX();
 }
 

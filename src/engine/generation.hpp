@@ -222,6 +222,35 @@ inline std::int32_t stripOf(float draw, std::int32_t NTR) {
   return J > NTR ? NTR : J;
 }
 
+// The program's own use of the beach: every strip equally likely.
+struct EvenStrips {
+  std::int32_t operator()(float draw, std::int32_t NTR) const { return stripOf(draw, NTR); }
+};
+
+// An uneven use of the beach: the relative nesting density of S equal
+// sections from one end to the other (S >= 1, weights >= 0, some above 0).
+// A strip's weight is the mean density over its extent, and a female's strip
+// is the first whose cumulative share of the weights reaches her strip draw
+// (the last strip's share is exactly 1). Only the plain path places females
+// this way.
+class WeightedStrips {
+ public:
+  WeightedStrips(const std::vector<double>& density, std::int32_t NTR);
+  std::int32_t operator()(float draw, std::int32_t NTR) const;
+  // Strip J's cumulative share (1-based).
+  double share(std::int32_t J) const { return shares_[static_cast<std::size_t>(J - 1)]; }
+
+ private:
+  // A guide table: guide_[g] is the first strip (0-based) whose share
+  // reaches g / G, so a draw's search starts next to its strip.
+  static constexpr std::int32_t kGuidesPerStrip = 4;
+  std::vector<double> shares_;
+  std::vector<std::int32_t> guide_;
+};
+
+// Whether a density leaves the beach evenly used (empty, or every section alike).
+bool evenDensity(const std::vector<double>& density);
+
 // The nearest whole hour, INT(TIME + 0.5) with truncation toward zero, so
 // every time in (-1.5, 0.5) gives hour 0. A time too far out for an integer
 // hour (only from absurd standard deviations) ends the run.
@@ -239,15 +268,16 @@ inline double nearestHour(float TIME) {
 // called for every time outside hours 0 ... IHR before it is drawn again.
 // `choose` finds the interval of a draw; any other chooser must give the
 // same interval as the scan for every draw.
-template <class Stream, class OnRedraw, class Choose = ScanIntervals>
+// `strips` finds the strip of a draw (the even rule unless the beach is unevenly used).
+template <class Stream, class OnRedraw, class Choose = ScanIntervals, class Strips = EvenStrips>
 Placement placeFemale(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw,
-                      const Choose& choose = {}) {
+                      const Choose& choose = {}, const Strips& strips = {}) {
   Placement female;
   female.MM = choose(stream.next(), c);
   const IntervalShape& shape = c.intervals[static_cast<std::size_t>(female.MM - 1)];
   for (std::int32_t redraws = 0;; ++redraws) {
     female.TIME = nestingTime(stream, pair, shape, c.law);
-    female.J = stripOf(stream.next(), c.NTR);
+    female.J = strips(stream.next(), c.NTR);
     const double hour = nearestHour(female.TIME);
     female.HR = stored(hour);
     female.K = static_cast<std::int32_t>(hour) + 1;
@@ -271,15 +301,18 @@ inline void writeRedrawLine(text::RecordSink& report, std::int32_t K, float TIME
 }
 
 // The female's cell of the count grid, or kNotTallied.
-template <class Stream, class OnRedraw>
-std::int32_t femaleStep(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw) {
-  const Placement female = placeFemale(stream, pair, c, onRedraw);
+template <class Stream, class OnRedraw, class Strips = EvenStrips>
+std::int32_t femaleStep(Stream& stream, NormalPair& pair, const GenerationConstants& c, OnRedraw&& onRedraw,
+                        const Strips& strips = {}) {
+  const Placement female = placeFemale(stream, pair, c, onRedraw, ScanIntervals{}, strips);
   return female.tallied ? CountGrid::cellOf(female.J, female.K, c.hours) : kNotTallied;
 }
 
 // The plain path: clears the grid and places NN females, drawing from RANDOM
-// on JX. Every redraw writes K, TIME, HR and the female's number to `report`.
-void generateReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, const GenerationConstants& c,
-                       std::int32_t NN, text::RecordSink& report);
+// on JX, on the even beach or, given `weighted`, on an unevenly used one.
+// Every redraw writes K, TIME, HR and the female's number to `report`.
+// Returns the draws taken.
+std::uint64_t generateReplicate(CountGrid& TRAN, std::int32_t& JX, NormalPair& pair, const GenerationConstants& c,
+                                std::int32_t NN, text::RecordSink& report, const WeightedStrips* weighted = nullptr);
 
 }  // namespace arribada::engine

@@ -31,11 +31,42 @@ float RANDOM(std::int32_t& IX, text::RecordSink& report);
 class PlainStream {
  public:
   PlainStream(std::int32_t& IX, text::RecordSink& report) : IX_(IX), report_(report) {}
-  float next() { return RANDOM(IX_, report_); }
+  float next() {
+    ++taken_;
+    return RANDOM(IX_, report_);
+  }
+  // Draws taken since the stream was made.
+  std::uint64_t taken() const { return taken_; }
 
  private:
+  std::uint64_t taken_ = 0;
   std::int32_t& IX_;
   text::RecordSink& report_;
+};
+
+// The draws after which the stream repeats: every state 1 ... P - 1 comes
+// once per period (16807 is a primitive root of P).
+inline constexpr std::uint64_t kStreamPeriod = kRandomModulus - 1;
+
+// Watches a job's stream against its period: after the replicates whose
+// draws stay below the period, the next ones reuse earlier draws.
+class PeriodWatch {
+ public:
+  // Notes the end of a replicate after `drawsSoFar` draws since the job began.
+  void replicateEnded(std::uint64_t drawsSoFar) {
+    ++replicates_;
+    if (!wrapped_ && drawsSoFar >= kStreamPeriod) wrapped_ = true;
+    if (!wrapped_) independent_ = replicates_;
+  }
+  // The replicates completed before the draws reached the period.
+  std::int32_t independentReplicates() const { return independent_; }
+  // The replicate in which the stream wrapped, or 0 while it has not.
+  std::int32_t wrappedIn() const { return wrapped_ ? independent_ + 1 : 0; }
+
+ private:
+  std::int32_t replicates_ = 0;
+  std::int32_t independent_ = 0;
+  bool wrapped_ = false;
 };
 
 }  // namespace arribada::engine

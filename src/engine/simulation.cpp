@@ -54,22 +54,30 @@ std::int32_t EngineOptions::defaultThreads() {
   return cores >= 2 ? 2 : 1;
 }
 
-SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options)
+SimulationJob::SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options,
+                             std::optional<WeightedStrips> strips)
     : params_(checked(p, table)),
       generation_(makeGenerationConstants(p, table)),
       plan_(makeSamplingPlan(p)),
       estimate_(makeEstimateConstants(p)),
       JX_(p.JX),
-      plain_(options.plain),
-      fast_(generation_, table, options.plain ? 1 : options.threads, options.instructionSet, options.hooks),
-      TRAN_(p.NTR, p.IHR + 1) {}
+      plain_(options.plain || strips.has_value()),
+      fast_(generation_, table, plain_ ? 1 : options.threads, options.instructionSet, options.hooks),
+      TRAN_(p.NTR, p.IHR + 1),
+      strips_(std::move(strips)) {}
 
-ReplicateEstimate SimulationJob::runReplicate(text::RecordSink& report) {
+const CountGrid& SimulationJob::buildGrid(text::RecordSink& report) {
   if (plain_) {
-    generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report);
+    plainDraws_ += generateReplicate(TRAN_, JX_, pair_, generation_, params_.NN, report, strips_ ? &*strips_ : nullptr);
   } else {
     fast_.generate(TRAN_, JX_, pair_, params_.NN, report);
   }
+  period_.replicateEnded(drawsTaken());
+  return TRAN_;
+}
+
+ReplicateEstimate SimulationJob::runReplicate(text::RecordSink& report) {
+  buildGrid(report);
   const SampleTotals totals = countSample(TRAN_, plan_, work_, report);
   return estimateReplicate(totals, estimate_, report);
 }

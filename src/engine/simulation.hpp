@@ -3,12 +3,14 @@
 // switch of the normal law, and the replicates run one after the other.
 
 #include <cstdint>
+#include <optional>
 
 #include "engine/counts.hpp"
 #include "engine/estimate.hpp"
 #include "engine/fast/fast_generation.hpp"
 #include "engine/generation.hpp"
 #include "engine/parameters.hpp"
+#include "engine/random.hpp"
 #include "text/channels.hpp"
 
 namespace arribada::engine {
@@ -34,13 +36,24 @@ class SimulationJob {
   // the grid, IC outside 1 ... NTR, fewer than 2 sampling periods, a law
   // other than 1, 2, 3, reals that are not finite or beyond 1e30) are
   // refused with a RunTimeError.
-  SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options = {});
+  // Given `strips`, the females use the beach unevenly and the grids are
+  // built by the plain path whatever the options say.
+  SimulationJob(const SimulationParameters& p, const NestingTable& table, const EngineOptions& options = {},
+                std::optional<WeightedStrips> strips = std::nullopt);
 
   // Reset of the count grid, generation of the arribada, instantaneous
   // counts and estimate of the next replicate (the caller numbers the
   // replicates and files each result). Writes the engine's diagnostic lines
   // and "MHAT=" to the report.
   ReplicateEstimate runReplicate(text::RecordSink& report);
+
+  // The next replicate's count grid alone, for callers that count it their
+  // own ways (the design search); the stream moves on as runReplicate's does.
+  const CountGrid& buildGrid(text::RecordSink& report);
+
+  // Draws taken since the job began, and the job's replicates against the stream's period.
+  std::uint64_t drawsTaken() const { return plainDraws_ + fast_.drawsTaken(); }
+  const PeriodWatch& period() const { return period_; }
 
   // The stream's state as it now stands (the starting value before the first replicate).
   std::int32_t JX() const { return JX_; }
@@ -63,6 +76,9 @@ class SimulationJob {
   FastGenerator fast_;
   CountGrid TRAN_;
   SampleWork work_;
+  std::optional<WeightedStrips> strips_;
+  std::uint64_t plainDraws_ = 0;
+  PeriodWatch period_;
 };
 
 }  // namespace arribada::engine

@@ -13,9 +13,6 @@ namespace {
 
 constexpr int kWidth = 860;
 constexpr double kMargin = 30.0;  // left edge of the titles and captions
-constexpr double kLeft = 90.0;    // room for the vertical axis' labels
-constexpr double kRight = 30.0;
-constexpr double kPlotHeight = 300.0;
 constexpr double kTitleSize = 17.0;
 constexpr double kTextSize = 13.5;
 constexpr double kLineGap = 20.0;
@@ -28,20 +25,6 @@ const std::string kBarStyle = "fill=\"#a6c4de\" stroke=\"#4a6f94\" stroke-width=
 const std::string kCountColour = "#1b7837";
 const std::string kCountStyle = "stroke=\"" + kCountColour + "\" stroke-width=\"2\"";
 
-// The plot area in pixels and the axes drawn over it.
-struct Plot {
-  double left = kLeft;
-  double top = 0.0;
-  double width = kWidth - kLeft - kRight;
-  double height = kPlotHeight;
-  Axis x;
-  Axis y;
-
-  double px(double value) const { return left + (value - x.low) / (x.high - x.low) * width; }
-  double py(double value) const { return top + height - (value - y.low) / (y.high - y.low) * height; }
-  double bottom() const { return top + height; }
-};
-
 // The tick values of an axis: the multiples of its step from its low end,
 // none beyond its high end; at most 101 of them.
 std::vector<double> ticksOf(const Axis& axis) {
@@ -52,11 +35,10 @@ std::vector<double> ticksOf(const Axis& axis) {
   return ticks;
 }
 
-// A tick's label on the horizontal axis.
-using XLabeller = std::string (*)(double value, double step);
+}  // namespace
 
 void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel,
-              XLabeller xTick = &tickLabel) {
+              XLabeller xTick, double yLabelX) {
   for (const double y : ticksOf(plot.y)) {
     const double at = plot.py(y);
     svg.line(plot.left, at, plot.left + plot.width, at, kGridStyle);
@@ -71,8 +53,10 @@ void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, cons
   svg.line(plot.left, plot.top, plot.left, plot.bottom(), kAxisStyle);
   svg.line(plot.left, plot.bottom(), plot.left + plot.width, plot.bottom(), kAxisStyle);
   svg.text(plot.left + plot.width / 2, plot.bottom() + 42, xLabel, kTextSize, SvgPicture::Anchor::Middle);
-  svg.verticalText(24, plot.top + plot.height / 2, yLabel, kTextSize);
+  svg.verticalText(yLabelX, plot.top + plot.height / 2, yLabel, kTextSize);
 }
+
+namespace {
 
 // A picture from the top: the title lines (the first large and bold), the
 // plot, the axis label, and three caption lines.

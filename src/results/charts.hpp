@@ -9,6 +9,7 @@
 #include "fielddata/nights.hpp"
 #include "results/measures.hpp"
 #include "results/sink.hpp"
+#include "results/svg.hpp"
 
 namespace arribada::results {
 
@@ -25,6 +26,28 @@ Axis roundAxis(double low, double high, int ticks, bool whole = false, bool near
 
 // A tick's label: as many decimals as the step needs, a point as the mark.
 std::string tickLabel(double value, double step);
+
+// The plot area of a picture in pixels and the axes drawn over it.
+struct Plot {
+  double left = 90.0;  // room for the vertical axis' labels
+  double top = 0.0;
+  double width = 740.0;
+  double height = 300.0;
+  Axis x;
+  Axis y;
+
+  double px(double value) const { return left + (value - x.low) / (x.high - x.low) * width; }
+  double py(double value) const { return top + height - (value - y.low) / (y.high - y.low) * height; }
+  double bottom() const { return top + height; }
+};
+
+// A tick's label on the horizontal axis.
+using XLabeller = std::string (*)(double value, double step);
+
+// Grid lines, ticks and their labels (xTick's on the horizontal axis), the
+// axis lines and the axis labels; the vertical label is centred on x = yLabelX.
+void drawAxes(SvgPicture& svg, const Plot& plot, const std::string& xLabel, const std::string& yLabel,
+              XLabeller xTick = &tickLabel, double yLabelX = 24.0);
 
 // The replicate estimates as a histogram, the true NN and the average
 // estimate marked, the coverage of the intervals below, titled with the

@@ -45,7 +45,7 @@ void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysi
 }
 
 SimulationRecord simulationRecord(std::int32_t job, std::string title, const engine::SimulationParameters& p,
-                                  const engine::ReplicateSummary& summary) {
+                                  const engine::ReplicateSummary& summary, std::int32_t independentReplicates) {
   const engine::ReplicateSummary::Statistics s = summary.statistics();
   return {.job = job,
           .title = std::move(title),
@@ -56,7 +56,8 @@ SimulationRecord simulationRecord(std::int32_t job, std::string title, const eng
           .SS2 = s.SS2,
           .SS3 = s.SS3,
           .SS = s.SS,
-          .NTILT = summary.NTILT()};
+          .NTILT = summary.NTILT(),
+          .independentReplicates = independentReplicates};
 }
 
 std::unique_ptr<ResultsSink> openResults(const std::optional<std::string>& folder) {

@@ -78,7 +78,8 @@ NamedRow summaryRow(const SimulationRecord& job, const JobMeasures& m) {
           {"coverage_se", ifComputed(m.printed, m.printed.standardError)},
           {"coverage_2se_VARM", ifComputed(m.VARM, m.VARM.proportion)},
           {"coverage_2se_VARTR", ifComputed(m.VARTR, m.VARTR.proportion)},
-          {"coverage_2se_VARTI", ifComputed(m.VARTI, m.VARTI.proportion)}};
+          {"coverage_2se_VARTI", ifComputed(m.VARTI, m.VARTI.proportion)},
+          {"independent_replicates", job.independentReplicates}};
 }
 
 NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateEstimate& r, std::int32_t NN) {

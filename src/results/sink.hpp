@@ -29,11 +29,14 @@ struct SimulationRecord {
   float SS3 = 0.0f;        // average VARTI
   float SS = 0.0f;         // empirical variance of the estimates
   std::int32_t NTILT = 0;  // intervals that miss NN
+  // Replicates completed before the random stream's draws reached its
+  // period; the later ones reuse earlier draws.
+  std::int32_t independentReplicates = 0;
 };
 
 // The record of job number `job` from its summary, which must outlive it.
 SimulationRecord simulationRecord(std::int32_t job, std::string title, const engine::SimulationParameters& p,
-                                  const engine::ReplicateSummary& summary);
+                                  const engine::ReplicateSummary& summary, std::int32_t independentReplicates);
 
 // A field-data job once its limits are printed.
 struct FieldRecord {

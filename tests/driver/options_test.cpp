@@ -41,9 +41,17 @@ TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
        {std::vector<std::string>{"--verbose"}, {"--results"}, {"--results="}, {"--results", ""}, {"--Help"},
         // --field is a mode of its own, with its files after it.
         {"--field"}, {"x.txt", "--field", "a.csv"}, {"--field", "a.csv", "--version"}, {"--help", "--field", "a.csv"},
-        {"--field", "a.csv", "--field", "b.csv"}}) {
+        {"--field", "a.csv", "--field", "b.csv"},
+        {"--design"}, {"--design="}, {"--design", "a.design", "--field", "b.csv"}, {"--design", "a.design", "name"}}) {
     EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
   }
+}
+
+TEST(ParseOptionsTest, DesignFileBesideResults) {
+  const Options options = parseOptions({"--design=beach.design", "--results", "out"});
+  EXPECT_EQ(options.designFile, "beach.design");
+  EXPECT_EQ(options.resultsDirectory, "out");
+  EXPECT_EQ(parseOptions({"--design", "b.design"}).designFile, "b.design");
 }
 
 }  // namespace

@@ -72,6 +72,9 @@ TEST(ResultsFolderTest, DefaultSimulationTablesHoldTheReportsValues) {
   EXPECT_EQ(row.at("coverage_2se_VARTI"), row.at("coverage"));
   EXPECT_FLOAT_EQ(number(row.at("coverage_se")), static_cast<float>(std::sqrt(coverage * (1 - coverage) / 100)));
   EXPECT_FLOAT_EQ(number(row.at("bias")), number(row.at("mean_estimate")) - 50000.0f);
+  // 100 replicates of 50 000 females take about 16 million draws, far below the period.
+  EXPECT_EQ(row.at("independent_replicates"), "100");
+  EXPECT_EQ(result.errors.find("repeats itself"), std::string::npos);
 
   const CsvTable replicates = readCsv(out / "replicates.csv");
   std::vector<std::string> printed;

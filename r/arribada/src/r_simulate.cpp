@@ -110,6 +110,7 @@ cpp11::list simulate_job(cpp11::list values, cpp11::doubles marks, cpp11::double
   options.threads = threads;
   options.instructionSet = r::instructionSetNamed(instructionSet);
   engine::ReplicateSummary summary(job.p.NN);
+  std::int32_t independentReplicates = 0;
   {
     // The engine's second thread is stopped when the job goes, also when R stops the run.
     engine::SimulationJob simulation(job.p, job.table, options);
@@ -119,8 +120,9 @@ cpp11::list simulate_job(cpp11::list values, cpp11::doubles marks, cpp11::double
       report.records.clear();
       r::reportProgress(progress, L);
     }
+    independentReplicates = simulation.period().independentReplicates();
   }
-  const results::SimulationRecord record = results::simulationRecord(1, {}, job.p, summary);
+  const results::SimulationRecord record = results::simulationRecord(1, {}, job.p, summary, independentReplicates);
   std::vector<results::NamedRow> replicates;
   std::int32_t L = 0;
   for (const engine::ReplicateEstimate& r : record.replicates) {

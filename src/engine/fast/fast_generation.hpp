@@ -82,6 +82,8 @@ class FastGenerator {
   // Replicates so far whose second half came from the second thread.
   std::int32_t sharedReplicates() const { return shared_; }
   PlacementCounts counts() const;
+  // Draws taken by every replicate so far.
+  std::uint64_t drawsTaken() const { return drawsSeen_; }
   InstructionSet instructionSet() const { return first_.instructionSet(); }
 
  private:

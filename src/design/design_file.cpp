@@ -1,0 +1,246 @@
+#include "design/design_file.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "text/errors.hpp"
+
+namespace arribada::design {
+namespace {
+
+// The names of a design file, as docs/method.md lists them.
+const std::vector<std::string>& knownNames() {
+  static const std::vector<std::string> names{
+      "NTR",   "DENSITY", "NN",    "IHR",           "MIN",           "STDDEV",      "KSW",
+      "IREP",  "JX",      "IC",    "EVERY",         "START",         "ROUND_MINUTES", "STRIP_MINUTES",
+      "TARGET_CV", "TARGET_COVERAGE", "TABLE_HOURS", "TABLE_WEIGHTS"};
+  return names;
+}
+// The names that take exactly one value.
+const std::set<std::string> kSingle{"NTR", "IREP", "JX", "ROUND_MINUTES", "STRIP_MINUTES", "TARGET_CV",
+                                    "TARGET_COVERAGE"};
+// The names the file must give.
+const std::vector<std::string> kRequired{"NTR", "NN", "IC", "ROUND_MINUTES", "STRIP_MINUTES", "TARGET_CV"};
+
+std::string trimmed(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return std::string(s);
+}
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string nearestName(const std::string& name) {
+  const auto& names = knownNames();
+  return *std::min_element(names.begin(), names.end(), [&](const std::string& x, const std::string& y) {
+    return editDistance(name, x) < editDistance(name, y);
+  });
+}
+
+// One NAME = values line.
+struct Entry {
+  std::string name;
+  std::vector<std::string> values;
+  int line = 0;
+};
+
+class Reader {
+ public:
+  explicit Reader(std::string fileName) : file_(std::move(fileName)) {}
+
+  void fault(int line, const std::string& what) {
+    faults_.push_back(file_ + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": " + what);
+  }
+  bool faulty() const { return !faults_.empty(); }
+  [[noreturn]] void raise() const {
+    std::string text = "the design file cannot be used:";
+    for (const std::string& f : faults_) text += "\n  " + f;
+    throw text::RunTimeError(text);
+  }
+
+  // Splits the file into entries, reporting lines of the wrong form and names that are unknown or repeated.
+  std::vector<Entry> entries(std::istream& in) {
+    std::vector<Entry> found;
+    std::map<std::string, int> firstLine;
+    std::string text;
+    for (int line = 1; std::getline(in, text); ++line) {
+      if (line == 1 && text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+      const std::string content = trimmed(std::string_view(text).substr(0, text.find('#')));
+      if (content.empty()) continue;
+      const std::size_t equals = content.find('=');
+      if (equals == std::string::npos) {
+        fault(line, "expected NAME = value[, value ...], found '" + content + "'");
+        continue;
+      }
+      Entry e{upper(trimmed(std::string_view(content).substr(0, equals))), {}, line};
+      if (std::find(knownNames().begin(), knownNames().end(), e.name) == knownNames().end()) {
+        fault(line, "unknown name '" + e.name + "' (did you mean " + nearestName(e.name) + "?)");
+        continue;
+      }
+      if (e.name != "DENSITY" && firstLine.contains(e.name)) {
+        fault(line, e.name + " is given again (first on line " + std::to_string(firstLine[e.name]) +
+                        "); only DENSITY may repeat");
+        continue;
+      }
+      firstLine.emplace(e.name, line);
+      const std::string values = trimmed(std::string_view(content).substr(equals + 1));
+      for (std::size_t at = 0;;) {
+        const std::size_t comma = values.find(',', at);
+        e.values.push_back(trimmed(std::string_view(values).substr(at, comma - at)));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+      }
+      if (std::any_of(e.values.begin(), e.values.end(), [](const std::string& v) { return v.empty(); })) {
+        fault(line, e.name + " has an empty value: give " + (kSingle.contains(e.name) ? "one value" : "values separated by commas"));
+        continue;
+      }
+      if (kSingle.contains(e.name) && e.values.size() != 1) {
+        fault(line, e.name + " takes one value, not " + std::to_string(e.values.size()));
+        continue;
+      }
+      found.push_back(std::move(e));
+    }
+    for (const std::string& name : kRequired) {
+      if (!firstLine.contains(name)) fault(0, name + " is required and missing");
+    }
+    return found;
+  }
+
+  template <class T>
+  std::vector<T> numbers(const Entry& e, const std::string& expected) {
+    std::vector<T> out;
+    for (const std::string& v : e.values) {
+      T value{};
+      if constexpr (std::is_integral_v<T>) {
+        const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), value);
+        if (error == std::errc() && end == v.data() + v.size()) {
+          out.push_back(value);
+          continue;
+        }
+      } else {
+        double real = 0.0;
+        const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), real);
+        if (error == std::errc() && end == v.data() + v.size() && std::isfinite(real)) {
+          out.push_back(static_cast<T>(real));
+          continue;
+        }
+      }
+      fault(e.line, e.name + " = '" + v + "' is not " + expected);
+    }
+    return out;
+  }
+
+  std::vector<Start> starts(const Entry& e) {
+    std::vector<Start> out;
+    for (const std::string& v : e.values) {
+      const std::string word = upper(v);
+      if (word == "FIRST") {
+        out.push_back(Start::first);
+      } else if (word == "RANDOM") {
+        out.push_back(Start::random);
+      } else {
+        fault(e.line, "START = '" + v + "' is not first or random");
+      }
+    }
+    return out;
+  }
+
+ private:
+  std::string file_;
+  std::vector<std::string> faults_;
+};
+
+// The line of the argument a fault names: that of its first entry (or of
+// the DENSITY it names), 0 when the file does not give the argument.
+int lineOf(const std::vector<Entry>& entries, const SpecFault& fault) {
+  std::int32_t seen = 0;
+  for (const Entry& e : entries) {
+    if (e.name != fault.name) continue;
+    if (fault.item < 0 || seen == fault.item) return e.line;
+    ++seen;
+  }
+  return 0;
+}
+
+void fill(Reader& r, const Entry& e, DesignSpec& spec) {
+  const std::string whole = "a whole number";
+  const std::string real = "a number";
+  const auto one = [](const auto& values, auto& target) {
+    if (!values.empty()) target = values.front();
+  };
+  if (e.name == "NTR") one(r.numbers<std::int32_t>(e, whole), spec.NTR);
+  if (e.name == "NN") spec.NN = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "IHR") spec.IHR = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "MIN") spec.MIN = r.numbers<float>(e, real);
+  if (e.name == "STDDEV") spec.STDDEV = r.numbers<float>(e, real);
+  if (e.name == "KSW") spec.KSW = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "IREP") one(r.numbers<std::int32_t>(e, whole), spec.IREP);
+  if (e.name == "JX") one(r.numbers<std::int32_t>(e, whole), spec.JX);
+  if (e.name == "IC") spec.IC = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "EVERY") spec.EVERY = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "START") spec.START = r.starts(e);
+  if (e.name == "ROUND_MINUTES") one(r.numbers<double>(e, real), spec.ROUND_MINUTES);
+  if (e.name == "STRIP_MINUTES") one(r.numbers<double>(e, real), spec.STRIP_MINUTES);
+  if (e.name == "TARGET_CV") one(r.numbers<double>(e, real), spec.TARGET_CV);
+  if (e.name == "TARGET_COVERAGE") one(r.numbers<double>(e, real), spec.TARGET_COVERAGE);
+  if (e.name == "TABLE_HOURS" || e.name == "TABLE_WEIGHTS") {
+    if (!spec.table) spec.table.emplace();
+    (e.name == "TABLE_HOURS" ? spec.table->hourMarks : spec.table->weights) = r.numbers<float>(e, real);
+  }
+  if (e.name == "DENSITY") {
+    const std::vector<double> density = r.numbers<double>(e, "a relative density (a number of 0 or more)");
+    spec.densities.push_back(density);
+  }
+}
+
+}  // namespace
+
+DesignSpec parseDesignFile(std::istream& in, const std::string& fileName) {
+  Reader reader(fileName);
+  const std::vector<Entry> entries = reader.entries(in);
+  DesignSpec spec;
+  bool densityGiven = false;
+  for (const Entry& e : entries) {
+    if (e.name == "DENSITY" && !densityGiven) {
+      spec.densities.clear();
+      densityGiven = true;
+    }
+    fill(reader, e, spec);
+  }
+  if (reader.faulty()) reader.raise();
+  for (const SpecFault& fault : validateSpec(spec)) reader.fault(lineOf(entries, fault), fault.message);
+  if (reader.faulty()) reader.raise();
+  return spec;
+}
+
+DesignSpec readDesignFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw text::RunTimeError("cannot open the design file '" + path + "'");
+  return parseDesignFile(in, path);
+}
+
+}  // namespace arribada::design

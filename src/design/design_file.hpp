@@ -1,0 +1,24 @@
+#pragma once
+// The design file: plain text, one NAME = value[, value ...] per line. '#'
+// starts a comment, blank lines are passed over, names are case-insensitive.
+// DENSITY is the one name that may repeat (each line a scenario); every other
+// name appears at most once. docs/method.md lists the names and their defaults.
+
+#include <istream>
+#include <string>
+
+#include "design/search.hpp"
+
+namespace arribada::design {
+
+// Reads a design file into a spec and validates it. Every fault (an unknown
+// or repeated name, with the nearest valid name suggested; a bad value or
+// range; an empty list; a density of the wrong form; a fault validateSpec
+// finds) becomes one line "FILE, line N: ..." and all of them together are
+// thrown as one text::RunTimeError.
+DesignSpec parseDesignFile(std::istream& in, const std::string& fileName);
+
+// The spec of the design file `path` (a RunTimeError when it cannot be opened).
+DesignSpec readDesignFile(const std::string& path);
+
+}  // namespace arribada::design

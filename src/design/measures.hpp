@@ -1,0 +1,36 @@
+#pragma once
+// How a design did over a scenario's replicates, with the Monte Carlo
+// standard error of every measure that has one, and the rules that judge it
+// against the targets.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "design/search.hpp"
+#include "engine/estimate.hpp"
+
+namespace arribada::design {
+
+// The measures of `replicates` of an arribada of NN females; the standard
+// errors take `independent` replicates (those before the stream's period),
+// and the coverages exist only `withVariance` (two strips or more).
+DesignMeasures measureDesign(const std::vector<engine::ReplicateEstimate>& replicates, std::int32_t NN,
+                             std::int32_t independent, bool withVariance);
+
+// The targets' rule: relative RMSE (rmse / NN) at most TARGET_CV, and
+// coverage + 2 coverage_se at least TARGET_COVERAGE (coverage not
+// significantly short). A design without a coverage does not meet them.
+bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const DesignSpec& spec);
+
+// How far a design falls short of the targets: the larger of the relative
+// RMSE's excess over TARGET_CV and the coverage's shortfall, each relative
+// to its target; 0 when it meets them, 1 without a coverage.
+double shortfall(const DesignMeasures& m, std::int32_t NN, const DesignSpec& spec);
+
+// "IC 5, every 2 h, first strip": a design as people read it.
+std::string designName(const Design& d);
+// `value` with `decimals` decimals and a point.
+std::string fixed(double value, int decimals);
+
+}  // namespace arribada::design

@@ -1,0 +1,138 @@
+#include "design/outputs.hpp"
+
+#include <cstdio>
+
+#include "design/measures.hpp"
+#include "engine/estimate.hpp"
+#include "results/csv.hpp"
+#include "results/files.hpp"
+
+namespace arribada::design {
+namespace {
+
+using results::CsvField;
+using results::Missing;
+using results::NamedRow;
+
+CsvField real(double value) { return static_cast<float>(value); }
+CsvField orMissing(const std::optional<double>& value) {
+  if (value) return real(*value);
+  return Missing{};
+}
+std::string startName(Start s) { return s == Start::random ? "random" : "first"; }
+
+NamedRow scenarioFields(const DesignSpec& spec, const Scenario& s, const Design& d) {
+  return {{"scenario", s.index + 1}, {"NN", s.NN},         {"IHR", s.IHR},          {"MIN", s.MIN},
+          {"STDDEV", s.STDDEV},      {"KSW", s.KSW},       {"density", s.densityLabel}, {"NTR", spec.NTR},
+          {"IC", d.IC},              {"EVERY", d.EVERY},   {"START", startName(d.START)}};
+}
+
+NamedRow designRow(const DesignSpec& spec, const DesignRow& row) {
+  const ScenarioResult& r = *row.scenario;
+  const DesignOutcome& o = *row.outcome;
+  const DesignMeasures& m = o.measures;
+  const bool ran = o.skipped.empty();
+  const auto measured = [ran](CsvField value) { return ran ? value : CsvField{Missing{}}; };
+  NamedRow fields = scenarioFields(spec, r.scenario, o.design);
+  const NamedRow rest{
+      {"skipped", o.skipped},
+      {"rounds", o.cost.rounds},
+      {"observer_hours", real(o.cost.observerHours)},
+      {"feasible", o.cost.feasible},
+      {"replicates", measured(m.replicates)},
+      {"independent_replicates", measured(r.independentReplicates)},
+      {"mean_estimate", measured(real(m.meanEstimate))},
+      {"mean_estimate_se", measured(real(m.meanEstimateSE))},
+      {"percent_bias", measured(real(m.percentBias))},
+      {"percent_bias_se", measured(real(m.percentBiasSE))},
+      {"cv", measured(real(m.cv))},
+      {"cv_se", measured(real(m.cvSE))},
+      {"rmse", measured(real(m.rmse))},
+      {"rmse_se", measured(real(m.rmseSE))},
+      {"relative_rmse", measured(real(m.rmse / r.scenario.NN))},
+      {"relative_rmse_se", measured(real(m.rmseSE / r.scenario.NN))},
+      {"misses", measured(m.misses)},
+      {"coverage", orMissing(m.coverage)},
+      {"coverage_se", orMissing(m.coverageSE)},
+      {"coverage_2se_VARM", orMissing(m.coverageVARM)},
+      {"coverage_2se_VARM_se", orMissing(m.coverageVARMSE)},
+      {"coverage_2se_VARTR", orMissing(m.coverageVARTR)},
+      {"coverage_2se_VARTR_se", orMissing(m.coverageVARTRSE)},
+      {"coverage_2se_VARTI", orMissing(m.coverageVARTI)},
+      {"coverage_2se_VARTI_se", orMissing(m.coverageVARTISE)},
+      {"half_width_percent", measured(real(m.halfWidthPercent))},
+      {"half_width_percent_se", measured(real(m.halfWidthPercentSE))},
+      {"meets_targets", o.meetsTargets},
+      {"recommended", row.recommended}};
+  fields.insert(fields.end(), rest.begin(), rest.end());
+  return fields;
+}
+
+NamedRow replicateRow(const DesignSpec& spec, const DesignRow& row, std::int32_t L,
+                      const engine::ReplicateEstimate& e) {
+  NamedRow fields = scenarioFields(spec, row.scenario->scenario, row.outcome->design);
+  const std::int32_t NN = row.scenario->scenario.NN;
+  const NamedRow rest{{"replicate", L},   {"MHAT", e.MHAT}, {"VARM", e.VARM}, {"VARTR", e.VARTR},
+                      {"VARTI", e.VARTI}, {"LCL", e.LCL},   {"UCL", e.UCL},
+                      {"covered", engine::intervalIncludes(e.LCL, e.UCL, NN)}};
+  fields.insert(fields.end(), rest.begin(), rest.end());
+  return fields;
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string withSE(const std::optional<double>& value, const std::optional<double>& se, int decimals) {
+  if (!value) return "-";
+  return fixed(*value, decimals) + " (" + fixed(*se, decimals) + ")";
+}
+
+}  // namespace
+
+std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
+  std::string out =
+      "   IC EVERY  START  scenario  rounds  obs-hours  feasible  rel. RMSE (SE)   coverage (SE)    %bias (SE)     "
+      "meets\n";
+  std::string skipped;
+  for (const DesignRow& row : search.rows) {
+    const DesignOutcome& o = *row.outcome;
+    const Design& d = o.design;
+    if (!o.skipped.empty()) {
+      skipped += "skipped in scenario " + std::to_string(row.scenario->scenario.index + 1) + ": " + designName(d) +
+                 ": " + o.skipped + "\n";
+      continue;
+    }
+    const DesignMeasures& m = o.measures;
+    const double N = row.scenario->scenario.NN;
+    out += padded(std::to_string(d.IC), 5) + padded(std::to_string(d.EVERY), 6) +
+           padded(d.START == Start::random ? "random" : "first", 7) +
+           padded(std::to_string(row.scenario->scenario.index + 1), 10) + padded(std::to_string(o.cost.rounds), 8) +
+           padded(fixed(o.cost.observerHours, 1), 11) + padded(o.cost.feasible ? "yes" : "no", 10) +
+           padded(withSE(m.rmse / N, m.rmseSE / N, 3), 16) + padded(withSE(m.coverage, m.coverageSE, 3), 16) +
+           padded(withSE(m.percentBias, m.percentBiasSE, 2), 14) + padded(o.meetsTargets ? "yes" : "no", 10) +
+           (row.recommended ? "  <- recommended" : "") + "\n";
+  }
+  out += "Targets: relative RMSE (rmse / NN) <= " + fixed(spec.TARGET_CV, 3) + " and coverage + 2 SE >= " +
+         fixed(spec.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.\n";
+  return out + skipped + search.recommendation.text + "\n";
+}
+
+void writeSearchFiles(const std::string& folder, const DesignSpec& spec, const SearchResult& search,
+                      const std::vector<ScenarioResult>& results) {
+  std::unique_ptr<results::CsvFile> designs;
+  std::unique_ptr<results::CsvFile> replicates;
+  for (const DesignRow& row : search.rows) {
+    results::writeRow(designs, folder + "/designs.csv", designRow(spec, row));
+  }
+  for (const DesignRow& row : search.rows) {
+    const auto& reps = row.outcome->replicates;
+    for (std::size_t L = 0; L < reps.size(); ++L) {
+      results::writeRow(replicates, folder + "/design-replicates.csv",
+                        replicateRow(spec, row, static_cast<std::int32_t>(L + 1), reps[L]));
+    }
+  }
+  results::writeNewFile(folder + "/designs.svg", searchPicture(spec, search, results));
+}
+
+}  // namespace arribada::design

@@ -1,0 +1,31 @@
+#pragma once
+// What a design search leaves for people: the console's table and
+// recommendation as text, and the results folder's files
+//
+//   designs.csv            one row per design and scenario (docs/method.md explains every column)
+//   design-replicates.csv  one row per design, scenario and replicate: MHAT, VARM, VARTR, VARTI, the limits
+//   designs.svg            observer-hours against relative RMSE, one panel per scenario
+//
+// Nothing here writes to the console: the caller prints the texts.
+
+#include <string>
+#include <vector>
+
+#include "design/search.hpp"
+
+namespace arribada::design {
+
+// The table sorted by cost, the skipped designs with their reasons, and the
+// recommendation on its own last line.
+std::string searchTable(const DesignSpec& spec, const SearchResult& search);
+
+// Writes the three files into the existing folder `folder` (each created
+// new; a RunTimeError when one exists or cannot be written).
+void writeSearchFiles(const std::string& folder, const DesignSpec& spec, const SearchResult& search,
+                      const std::vector<ScenarioResult>& results);
+
+// The picture alone, as an SVG document.
+std::string searchPicture(const DesignSpec& spec, const SearchResult& search,
+                          const std::vector<ScenarioResult>& results);
+
+}  // namespace arribada::design

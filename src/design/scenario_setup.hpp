@@ -1,0 +1,23 @@
+#pragma once
+// What a scenario of a design search runs with: the parameters of the
+// ordinary job whose stream it shares, the nesting-time table and the use of
+// the beach. Inside the design library only.
+
+#include <optional>
+
+#include "design/search.hpp"
+#include "engine/generation.hpp"
+
+namespace arribada::design {
+
+struct ScenarioSetup {
+  Scenario scenario;
+  engine::SimulationParameters parameters;  // IC 1: every design counts the grid its own way
+  engine::NestingTable table;
+  std::optional<engine::WeightedStrips> strips;  // an uneven beach
+};
+
+// Scenario `index` of a valid spec (a RunTimeError otherwise, or for an index out of range).
+ScenarioSetup setUpScenario(const DesignSpec& spec, std::int32_t index);
+
+}  // namespace arribada::design

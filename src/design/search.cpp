@@ -1,0 +1,200 @@
+#include "design/search.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "design/measures.hpp"
+#include "design/scenario_setup.hpp"
+#include "engine/counts.hpp"
+#include "engine/random.hpp"
+#include "text/errors.hpp"
+
+namespace arribada::design {
+namespace {
+
+// The engine's diagnostic lines ("MHAT=", redraws) have no report here.
+class NoReport : public text::RecordSink {
+ public:
+  void writeRecord(const std::string&) override {}
+};
+
+// The random start's generator is the main one's kind, seeded with the state
+// half a period ahead of JX: 16807^((P - 1) / 2) = -1 mod P, so that state
+// is P - JX. The main stream reaches it only after half a period of draws.
+std::int32_t startSeed(std::int32_t JX) { return engine::kRandomModulus - JX; }
+
+// The first strip of a random start from the replicate's draw u in (0, 1].
+std::int32_t randomStart(float u, std::int32_t IT) {
+  const auto start = 1 + static_cast<std::int32_t>(std::floor(engine::wide(u) * IT));
+  return std::min(IT, start);
+}
+
+// A design as it counts in one scenario.
+struct Counter {
+  engine::SamplingPlan plan;
+  engine::EstimateConstants constants;
+};
+
+DesignCost costOf(const DesignSpec& spec, const Design& d, std::int32_t rounds) {
+  const double roundMinutes = spec.ROUND_MINUTES + d.IC * spec.STRIP_MINUTES;
+  return {rounds, rounds * roundMinutes / 60.0, roundMinutes <= d.EVERY * 60.0};
+}
+
+}  // namespace
+
+ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const ProgressCallback& progress,
+                           const engine::EngineOptions& engineOptions) {
+  const ScenarioSetup setup = setUpScenario(spec, index);
+  const engine::SimulationParameters& p = setup.parameters;
+  ScenarioResult result;
+  result.scenario = setup.scenario;
+  std::vector<Counter> counters;
+  for (const Design& d : listDesigns(spec)) {
+    DesignOutcome outcome{d, d.skipped, {}, {}, {}, false};
+    const engine::SamplingSchedule schedule = engine::samplingSchedule(p.IHR, d.EVERY);
+    if (outcome.skipped.empty() && schedule.NT1 < 2) {
+      outcome.skipped = "EVERY = " + std::to_string(d.EVERY) + " leaves " + std::to_string(schedule.NT1) +
+                        " counting time in an arribada of " + std::to_string(p.IHR) + " hours (2 are needed)";
+    }
+    outcome.cost = costOf(spec, d, schedule.NT1);
+    engine::SimulationParameters withIC = p;
+    withIC.IC = d.IC;
+    if (outcome.skipped.empty()) {
+      outcome.replicates.reserve(static_cast<std::size_t>(spec.IREP));
+      counters.push_back({engine::makeSamplingPlan(withIC, schedule), engine::makeEstimateConstants(withIC, schedule)});
+    } else {
+      counters.push_back({});
+    }
+    result.designs.push_back(std::move(outcome));
+  }
+
+  NoReport quiet;
+  engine::SimulationJob job(p, setup.table, engineOptions, setup.strips);
+  engine::SampleWork work;
+  std::int32_t startIX = startSeed(p.JX);
+  for (std::int32_t L = 1; L <= spec.IREP; ++L) {
+    const engine::CountGrid& grid = job.buildGrid(quiet);
+    const float u = engine::RANDOM(startIX, quiet);
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+      DesignOutcome& outcome = result.designs[i];
+      if (!outcome.skipped.empty()) continue;
+      Counter& counter = counters[i];
+      counter.plan.firstStrip = outcome.design.START == Start::random ? randomStart(u, counter.plan.IT) : 1;
+      const engine::SampleTotals totals = engine::countSample(grid, counter.plan, work, quiet);
+      outcome.replicates.push_back(engine::estimateReplicate(totals, counter.constants, quiet));
+    }
+    result.replicates = L;
+    result.independentReplicates = job.period().independentReplicates();
+    if (progress && progress({index, L, spec.IREP}) == Continue::stop) {
+      result.stopped = L < spec.IREP;
+      break;
+    }
+  }
+  for (DesignOutcome& outcome : result.designs) {
+    if (!outcome.skipped.empty()) continue;
+    outcome.measures = measureDesign(outcome.replicates, p.NN, result.independentReplicates,
+                                     outcome.design.IC >= 2);
+    outcome.meetsTargets = meetsTargets(outcome.measures, p.NN, spec);
+  }
+  return result;
+}
+
+namespace {
+
+// A design's standing over every scenario.
+struct Standing {
+  bool runsEverywhere = true;
+  bool feasibleEverywhere = true;
+  bool meetsEverywhere = true;
+  double worstCost = 0.0;
+  double worstRelativeRmse = 0.0;
+  double worstShortfall = 0.0;
+};
+
+std::vector<Standing> standings(const DesignSpec& spec, const std::vector<ScenarioResult>& results,
+                                std::size_t designs) {
+  std::vector<Standing> s(designs);
+  for (const ScenarioResult& r : results) {
+    for (const DesignOutcome& o : r.designs) {
+      Standing& d = s[static_cast<std::size_t>(o.design.index)];
+      if (!o.skipped.empty()) {
+        d.runsEverywhere = false;
+        continue;
+      }
+      d.feasibleEverywhere = d.feasibleEverywhere && o.cost.feasible;
+      d.meetsEverywhere = d.meetsEverywhere && o.meetsTargets;
+      d.worstCost = std::max(d.worstCost, o.cost.observerHours);
+      d.worstRelativeRmse = std::max(d.worstRelativeRmse, o.measures.rmse / r.scenario.NN);
+      d.worstShortfall = std::max(d.worstShortfall, shortfall(o.measures, r.scenario.NN, spec));
+    }
+  }
+  return s;
+}
+
+// Cheaper first; ties to the lower worst relative RMSE, then fewer strips.
+bool better(const Standing& a, const Design& da, const Standing& b, const Design& db) {
+  if (a.worstCost != b.worstCost) return a.worstCost < b.worstCost;
+  if (a.worstRelativeRmse != b.worstRelativeRmse) return a.worstRelativeRmse < b.worstRelativeRmse;
+  return da.IC < db.IC;
+}
+
+Recommendation recommend(const DesignSpec& spec, const std::vector<Design>& designs,
+                         const std::vector<Standing>& s) {
+  Recommendation r;
+  for (const Design& d : designs) {
+    const Standing& here = s[static_cast<std::size_t>(d.index)];
+    if (!here.runsEverywhere || !here.feasibleEverywhere) continue;
+    const auto beats = [&](const std::optional<std::int32_t>& best) {
+      return !best || better(here, d, s[static_cast<std::size_t>(*best)], designs[static_cast<std::size_t>(*best)]);
+    };
+    if (here.meetsEverywhere && beats(r.design)) r.design = d.index;
+    if (!r.closest || here.worstShortfall < s[static_cast<std::size_t>(*r.closest)].worstShortfall) {
+      r.closest = d.index;
+    }
+  }
+  if (r.design) {
+    r.closest.reset();
+    r.text = "Recommended: " + designName(designs[static_cast<std::size_t>(*r.design)]) + " (" +
+             fixed(s[static_cast<std::size_t>(*r.design)].worstCost, 1) +
+             " observer-hours at most). It is the cheapest feasible design that meets the targets (relative RMSE <= " +
+             fixed(spec.TARGET_CV, 3) + ", coverage + 2 SE >= " + fixed(spec.TARGET_COVERAGE, 3) +
+             ") in every scenario.";
+  } else if (r.closest) {
+    r.shortfall = s[static_cast<std::size_t>(*r.closest)].worstShortfall;
+    r.text = "No feasible design meets the targets in every scenario. The closest is " +
+             designName(designs[static_cast<std::size_t>(*r.closest)]) + ", short of them by " +
+             fixed(100.0 * r.shortfall, 1) + " % of a target in its worst scenario.";
+  } else {
+    r.text = "No design can be recommended: none runs, and fits its rounds in the hours between them, in every scenario.";
+  }
+  return r;
+}
+
+}  // namespace
+
+SearchResult combineResults(const DesignSpec& spec, const std::vector<ScenarioResult>& results) {
+  const std::vector<Design> designs = listDesigns(spec);
+  const std::vector<Standing> s = standings(spec, results, designs.size());
+  SearchResult search;
+  search.recommendation = recommend(spec, designs, s);
+  for (const Standing& d : s) search.worstCost.push_back(d.runsEverywhere ? d.worstCost : 0.0);
+  for (const ScenarioResult& r : results) {
+    for (const DesignOutcome& o : r.designs) {
+      search.rows.push_back({&r, &o, search.recommendation.design == o.design.index});
+    }
+  }
+  std::stable_sort(search.rows.begin(), search.rows.end(), [&](const DesignRow& a, const DesignRow& b) {
+    const auto da = static_cast<std::size_t>(a.outcome->design.index);
+    const auto db = static_cast<std::size_t>(b.outcome->design.index);
+    if (s[da].runsEverywhere != s[db].runsEverywhere) return s[da].runsEverywhere;
+    if (better(s[da], designs[da], s[db], designs[db])) return true;
+    if (better(s[db], designs[db], s[da], designs[da])) return false;
+    if (da != db) return da < db;
+    return a.scenario->scenario.index < b.scenario->scenario.index;
+  });
+  return search;
+}
+
+}  // namespace arribada::design

@@ -1,0 +1,215 @@
+#pragma once
+// The design search: which survey design (strips counted, hours between
+// counting rounds, where the systematic sample starts) is the cheapest that
+// gives the precision asked for, on the arribadas expected.
+//
+// The calls, in the order a caller makes them:
+//
+//   DesignSpec spec = ...;                  // from values, or parseDesignFile (design_file.hpp)
+//   validateSpec(spec)                      // every fault, each naming its argument; empty when runnable
+//   listScenarios(spec), listDesigns(spec)  // what will run; skipped designs carry their reason
+//   runScenario(spec, s, progress)          // ONE scenario, s = 0 ... scenarios - 1
+//   combineResults(spec, results)           // the table of designs x scenarios and the recommendation
+//
+// Every scenario is one random stream from JX, as an ordinary simulation job
+// is, so a scenario's result does not depend on which process or machine ran
+// it, nor on the others: a cluster may run one scenario per task and combine
+// the results afterwards. Within a scenario replicate r of every design
+// counts the same synthetic arribada (common random numbers): the count grid
+// is built once per replicate and every design counts it. With EVERY 2, an
+// even beach and the first-strip start a design's replicates are, bit for
+// bit, those of an ordinary job with the same parameters and JX.
+//
+// Nothing here writes to the console; faults are thrown as
+// text::RunTimeError (a spec that validateSpec refuses, or a stop by the
+// progress callback's exception, which passes through unchanged).
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/estimate.hpp"
+#include "engine/parameters.hpp"
+#include "engine/simulation.hpp"
+
+namespace arribada::design {
+
+// The starting value when the design file gives none: one fixed value for
+// every scenario and design (the default simulation's starting value).
+inline constexpr std::int32_t kDefaultJX = 762500001;
+
+// Where the systematic sample of strips starts: strip 1 (the program's own
+// rule), or a strip drawn per replicate as a field team would draw it.
+enum class Start { first, random };
+
+// A nesting-time table for a short arribada (IHR under 18): rising hour
+// marks, the last one's whole part being IHR, and a weight per interval.
+struct ShortTable {
+  std::vector<float> hourMarks;
+  std::vector<float> weights;
+};
+
+// Everything a search needs, as plain values. Lists give every combination:
+// the scenarios are NN x IHR x MIN x STDDEV x KSW x densities, the designs
+// IC x EVERY x START. An empty density is the even beach.
+struct DesignSpec {
+  // The beach.
+  std::int32_t NTR = 0;
+  std::vector<std::vector<double>> densities{{}};  // relative density of equal sections, end to end
+  // The arribadas expected (defaults as the parameter file's).
+  std::vector<std::int32_t> NN;
+  std::vector<std::int32_t> IHR{60};
+  std::vector<float> MIN{5.0f};
+  std::vector<float> STDDEV{2.0f};
+  std::vector<std::int32_t> KSW{1};
+  std::optional<ShortTable> table;  // only with a single IHR under 18
+  std::int32_t IREP = 100;
+  std::int32_t JX = kDefaultJX;
+  // The designs.
+  std::vector<std::int32_t> IC;
+  std::vector<std::int32_t> EVERY{2};
+  std::vector<Start> START{Start::first};
+  // The cost of a design: minutes to walk one counting round, whatever is
+  // counted, and minutes to count one strip.
+  double ROUND_MINUTES = -1.0;
+  double STRIP_MINUTES = -1.0;
+  // The precision asked for: relative RMSE at most TARGET_CV, coverage not
+  // significantly short of TARGET_COVERAGE.
+  double TARGET_CV = -1.0;
+  double TARGET_COVERAGE = 0.95;
+};
+
+// One fault of a spec: the argument's name as the design file spells it
+// (NTR, DENSITY, TARGET_CV, ...) and what is wrong with it.
+struct SpecFault {
+  std::string name;
+  std::string message;
+  std::int32_t item = -1;  // DENSITY: which density (0-based); -1 for the argument as a whole
+};
+
+// Every fault of the spec, in the order of the arguments; empty when it can run.
+std::vector<SpecFault> validateSpec(const DesignSpec& spec);
+
+// One arribada to expect: a combination of the spec's lists.
+struct Scenario {
+  std::int32_t index = 0;  // 0-based, in the order listScenarios gives
+  std::int32_t NN = 0;
+  std::int32_t IHR = 0;  // as run: from 18 hours on the built-in table rounds it to a multiple of 12
+  float MIN = 0.0f;
+  float STDDEV = 0.0f;
+  std::int32_t KSW = 0;
+  std::int32_t density = 0;  // index into spec.densities
+  std::string densityLabel;  // "even", or the weights joined by '/' ("1/4/1")
+};
+
+// One way of counting the beach, and whether the program can run it.
+struct Design {
+  std::int32_t index = 0;
+  std::int32_t IC = 0;
+  std::int32_t EVERY = 0;
+  Start START = Start::first;
+  std::string skipped;  // why it cannot run (IC not dividing NTR, ...); empty when it runs
+};
+
+// The combinations, scenario 0 first; a spec that validateSpec refuses is
+// refused with a RunTimeError listing its faults.
+std::vector<Scenario> listScenarios(const DesignSpec& spec);
+std::vector<Design> listDesigns(const DesignSpec& spec);
+// The label of a density: "even" for an empty or constant one.
+std::string densityLabel(const std::vector<double>& density);
+
+// The draws a scenario is expected to take (females x expected draws per female x replicates),
+// for the flag before a run against engine::kStreamPeriod.
+double expectedDraws(const DesignSpec& spec, const Scenario& scenario);
+// Whether the scenario's grids are built by the fast path (an even beach)
+// or the plain one (an uneven beach), for the run's time estimate.
+bool usesFastPath(const DesignSpec& spec, const Scenario& scenario);
+
+// How a design did in one scenario. Each measure with a Monte Carlo standard
+// error has it beside (…SE); the errors use the independent replicates.
+struct DesignMeasures {
+  std::int32_t replicates = 0;  // completed
+  double meanEstimate = 0.0, meanEstimateSE = 0.0;
+  double percentBias = 0.0, percentBiasSE = 0.0;
+  double cv = 0.0, cvSE = 0.0;      // sd of the estimates / NN
+  double rmse = 0.0, rmseSE = 0.0;  // root mean squared error, in females
+  std::int32_t misses = 0;          // intervals that miss NN
+  std::optional<double> coverage, coverageSE;  // none without replicates or without a variance (one strip)
+  // The coverage of MHAT -+ 2 sqrt(v) for each variance estimate v.
+  std::optional<double> coverageVARM, coverageVARMSE, coverageVARTR, coverageVARTRSE, coverageVARTI, coverageVARTISE;
+  double halfWidthPercent = 0.0, halfWidthPercentSE = 0.0;  // mean 2 sqrt(VARTI) as % of NN
+};
+
+// A design's cost in a scenario and its verdict.
+struct DesignCost {
+  std::int32_t rounds = 0;  // counting times
+  double observerHours = 0.0;
+  bool feasible = false;  // a round fits in EVERY hours
+};
+
+struct DesignOutcome {
+  Design design;
+  std::string skipped;  // why it cannot run in this scenario (the design's reason, or too few counting times)
+  DesignCost cost;
+  std::vector<engine::ReplicateEstimate> replicates;  // replicate 1 first; empty for a skipped design
+  DesignMeasures measures;
+  bool meetsTargets = false;
+};
+
+struct ScenarioResult {
+  Scenario scenario;
+  std::int32_t replicates = 0;             // completed (fewer than IREP after a stop)
+  std::int32_t independentReplicates = 0;  // completed before the stream's draws reached its period
+  bool stopped = false;
+  std::vector<DesignOutcome> designs;  // listDesigns order
+};
+
+// Called from the calling thread after every replicate; returns whether to
+// go on. It may throw instead (an R interrupt): the scenario's threads are
+// stopped and the exception passes through.
+struct Progress {
+  std::int32_t scenario = 0;
+  std::int32_t replicate = 0;  // just completed, from 1
+  std::int32_t replicates = 0;  // IREP
+};
+enum class Continue { yes, stop };
+using ProgressCallback = std::function<Continue(const Progress&)>;
+
+// Runs scenario `index` (0-based) of a valid spec; `engine` picks the grid
+// builder (the fast path by default; an uneven beach always takes the plain one).
+ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const ProgressCallback& progress = {},
+                           const engine::EngineOptions& engine = {});
+
+// The table of designs x scenarios and the recommendation.
+struct DesignRow {
+  const ScenarioResult* scenario = nullptr;
+  const DesignOutcome* outcome = nullptr;
+  bool recommended = false;
+};
+
+struct Recommendation {
+  // The cheapest feasible design meeting the targets in every scenario (cost
+  // = its largest observer-hours over the scenarios; ties to the lower
+  // worst-case relative RMSE, then fewer strips).
+  std::optional<std::int32_t> design;
+  // When none meets them: the design with the smallest worst shortfall, and
+  // that shortfall (the larger of the relative RMSE's excess over TARGET_CV
+  // and the coverage's shortfall, each relative to its target).
+  std::optional<std::int32_t> closest;
+  double shortfall = 0.0;
+  std::string text;  // one line for people
+};
+
+struct SearchResult {
+  std::vector<DesignRow> rows;  // sorted by cost (worst case), then design, then scenario
+  Recommendation recommendation;
+  std::vector<double> worstCost;  // by design index; 0 for a skipped design
+};
+
+// Combines the results of every scenario of `spec` (any order); the results
+// must outlive the SearchResult, whose rows point into them.
+SearchResult combineResults(const DesignSpec& spec, const std::vector<ScenarioResult>& results);
+
+}  // namespace arribada::design

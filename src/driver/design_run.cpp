@@ -1,0 +1,125 @@
+#include "driver/design_run.hpp"
+
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+
+#include "design/design_file.hpp"
+#include "design/outputs.hpp"
+#include "design/search.hpp"
+#include "engine/random.hpp"
+#include "results/files.hpp"
+#include "text/errors.hpp"
+
+namespace arribada::driver {
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+using Moment = std::chrono::steady_clock::time_point;
+
+// Rough cost of placing one female, measured with the benchmark on the
+// development machine (docs/performance.md): the fast path with two threads
+// and the plain path an uneven beach takes.
+constexpr double kFastSecondsPerFemale = 20e-9;
+constexpr double kPlainSecondsPerFemale = 100e-9;
+
+std::string duration(double seconds) {
+  if (seconds < 90.0) return std::to_string(static_cast<long>(seconds + 0.5)) + " s";
+  return std::to_string(static_cast<long>(seconds / 60.0 + 0.5)) + " min";
+}
+
+// The work of a scenario in seconds, as the time estimate reckons it.
+double estimatedSeconds(const design::DesignSpec& spec, const design::Scenario& s) {
+  const double females = static_cast<double>(s.NN) * spec.IREP;
+  return females * (design::usesFastPath(spec, s) ? kFastSecondsPerFemale : kPlainSecondsPerFemale);
+}
+
+void announcePlan(const design::DesignSpec& spec, const std::vector<design::Scenario>& scenarios,
+                  std::ostream& errors, double total) {
+  std::int32_t skipped = 0;
+  const std::vector<design::Design> designs = design::listDesigns(spec);
+  for (const design::Design& d : designs) skipped += d.skipped.empty() ? 0 : 1;
+  errors << "arribada: design search: " << scenarios.size() << " scenario(s) x " << designs.size() << " design(s)"
+         << (skipped > 0 ? " (" + std::to_string(skipped) + " skipped)" : std::string()) << ", " << spec.IREP
+         << " replicates each; about " << duration(total) << '\n';
+  for (const design::Scenario& s : scenarios) {
+    const double draws = design::expectedDraws(spec, s);
+    if (draws < static_cast<double>(engine::kStreamPeriod)) continue;
+    errors << "arribada: warning: scenario " << s.index + 1 << " is expected to take about " << draws / 1e9
+           << " billion draws, past the random stream's period of " << engine::kStreamPeriod
+           << ": its later replicates reuse earlier draws, and its Monte Carlo errors count only the independent ones\n";
+  }
+  errors.flush();
+}
+
+class ProgressLine {
+ public:
+  ProgressLine(std::ostream& errors, std::size_t scenarios, double total)
+      : errors_(errors), scenarios_(scenarios), total_(total), start_(std::chrono::steady_clock::now()) {}
+
+  // Called after each replicate; a line at most every 2 seconds and at each scenario's end.
+  design::Continue operator()(const design::Progress& p, double scenarioShare, double doneBefore) {
+    const Moment now = std::chrono::steady_clock::now();
+    const bool last = p.replicate == p.replicates;
+    if (!last && now - shown_ < std::chrono::seconds(2)) return design::Continue::yes;
+    shown_ = now;
+    const double elapsed = Seconds(now - start_).count();
+    const double done = doneBefore + scenarioShare * p.replicate / p.replicates;
+    const double left = done > 0.0 ? elapsed * (total_ - done) / done : total_;
+    errors_ << "arribada: scenario " << p.scenario + 1 << " of " << scenarios_ << ", replicate " << p.replicate
+            << " of " << p.replicates << ", " << duration(elapsed) << " elapsed, about " << duration(left)
+            << " left\n"
+            << std::flush;
+    return design::Continue::yes;
+  }
+
+ private:
+  std::ostream& errors_;
+  std::size_t scenarios_;
+  double total_;
+  Moment start_;
+  Moment shown_{};
+};
+
+}  // namespace
+
+std::string defaultDesignFolder(const std::string& designFile) {
+  std::filesystem::path path(designFile);
+  return (path.parent_path() / (path.stem().string() + "-designs")).string();
+}
+
+int runDesignSearch(const std::string& designFile, const std::optional<std::string>& resultsDirectory,
+                    std::ostream& out, std::ostream& errors) {
+  try {
+    const design::DesignSpec spec = design::readDesignFile(designFile);
+    const std::string folder = resultsDirectory.value_or(defaultDesignFolder(designFile));
+    results::createFolder(folder);
+    const std::vector<design::Scenario> scenarios = design::listScenarios(spec);
+    double total = 0.0;
+    for (const design::Scenario& s : scenarios) total += estimatedSeconds(spec, s);
+    announcePlan(spec, scenarios, errors, total);
+    ProgressLine progress(errors, scenarios.size(), total);
+    std::vector<design::ScenarioResult> results;
+    double doneBefore = 0.0;
+    for (const design::Scenario& s : scenarios) {
+      const double share = estimatedSeconds(spec, s);
+      results.push_back(design::runScenario(
+          spec, s.index, [&](const design::Progress& p) { return progress(p, share, doneBefore); }));
+      doneBefore += share;
+    }
+    const design::SearchResult search = design::combineResults(spec, results);
+    out << design::searchTable(spec, search) << std::flush;
+    design::writeSearchFiles(folder, spec, search, results);
+    errors << "arribada: designs.csv, design-replicates.csv and designs.svg are in " << folder << '\n';
+    if (!out) {
+      errors << "arribada: the standard output could not be written\n";
+      return text::kRunTimeErrorStatus;
+    }
+    return 0;
+  } catch (const text::RunTimeError& error) {
+    errors << "arribada: " << error.what() << '\n';
+    return text::kRunTimeErrorStatus;
+  }
+}
+
+}  // namespace arribada::driver

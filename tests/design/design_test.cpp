@@ -1,0 +1,307 @@
+// The design search: its invariants against the ordinary job, hand-computed
+// counts, the recommendation's rule and the design file's faults.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "design/design_file.hpp"
+#include "design/measures.hpp"
+#include "design/search.hpp"
+#include "engine/counts.hpp"
+#include "engine/simulation.hpp"
+#include "engine/table.hpp"
+#include "text/errors.hpp"
+
+namespace arribada::design {
+namespace {
+
+DesignSpec smallSpec() {
+  DesignSpec spec;
+  spec.NTR = 10;
+  spec.NN = {3000};
+  spec.IHR = {24};
+  spec.IREP = 3;
+  spec.JX = 12345;
+  spec.IC = {2, 5, 4};  // 4 does not divide 10
+  spec.EVERY = {2, 3};
+  spec.START = {Start::first, Start::random};
+  spec.ROUND_MINUTES = 30;
+  spec.STRIP_MINUTES = 10;
+  spec.TARGET_CV = 0.1;
+  return spec;
+}
+
+class NoLines : public text::RecordSink {
+ public:
+  void writeRecord(const std::string&) override {}
+};
+
+void expectSame(const engine::ReplicateEstimate& a, const engine::ReplicateEstimate& b) {
+  EXPECT_EQ(a.MHAT, b.MHAT);
+  EXPECT_EQ(a.VARM, b.VARM);
+  EXPECT_EQ(a.VARTR, b.VARTR);
+  EXPECT_EQ(a.VARTI, b.VARTI);
+  EXPECT_EQ(a.LCL, b.LCL);
+  EXPECT_EQ(a.UCL, b.UCL);
+}
+
+// An ordinary job of the scenario's parameters with IC strips.
+engine::SimulationJob ordinaryJob(const DesignSpec& spec, std::int32_t IC, bool plain) {
+  engine::SimulationParameters p{.NTI = 0, .NTR = spec.NTR, .IC = IC, .NN = spec.NN[0], .IHR = spec.IHR[0],
+                                 .JX = spec.JX | 1, .MIN = 5.0f, .IREP = spec.IREP, .STDDEV = 2.0f, .KSW = 1};
+  std::int32_t IHR = p.IHR;
+  const engine::NestingTable table = engine::builtInTable(IHR);
+  p.NTI = engine::samplingSchedule(p.IHR).NTI();
+  engine::EngineOptions options;
+  options.plain = plain;
+  return engine::SimulationJob(p, table, options);
+}
+
+TEST(DesignSearch, EveryTwoHoursOnAnEvenBeachFromTheFirstStripIsTheOrdinaryJob) {
+  DesignSpec spec = smallSpec();
+  spec.JX = 12344;  // made odd, as an ordinary job makes it
+  const ScenarioResult result = runScenario(spec, 0);
+  NoLines quiet;
+  for (const DesignOutcome& o : result.designs) {
+    if (o.design.EVERY != 2 || o.design.START != Start::first || !o.skipped.empty()) continue;
+    engine::SimulationJob job = ordinaryJob(spec, o.design.IC, false);
+    for (std::int32_t L = 0; L < spec.IREP; ++L) {
+      SCOPED_TRACE("IC " + std::to_string(o.design.IC) + ", replicate " + std::to_string(L + 1));
+      expectSame(o.replicates[static_cast<std::size_t>(L)], job.runReplicate(quiet));
+    }
+  }
+}
+
+// Replicates whose draws end at or past the period are not independent.
+TEST(DesignSearch, PeriodWatchCountsTheReplicatesBeforeTheWrap) {
+  engine::PeriodWatch watch;
+  watch.replicateEnded(1'000'000'000);
+  watch.replicateEnded(2'147'483'645);
+  EXPECT_EQ(watch.wrappedIn(), 0);
+  watch.replicateEnded(2'147'483'646);
+  watch.replicateEnded(3'000'000'000);
+  EXPECT_EQ(watch.wrappedIn(), 3);
+  EXPECT_EQ(watch.independentReplicates(), 2);
+}
+
+TEST(DesignSearch, SkippedDesignsKeepTheirReasons) {
+  const ScenarioResult result = runScenario(smallSpec(), 0);
+  ASSERT_EQ(result.designs.size(), 12u);
+  for (const DesignOutcome& o : result.designs) {
+    EXPECT_EQ(o.design.IC == 4, !o.skipped.empty()) << o.skipped;
+    EXPECT_EQ(o.replicates.size(), o.skipped.empty() ? 3u : 0u);
+  }
+}
+
+// Every design counts the same grid: a random start is the first-strip
+// count moved to the drawn strip. With JX 1 the start generator is seeded
+// with P - 1, whose draws are 1 - 16807 / 2^31 (0.99999) and
+// 1 - 282475249 / 2^31 (0.8685): with IT 10 the starts are strips 10 and 9.
+TEST(DesignSearch, RandomStartCountsTheSameGridFromTheDrawnStrip) {
+  DesignSpec spec = smallSpec();
+  spec.JX = 1;
+  spec.IREP = 2;
+  spec.IC = {1};
+  spec.EVERY = {3};
+  spec.densities = {{1.0, 3.0}};
+  const ScenarioResult result = runScenario(spec, 0);
+  const DesignOutcome& random = result.designs[1];
+  ASSERT_EQ(random.design.START, Start::random);
+
+  engine::SimulationParameters p{.NTI = 0, .NTR = 10, .IC = 1, .NN = 3000, .IHR = 24, .JX = 1,
+                                 .MIN = 5.0f, .IREP = 2, .STDDEV = 2.0f, .KSW = 1};
+  std::int32_t IHR = 24;
+  const engine::NestingTable table = engine::builtInTable(IHR);
+  p.NTI = engine::samplingSchedule(24).NTI();
+  engine::SimulationJob job(p, table, {}, engine::WeightedStrips({1.0, 3.0}, 10));
+  const engine::SamplingSchedule every3 = engine::samplingSchedule(24, 3);
+  engine::SamplingPlan plan = engine::makeSamplingPlan(p, every3);
+  const engine::EstimateConstants k = engine::makeEstimateConstants(p, every3);
+  NoLines quiet;
+  engine::SampleWork work;
+  for (const std::int32_t start : {10, 9}) {
+    const engine::CountGrid& grid = job.buildGrid(quiet);
+    plan.firstStrip = start;
+    const auto L = static_cast<std::size_t>(start == 10 ? 0 : 1);
+    expectSame(random.replicates[L], engine::estimateReplicate(engine::countSample(grid, plan, work, quiet), k, quiet));
+    plan.firstStrip = 1;
+    expectSame(result.designs[0].replicates[L],
+               engine::estimateReplicate(engine::countSample(grid, plan, work, quiet), k, quiet));
+  }
+}
+
+// EVERY 3 over 10 hours counts hours 1, 4 and 7 (columns 2, 5, 8): NT1 3.
+// Strips 1 and 3 of 4 (IC 2), MIN 60 (HBAR 1): CONST = 10 / 0.5 / 1 / 3.
+TEST(DesignSearch, EveryThreeHoursByHand) {
+  engine::CountGrid grid(4, 11);
+  const auto tally = [&grid](std::int32_t strip, std::int32_t column, int times) {
+    for (int i = 0; i < times; ++i) grid.tally(engine::CountGrid::cellOf(strip, column, 11));
+  };
+  tally(1, 2, 1), tally(1, 5, 2), tally(1, 8, 3), tally(3, 2, 4), tally(3, 8, 1);
+  tally(2, 5, 9), tally(1, 3, 9), tally(3, 11, 9);  // strips and hours that are not counted
+  const engine::SimulationParameters p{.NTI = 0, .NTR = 4, .IC = 2, .NN = 1, .IHR = 10, .JX = 1, .MIN = 60.0f};
+  const engine::SamplingSchedule every3 = engine::samplingSchedule(10, 3);
+  EXPECT_EQ(every3.NT1, 3);
+  NoLines quiet;
+  engine::SampleWork work;
+  const engine::SampleTotals t = engine::countSample(grid, engine::makeSamplingPlan(p, every3), work, quiet);
+  EXPECT_EQ(t.SUMN, 11.0f);
+  EXPECT_EQ(t.SSTR, 36.0f + 25.0f);
+  EXPECT_EQ(t.SSTI, 25.0f + 4.0f + 16.0f);
+  const engine::ReplicateEstimate e = engine::estimateReplicate(t, engine::makeEstimateConstants(p, every3), quiet);
+  EXPECT_FLOAT_EQ(e.MHAT, 11.0f * 20.0f / 3.0f);
+}
+
+// Density 1, 3 over 4 strips: strip weights 1, 1, 3, 3 of 8.
+TEST(DesignSearch, UnevenDensityByHand) {
+  const engine::WeightedStrips strips({1.0, 3.0}, 4);
+  const std::pair<float, std::int32_t> cases[] = {{0.1f, 1}, {0.125f, 1}, {0.2f, 2}, {0.3f, 3}, {0.625f, 3},
+                                                   {0.7f, 4}, {1.0f, 4}};
+  for (const auto& [draw, strip] : cases) EXPECT_EQ(strips(draw, 4), strip) << draw;
+  // On a beach of 7 strips and 3 sections (one empty), every draw of a fine
+  // grid, and each share itself, lands on the first strip whose share reaches it.
+  const engine::WeightedStrips seven({2.0, 0.0, 5.0}, 7);
+  std::vector<float> draws{1.0f};
+  for (int k = 1; k < 4096; ++k) draws.push_back(static_cast<float>(k) / 4096.0f);
+  for (std::int32_t J = 1; J <= 7; ++J) draws.push_back(static_cast<float>(seven.share(J)));
+  for (float draw : draws) {
+    std::int32_t first = 1;
+    while (seven.share(first) < draw) ++first;
+    EXPECT_EQ(seven(draw, 7), first) << draw;
+  }
+  EXPECT_TRUE(engine::evenDensity({2.0, 2.0, 2.0}));
+  EXPECT_EQ(densityLabel({1.0, 3.0}), "1/3");
+}
+
+// Hand-made outcomes: A is cheapest but misses, B and C cost the same and
+// meet (C with the lower worst relative RMSE), D equals C with fewer strips.
+TEST(DesignSearch, RecommendationAndItsTieBreaks) {
+  DesignSpec spec = smallSpec();
+  spec.IC = {1, 2, 5, 10};
+  spec.EVERY = {2};
+  spec.START = {Start::first};
+  ScenarioResult r;
+  r.scenario.NN = 1000;
+  const auto outcome = [&](std::int32_t index, double hours, double rmse, bool meets) {
+    DesignOutcome o;
+    o.design = listDesigns(spec)[static_cast<std::size_t>(index)];
+    o.cost = {10, hours, true};
+    o.measures.rmse = rmse;
+    o.measures.coverage = meets ? 0.95 : 0.5;
+    o.measures.coverageSE = 0.01;
+    o.meetsTargets = meets;
+    return o;
+  };
+  r.designs = {outcome(0, 5, 50, false), outcome(1, 10, 60, true), outcome(2, 10, 50, true), outcome(3, 12, 10, true)};
+  std::vector<ScenarioResult> results{r};
+  EXPECT_EQ(combineResults(spec, results).recommendation.design, 2);
+  results[0].designs[1].measures.rmse = 50;  // now a tie on cost and RMSE: fewer strips wins
+  const SearchResult tie = combineResults(spec, results);
+  EXPECT_EQ(tie.recommendation.design, 1);
+  EXPECT_EQ(tie.rows.front().outcome->design.index, 0);  // the table is sorted by cost
+  std::vector<DesignOutcome>& d = results[0].designs;
+  for (DesignOutcome& o : d) o.meetsTargets = false;
+  d[3].measures.rmse = 110;  // 10 % over the target of 0.1, the smallest worst shortfall
+  d[1].measures.rmse = d[2].measures.rmse = 150;
+  d[0].measures.rmse = 300;
+  const SearchResult none = combineResults(spec, results);
+  EXPECT_FALSE(none.recommendation.design);
+  EXPECT_EQ(none.recommendation.closest, 3);
+  EXPECT_NEAR(none.recommendation.shortfall, 0.1, 1e-12);
+}
+
+TEST(DesignSearch, StopFromTheCallbackKeepsTheReplicatesDone) {
+  const ScenarioResult r = runScenario(smallSpec(), 0, [](const Progress& p) {
+    return p.replicate == 2 ? Continue::stop : Continue::yes;
+  });
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(r.replicates, 2);
+  EXPECT_EQ(r.designs[0].measures.replicates, 2);
+}
+
+// NN 100; estimates 90, 110, 100, 120 with 2 sqrt(VARTI) = 8, 12, 0, 10:
+// intervals [82, 98] and [110, 130] miss, [100, 100] covers (a limit at NN).
+TEST(DesignMeasures, MonteCarloErrorsByHand) {
+  std::vector<engine::ReplicateEstimate> reps;
+  for (const auto& [MHAT, VARTI] : {std::pair{90.0f, 16.0f}, {110.0f, 36.0f}, {100.0f, 0.0f}, {120.0f, 25.0f}}) {
+    const engine::ConfidenceLimits l = engine::twoStandardErrors(MHAT, VARTI);
+    reps.push_back({MHAT, VARTI, VARTI, VARTI, l.LCL, l.UCL});
+  }
+  const DesignMeasures m = measureDesign(reps, 100, 4, true);
+  const double sd = std::sqrt(500.0 / 3.0);
+  EXPECT_DOUBLE_EQ(m.meanEstimate, 105.0);
+  EXPECT_DOUBLE_EQ(m.percentBiasSE, sd / 2.0);
+  EXPECT_DOUBLE_EQ(m.cvSE, sd / 100.0 / std::sqrt(6.0));
+  EXPECT_DOUBLE_EQ(m.rmse, std::sqrt(150.0));
+  EXPECT_NEAR(m.rmseSE, std::sqrt(30000.0) / 2.0 / (2.0 * std::sqrt(150.0)), 1e-12);
+  EXPECT_EQ(m.misses, 2);
+  EXPECT_DOUBLE_EQ(*m.coverage, 0.5);
+  EXPECT_DOUBLE_EQ(*m.coverageSE, 0.25);
+  EXPECT_DOUBLE_EQ(*m.coverageVARM, 0.5);
+  EXPECT_DOUBLE_EQ(m.halfWidthPercent, 7.5);
+  EXPECT_NEAR(m.halfWidthPercentSE, std::sqrt(83.0 / 3.0) / 2.0, 1e-12);
+  // One independent replicate: the errors take R = 1.
+  EXPECT_DOUBLE_EQ(*measureDesign(reps, 100, 1, true).coverageSE, 0.5);
+  EXPECT_FALSE(measureDesign(reps, 100, 4, false).coverage);
+}
+
+TEST(DesignSpec, FaultsNameTheirArgument) {
+  DesignSpec spec;  // nothing required given
+  spec.densities = {{}, {0.0, 0.0}};
+  spec.IHR = {12, 60};
+  std::vector<std::string> names;
+  for (const SpecFault& f : validateSpec(spec)) names.push_back(f.name + (f.item >= 0 ? std::to_string(f.item) : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"NTR", "DENSITY1", "NN", "IHR", "IC", "ROUND_MINUTES", "STRIP_MINUTES",
+                                             "TARGET_CV"}));
+  EXPECT_THROW(listScenarios(spec), text::RunTimeError);
+}
+
+TEST(DesignFile, FaultsNameFileLineAndWhatWasExpected) {
+  const std::string valid =
+      "NTR = 10\nNN = 5000\nIC = 2, 5\nROUND_MINUTES = 20\nSTRIP_MINUTES = 5\nTARGET_CV = 0.1\n";
+  const struct {
+    std::string extra;
+    std::string expected;
+  } cases[] = {
+      {"EVREY = 2", "beach.design, line 7: unknown name 'EVREY' (did you mean EVERY?)"},
+      {"ntr = 20", "line 7: NTR is given again (first on line 1)"},
+      {"IHR = 60, , 72", "line 7: IHR has an empty value"},
+      {"MIN = five", "line 7: MIN = 'five' is not a number"},
+      {"START = middle", "line 7: START = 'middle' is not first or random"},
+      {"DENSITY = 1, -2", "line 7: needs relative densities of 0 or more"},
+      {"TARGET_COVERAGE = 1.5", "line 7: TARGET_COVERAGE needs a proportion between 0 and 1"},
+      {"IREP = 10, 20", "line 7: IREP takes one value, not 2"},
+      {"IHR = 12", "TABLE_HOURS and TABLE_WEIGHTS"},
+      {"just words", "line 7: expected NAME = value"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(valid + c.extra + "\n");
+    try {
+      parseDesignFile(in, "beach.design");
+      ADD_FAILURE() << c.extra << " was accepted";
+    } catch (const text::RunTimeError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos) << error.what();
+    }
+  }
+  std::istringstream missing("NTR = 10 # the beach\n");
+  EXPECT_THROW(parseDesignFile(missing, "beach.design"), text::RunTimeError);
+}
+
+TEST(DesignFile, ListsCommentsAndDefaults) {
+  std::istringstream in(
+      "# a beach\nNTR = 10\nnn = 5000, 20000\nIC = 2,5 # two designs\nstart = First, RANDOM\n"
+      "DENSITY = 1\nDENSITY = 1, 4, 1\nROUND_MINUTES = 20\nSTRIP_MINUTES = 5\nTARGET_CV = 0.1\n");
+  const DesignSpec spec = parseDesignFile(in, "beach.design");
+  EXPECT_EQ(spec.NN, (std::vector<std::int32_t>{5000, 20000}));
+  EXPECT_EQ(spec.START, (std::vector<Start>{Start::first, Start::random}));
+  ASSERT_EQ(spec.densities.size(), 2u);
+  EXPECT_EQ(spec.densities[1], (std::vector<double>{1, 4, 1}));
+  EXPECT_EQ(spec.JX, kDefaultJX);
+  EXPECT_EQ(listScenarios(spec).size(), 4u);
+  EXPECT_EQ(listDesigns(spec).size(), 4u);
+}
+
+}  // namespace
+}  // namespace arribada::design
