@@ -27,6 +27,8 @@ NamedRow scenarioFields(const DesignSpec& spec, const Scenario& s, const Design&
           {"IC", d.IC},              {"EVERY", d.EVERY},   {"START", startName(d.START)}};
 }
 
+}  // namespace
+
 NamedRow designRow(const DesignSpec& spec, const DesignRow& row) {
   const ScenarioResult& r = *row.scenario;
   const DesignOutcome& o = *row.outcome;
@@ -67,6 +69,8 @@ NamedRow designRow(const DesignSpec& spec, const DesignRow& row) {
   fields.insert(fields.end(), rest.begin(), rest.end());
   return fields;
 }
+
+namespace {
 
 NamedRow replicateRow(const DesignSpec& spec, const DesignRow& row, std::int32_t L,
                       const engine::ReplicateEstimate& e) {

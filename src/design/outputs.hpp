@@ -12,8 +12,12 @@
 #include <vector>
 
 #include "design/search.hpp"
+#include "results/csv.hpp"
 
 namespace arribada::design {
+
+// The row of designs.csv for one design in one scenario.
+results::NamedRow designRow(const DesignSpec& spec, const DesignRow& row);
 
 // The table sorted by cost, the skipped designs with their reasons, and the
 // recommendation on its own last line.

@@ -4,8 +4,6 @@
 
 #include <cpp11.hpp>
 
-#include <charconv>
-#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,29 +24,17 @@ namespace {
 
 constexpr const char* kSource = "arribada_simulate()";
 
-// The shortest decimal that reads back as `value`: the text the user would
-// have typed in a parameter file, which the program's reader turns into a
-// 32-bit real with one rounding.
-// A whole number is written in full (a reader of whole numbers takes no exponent).
-std::string decimal(double value) {
-  char buffer[64];
-  const bool whole = value == std::trunc(value) && std::fabs(value) < 1e15;
-  const auto [end, error] = whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value))
-                                  : std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, end);
-}
-
 // The nine values of a parameter file (with JX 0 for the dialogue's
 // default, completed below), then the table's hour marks and weights.
 std::string parameterText(cpp11::list values, cpp11::doubles marks, cpp11::doubles weights) {
   std::ostringstream text;
   for (const char* name : {"NTR", "IC", "NN", "IHR", "JX", "MIN", "IREP", "STDDEV", "KSW"}) {
-    text << decimal(cpp11::as_cpp<double>(values[name])) << ' ';
+    text << r::decimal(cpp11::as_cpp<double>(values[name])) << ' ';
   }
   text << '\n';
-  for (double mark : marks) text << decimal(mark) << ' ';
+  for (double mark : marks) text << r::decimal(mark) << ' ';
   text << '\n';
-  for (double weight : weights) text << decimal(weight) << ' ';
+  for (double weight : weights) text << r::decimal(weight) << ' ';
   text << '\n';
   return text.str();
 }

@@ -1,5 +1,7 @@
 #include "r_tables.h"
 
+#include <charconv>
+#include <cmath>
 #include <string_view>
 #include <variant>
 
@@ -69,6 +71,14 @@ void CollectedWarnings::raise() const {
     if (line.starts_with(kPrefix)) line.erase(0, kPrefix.size());
     if (!line.empty()) cpp11::warning("%s", line.c_str());
   }
+}
+
+std::string decimal(double value) {
+  char buffer[64];
+  const bool whole = value == std::trunc(value) && std::fabs(value) < 1e15;
+  const auto [end, error] = whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value))
+                                  : std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, end);
 }
 
 engine::InstructionSet instructionSetNamed(const std::string& name) {

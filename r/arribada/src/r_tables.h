@@ -29,6 +29,11 @@ class CollectedWarnings {
   std::ostringstream text_;
 };
 
+// The shortest decimal that reads back as `value` (a whole number in full):
+// the text a user would have typed in the program's files, which its
+// readers turn into a 32-bit real with one rounding.
+std::string decimal(double value);
+
 // The instruction set named by `name` ("" for the fastest this processor
 // runs); an R error when the processor does not run it.
 engine::InstructionSet instructionSetNamed(const std::string& name);

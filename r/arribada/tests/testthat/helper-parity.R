@@ -2,6 +2,11 @@
 # (a CSV's shortest decimal reads back as its real only within half a unit
 # in the last place), the same value otherwise, NA where NA.
 same_values <- function(a, b) {
+  if (is.character(a)) {
+    # An empty text is an empty field, which read.csv may read as NA.
+    b <- as.character(b)
+    return(identical(ifelse(is.na(a), "", a), ifelse(is.na(b), "", b)))
+  }
   if (!is.double(a)) return(identical(as.vector(a), as.vector(b)))
   if (!identical(is.na(a), is.na(b))) return(FALSE)
   a <- a[!is.na(a)]
