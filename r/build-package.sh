@@ -23,7 +23,7 @@ while read -r file; do
 done < "$staging/library"
 
 mkdir -p "$package/inst/extdata"
-cp "$root"/examples/*.dat "$root"/examples/*.par "$package/inst/extdata/"
+cp "$root"/examples/*.dat "$root"/examples/*.par "$root"/examples/*.csv "$root"/examples/*.design "$package/inst/extdata/"
 
 # The objects: the package's own glue (src/*.cpp) and the library's.
 objects() {

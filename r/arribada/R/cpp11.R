@@ -16,12 +16,16 @@ design_combine <- function(spec, results) {
   .Call(`_arribada_design_combine`, spec, results)
 }
 
-read_field_file <- function(name, bytes) {
-  .Call(`_arribada_read_field_file`, name, bytes)
+read_survey <- function(name) {
+  .Call(`_arribada_read_survey`, name)
 }
 
-analyse_field_file <- function(name, bytes) {
-  .Call(`_arribada_analyse_field_file`, name, bytes)
+survey_from_table <- function(times, counts, values, description) {
+  .Call(`_arribada_survey_from_table`, times, counts, values, description)
+}
+
+analyse_nights <- function(surveys) {
+  .Call(`_arribada_analyse_nights`, surveys)
 }
 
 simulate_job <- function(values, marks, weights, defaultJX, threads, instructionSet, progress) {

@@ -1,62 +1,113 @@
-#' Read a field-data file
+#' Read a survey's counts
 #'
-#' Reads a survey's field-data file as the `arribada` program reads it: the
-#' title line, the header (`AREA`, `WIDTH`, `HOURS`, `MEANT`, `LENGTH`, `NTR`,
-#' `NT1`, `CODE`, `JCODE`), the counts of turtles in unambiguous egg-laying
-#' activity per transect and sampling time, and the transect weights when
-#' `JCODE` is 1. A fault is an R error naming the file and line, in the
-#' program's words; input that reads but was probably meant otherwise gives
-#' a warning.
+#' Reads a survey file as the `arribada` program reads it, in either layout:
+#' the program's field-data file (a title line, the header `AREA`, `WIDTH`,
+#' `HOURS`, `MEANT`, `LENGTH`, `NTR`, `NT1`, `CODE`, `JCODE`, the counts of
+#' turtles in unambiguous egg-laying activity per transect and sampling
+#' time, and the transect weights when `JCODE` is 1), or a CSV file saved
+#' from a spreadsheet (`# NAME = value` lines, then a header row and one row
+#' per sampling time: a name ending in `.csv`, or a first line beginning
+#' with `#`). A fault is an R error naming the file, and the line (or row
+#' and column), in the program's words; input that reads but was probably
+#' meant otherwise gives a warning.
 #'
-#' @param file The field-data file's name.
-#' @return An object of class `arribada_field_data`: a list with `title`,
-#'   `header` (a named list), `counts` (an integer matrix, one row per
-#'   sampling time and one column per transect), `weights` (empty without
-#'   weights) and `file`.
+#' @param file The survey file's name.
+#' @return An object of class `arribada_field_data`: a list with `file`,
+#'   `title`, `header` (a named list), `counts` (an integer matrix, one row
+#'   per sampling time and one column per transect), `weights` (empty
+#'   without weights), `MEANT_SE` (the standard error of `MEANT` in minutes,
+#'   `NA` when not given), `hours` and `clock` (the sampling times, in clock
+#'   hours when `clock` is `TRUE`).
 #' @seealso [arribada_field()] for the estimate.
 #' @export
 #' @examples
 #' survey <- read_arribada_field(system.file("extdata", "survey.dat", package = "arribada"))
 #' survey
 #' plot(survey)
+#' read_arribada_field(system.file("extdata", "night-2.csv", package = "arribada"))
 read_arribada_field <- function(file) {
   if (!is.character(file) || length(file) != 1L || is.na(file)) stop("file must be one file name", call. = FALSE)
-  if (!file.exists(file) || dir.exists(file)) stop("the field-data file '", file, "' does not exist", call. = FALSE)
-  bytes <- readBin(file, "raw", n = file.size(file))
-  survey <- read_field_file(file, bytes)
-  structure(c(survey, list(file = file, bytes = bytes)), class = "arribada_field_data")
+  if (!file.exists(file) || dir.exists(file)) stop("the survey file '", file, "' does not exist", call. = FALSE)
+  structure(read_survey(file), class = "arribada_field_data")
 }
 
-#' Estimate the number of nesting females from a field survey
+#' Estimate the number of nesting females from field surveys
 #'
-#' The program's analysis of a field survey: the sample area and its ratio
-#' to the nesting area, the number of turtles in unambiguous egg-laying
-#' activity (UELAs), the estimated number of egg-laying females, its
-#' variance and the limits of plus and minus two standard errors.
+#' The program's analysis of field surveys (`arribada --field`): for each
+#' survey (a night, or a count period) the sample area and its ratio to the
+#' nesting area, the number of turtles in unambiguous egg-laying activity
+#' (UELAs), the estimated number of egg-laying females, its variance and the
+#' limits of plus and minus two standard errors, exactly as the program's
+#' field-data job gives them; then the total over the nights. Beside them:
+#' the variance with the uncertainty of `MEANT` when the surveys give its
+#' standard error (shared by the nights in the total) and log-normal limits.
 #'
-#' @param x A survey from [read_arribada_field()], or a field-data file's name.
-#' @return A one-row data frame of class `arribada_field` with the columns of
-#'   the program's `field.csv`; the attribute `times` holds the counts of each
-#'   sampling time (the columns of `field-times.csv`).
+#' @param x A survey from [read_arribada_field()], a survey file's name, a
+#'   list of surveys or names, or a character vector of names: one night
+#'   each. Or a data frame of counts, one row per sampling time and one
+#'   column per transect (an optional first column `time` holds clock times
+#'   `"HH:MM"` or hours since the first count), whose survey's values come
+#'   in `...`.
+#' @param ... With a data frame `x`: the survey's values, named as in a CSV
+#'   survey file: `AREA` (km2), `WIDTH` (m), `HOURS`, `MEANT` (minutes) and
+#'   `LENGTH` (m), and optionally `WEIGHTS` (one per transect), `MEANT_SE`
+#'   (minutes) or `DURATIONS` (the timed females' minutes), and `TITLE`.
+#' @return A data frame of class `arribada_field`, one row per night and a
+#'   last row for the total, with the columns of the program's `field.csv`
+#'   of `arribada --field`; the attribute `times` holds every night's total
+#'   count at each sampling time.
 #' @export
 #' @examples
-#' estimate <- arribada_field(system.file("extdata", "survey.dat", package = "arribada"))
-#' estimate
-#' plot(estimate)
-arribada_field <- function(x) {
-  if (is.character(x)) x <- read_arribada_field(x)
-  if (!inherits(x, "arribada_field_data")) {
-    stop("x must be a survey from read_arribada_field() or a field-data file's name", call. = FALSE)
+#' arribada_field(system.file("extdata", "survey.dat", package = "arribada"))
+#'
+#' nights <- system.file("extdata", c("night-1.csv", "night-2.csv", "night-3.csv"), package = "arribada")
+#' three <- arribada_field(nights)
+#' three[, c("night", "estimate", "se", "LCL", "UCL", "lognormal_LCL", "lognormal_UCL")]
+#' plot(three)
+#'
+#' counts <- data.frame(time = c("20:00", "22:00", "00:00"), T1 = c(3, 9, 7), T2 = c(7, 12, 20))
+#' arribada_field(counts, AREA = 0.08, WIDTH = 2, HOURS = 6, MEANT = 58, LENGTH = 100)
+arribada_field <- function(x, ...) {
+  if (is.data.frame(x)) {
+    surveys <- list(survey_of_table(x, list(...)))
+  } else {
+    if (...length()) stop("the survey's values in ... go with a data frame of counts only", call. = FALSE)
+    surveys <- lapply(if (inherits(x, "arribada_field_data")) list(x) else as.list(x), function(survey) {
+      if (is.character(survey)) survey <- read_arribada_field(survey)
+      if (!inherits(survey, "arribada_field_data")) {
+        stop("x must hold surveys from read_arribada_field(), survey file names or a data frame of counts",
+             call. = FALSE)
+      }
+      survey
+    })
   }
-  analysis <- analyse_field_file(x$file, x$bytes)
-  structure(as_frame(analysis$estimate), times = as_frame(analysis$times),
-            class = c("arribada_field", "data.frame"))
+  analysis <- analyse_nights(surveys)
+  structure(as_frame(analysis$estimate), times = as_frame(analysis$times), class = c("arribada_field", "data.frame"))
+}
+
+# A data frame of counts and the survey's values as a survey.
+survey_of_table <- function(counts, values) {
+  if (!length(values) || is.null(names(values)) || any(names(values) == "")) {
+    stop("a data frame of counts needs the survey's values as named arguments (AREA = , WIDTH = , ...)",
+         call. = FALSE)
+  }
+  if ("time" %in% names(counts)) {
+    times <- as.character(counts$time)
+    counts <- counts[names(counts) != "time"]
+  } else {
+    times <- as.character(seq_len(nrow(counts)) - 1L)  # hours since the first count
+  }
+  if (!ncol(counts) || !all(vapply(counts, is.numeric, TRUE))) {
+    stop("the data frame's columns (but time) must be the transects' counts", call. = FALSE)
+  }
+  survey <- survey_from_table(times, lapply(counts, as.double), values, "the data frame of counts")
+  structure(survey, class = "arribada_field_data")
 }
 
 #' @export
 print.arribada_field_data <- function(x, ...) {
   h <- x$header
-  cat(sprintf("Field survey '%s' (%s)\n", x$title, x$file))
+  cat(sprintf("Survey '%s' (%s)\n", x$title, x$file))
   cat(sprintf("%d transects, %d sampling times, area %s km2, %d UELAs counted%s\n", h$NTR, h$NT1,
               format(h$AREA), sum(x$counts), if (length(x$weights)) ", weighted transects" else ""))
   invisible(x)
@@ -67,39 +118,48 @@ summary.arribada_field_data <- function(object, ...) arribada_field(object)
 
 #' @export
 print.arribada_field <- function(x, ...) {
-  for (i in seq_len(nrow(x))) {
-    cat(sprintf("%s\nEstimated females: %s", x$title[i], format(x$estimate[i])))
-    if (!is.na(x$LCL[i])) cat(sprintf(" (limits %s to %s, SE %s)", format(x$LCL[i]), format(x$UCL[i]),
-                                       format(x$se[i], digits = 6)))
-    cat("\n")
-  }
+  label <- ifelse(x$night == "total", "total", paste("night", x$night))
+  shown <- data.frame(row.names = label, estimate = x$estimate, SE = x$se, lower = x$LCL, upper = x$UCL,
+                      SE_with_MEANT = sqrt(x$variance_with_MEANT), lognormal_lower = x$lognormal_LCL,
+                      lognormal_upper = x$lognormal_UCL)
+  if (nrow(x) == 2L) shown <- shown[1L, , drop = FALSE]  # one night: its total is itself
+  print(shown, digits = 7)
   invisible(x)
 }
 
-# The counts of each sampling time over the night.
-plot_counts <- function(totals, title) {
-  graphics::plot(seq_along(totals), totals, type = "b", pch = 19, main = title, xlab = "sampling time",
+# The total counts of each sampling time, night by night.
+plot_counts <- function(times, main) {
+  nights <- split(times, times$night)
+  x <- if (all(is.na(times$hours))) stats::ave(times$total, times$night, FUN = seq_along) else times$hours
+  graphics::plot(range(x, na.rm = TRUE), range(0, times$total), type = "n", main = main,
+                 xlab = if (all(is.na(times$hours))) "sampling time" else "hours",
                  ylab = "turtles counted on all transects")
+  for (n in seq_along(nights)) {
+    rows <- times$night == names(nights)[n]
+    graphics::lines(x[rows], times$total[rows], type = "b", pch = 19, col = n)
+  }
+  if (length(nights) > 1L) graphics::legend("topright", paste("night", names(nights)), col = seq_along(nights), lwd = 1,
+                                            bty = "n")
 }
 
-#' Plot a survey's counts over the night
+#' Plot the counts over the night
 #'
-#' The counts of every sampling time added over the transects.
+#' The counts of every sampling time added over the transects, night by night.
 #'
-#' @param x A survey from [read_arribada_field()] or an estimate from [arribada_field()].
+#' @param x A survey from [read_arribada_field()] or an analysis from [arribada_field()].
 #' @param ... Not used.
 #' @return `x`, invisibly.
 #' @export
 #' @examples
 #' plot(read_arribada_field(system.file("extdata", "survey.dat", package = "arribada")))
 plot.arribada_field_data <- function(x, ...) {
-  plot_counts(rowSums(x$counts), x$title)
+  plot_counts(data.frame(night = 1L, hours = x$hours, total = rowSums(x$counts)), x$title)
   invisible(x)
 }
 
 #' @rdname plot.arribada_field_data
 #' @export
 plot.arribada_field <- function(x, ...) {
-  plot_counts(attr(x, "times")$total, x$title[1L])
+  plot_counts(attr(x, "times"), if (nrow(x) == 2L) x$title[1L] else "Counts over the nights")
   invisible(x)
 }

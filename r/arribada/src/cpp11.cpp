@@ -34,17 +34,24 @@ extern "C" SEXP _arribada_design_combine(SEXP spec, SEXP results) {
   END_CPP11
 }
 // r_field.cpp
-cpp11::list read_field_file(std::string name, cpp11::raws bytes);
-extern "C" SEXP _arribada_read_field_file(SEXP name, SEXP bytes) {
+cpp11::list read_survey(std::string name);
+extern "C" SEXP _arribada_read_survey(SEXP name) {
   BEGIN_CPP11
-    return cpp11::as_sexp(read_field_file(cpp11::as_cpp<cpp11::decay_t<std::string>>(name), cpp11::as_cpp<cpp11::decay_t<cpp11::raws>>(bytes)));
+    return cpp11::as_sexp(read_survey(cpp11::as_cpp<cpp11::decay_t<std::string>>(name)));
   END_CPP11
 }
 // r_field.cpp
-cpp11::list analyse_field_file(std::string name, cpp11::raws bytes);
-extern "C" SEXP _arribada_analyse_field_file(SEXP name, SEXP bytes) {
+cpp11::list survey_from_table(cpp11::strings times, cpp11::list counts, cpp11::list values, std::string description);
+extern "C" SEXP _arribada_survey_from_table(SEXP times, SEXP counts, SEXP values, SEXP description) {
   BEGIN_CPP11
-    return cpp11::as_sexp(analyse_field_file(cpp11::as_cpp<cpp11::decay_t<std::string>>(name), cpp11::as_cpp<cpp11::decay_t<cpp11::raws>>(bytes)));
+    return cpp11::as_sexp(survey_from_table(cpp11::as_cpp<cpp11::decay_t<cpp11::strings>>(times), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(counts), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(values), cpp11::as_cpp<cpp11::decay_t<std::string>>(description)));
+  END_CPP11
+}
+// r_field.cpp
+cpp11::list analyse_nights(cpp11::list surveys);
+extern "C" SEXP _arribada_analyse_nights(SEXP surveys) {
+  BEGIN_CPP11
+    return cpp11::as_sexp(analyse_nights(cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(surveys)));
   END_CPP11
 }
 // r_simulate.cpp
@@ -64,14 +71,15 @@ extern "C" SEXP _arribada_instruction_sets() {
 
 extern "C" {
 static const R_CallMethodDef CallEntries[] = {
-    {"_arribada_analyse_field_file",  (DL_FUNC) &_arribada_analyse_field_file,  2},
+    {"_arribada_analyse_nights",      (DL_FUNC) &_arribada_analyse_nights,      1},
     {"_arribada_design_combine",      (DL_FUNC) &_arribada_design_combine,      2},
     {"_arribada_design_run_scenario", (DL_FUNC) &_arribada_design_run_scenario, 4},
     {"_arribada_design_size",         (DL_FUNC) &_arribada_design_size,         1},
     {"_arribada_design_spec_text",    (DL_FUNC) &_arribada_design_spec_text,    1},
     {"_arribada_instruction_sets",    (DL_FUNC) &_arribada_instruction_sets,    0},
-    {"_arribada_read_field_file",     (DL_FUNC) &_arribada_read_field_file,     2},
+    {"_arribada_read_survey",         (DL_FUNC) &_arribada_read_survey,         1},
     {"_arribada_simulate_job",        (DL_FUNC) &_arribada_simulate_job,        7},
+    {"_arribada_survey_from_table",   (DL_FUNC) &_arribada_survey_from_table,   4},
     {NULL, NULL, 0}
 };
 }

@@ -12,6 +12,10 @@ namespace {
 enum class Kind { real, integer, text, logical };
 
 Kind kindOf(const std::vector<results::NamedRow>& rows, std::size_t column) {
+  // A column with a text anywhere is a column of texts (a night's number beside "total").
+  for (const results::NamedRow& row : rows) {
+    if (std::holds_alternative<std::string>(row[column].value)) return Kind::text;
+  }
   for (const results::NamedRow& row : rows) {
     const results::CsvField& field = row[column].value;
     if (std::holds_alternative<std::int32_t>(field)) return Kind::integer;
@@ -35,12 +39,28 @@ SEXP column(const std::vector<results::NamedRow>& rows, std::size_t c, Vector ou
   return out;
 }
 
+// Texts, and whole numbers written as the CSV writes them.
+SEXP textColumn(const std::vector<results::NamedRow>& rows, std::size_t c) {
+  cpp11::writable::strings out;
+  for (const results::NamedRow& row : rows) {
+    const results::CsvField& field = row[c].value;
+    if (const auto* text = std::get_if<std::string>(&field)) {
+      out.push_back(*text);
+    } else if (const auto* whole = std::get_if<std::int32_t>(&field)) {
+      out.push_back(std::to_string(*whole));
+    } else {
+      out.push_back(NA_STRING);
+    }
+  }
+  return out;
+}
+
 SEXP columnOf(const std::vector<results::NamedRow>& rows, std::size_t c) {
   switch (kindOf(rows, c)) {
     case Kind::integer:
       return column<std::int32_t>(rows, c, cpp11::writable::integers(), NA_INTEGER);
     case Kind::text:
-      return column<std::string>(rows, c, cpp11::writable::strings(), NA_STRING);
+      return textColumn(rows, c);
     case Kind::logical:
       return column<bool>(rows, c, cpp11::writable::logicals(), cpp11::na<cpp11::r_bool>());
     case Kind::real:
