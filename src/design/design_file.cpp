@@ -6,8 +6,10 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 
+#include "fielddata/spreadsheet_text.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::design {
@@ -61,6 +63,32 @@ std::string nearestName(const std::string& name) {
   });
 }
 
+// What commas written without blanks between digits may have meant, said
+// beside a fault of their line: "1,000,000" (thousands separators) or
+// "0,1" (a decimal comma). A comma always separates two values.
+std::optional<std::string> commaHint(const std::string& values) {
+  std::vector<std::string> parts;
+  for (std::size_t at = 0;;) {
+    const std::size_t comma = values.find(',', at);
+    parts.push_back(values.substr(at, comma - at));
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  const auto digits = [](const std::string& p) {
+    return !p.empty() && std::all_of(p.begin(), p.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+  };
+  if (parts.size() < 2 || !std::all_of(parts.begin(), parts.end(), digits)) return std::nullopt;
+  const bool grouped = parts.front().size() <= 3 &&
+                       std::all_of(parts.begin() + 1, parts.end(), [](const std::string& p) { return p.size() == 3; });
+  if (grouped) {
+    std::string joined;
+    for (const std::string& p : parts) joined += p;
+    return "a comma separates two values: write " + joined + " without thousands separators";
+  }
+  if (parts.size() == 2) return "a comma separates two values: write " + parts[0] + "." + parts[1] + " with a decimal point";
+  return std::nullopt;
+}
+
 // One NAME = values line.
 struct Entry {
   std::string name;
@@ -73,7 +101,11 @@ class Reader {
   explicit Reader(std::string fileName) : file_(std::move(fileName)) {}
 
   void fault(int line, const std::string& what) {
-    faults_.push_back(file_ + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": " + what);
+    std::string text = file_ + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": " + what;
+    if (const auto hint = hints_.find(line); hint != hints_.end() && hintGiven_.insert(line).second) {
+      text += " (" + hint->second + ")";
+    }
+    faults_.push_back(text);
   }
   bool faulty() const { return !faults_.empty(); }
   [[noreturn]] void raise() const {
@@ -114,6 +146,7 @@ class Reader {
         if (comma == std::string::npos) break;
         at = comma + 1;
       }
+      if (const auto hint = commaHint(values)) hints_.emplace(line, *hint);
       if (std::any_of(e.values.begin(), e.values.end(), [](const std::string& v) { return v.empty(); })) {
         fault(line, e.name + " has an empty value: give " + (kSingle.contains(e.name) ? "one value" : "values separated by commas"));
         continue;
@@ -142,10 +175,17 @@ class Reader {
           continue;
         }
       } else {
-        double real = 0.0;
-        const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), real);
-        if (error == std::errc() && end == v.data() + v.size() && std::isfinite(real)) {
-          out.push_back(static_cast<T>(real));
+        // Read straight to the value's own type (one rounding: a float as
+        // the parameter file reads it), by the readers that every standard
+        // library has; a point is the decimal mark.
+        std::optional<T> real;
+        if constexpr (std::is_same_v<T, float>) {
+          real = fielddata::cellReal(v, '.');
+        } else {
+          real = fielddata::cellNumber(v, '.');
+        }
+        if (real) {
+          out.push_back(*real);
           continue;
         }
       }
@@ -172,6 +212,8 @@ class Reader {
  private:
   std::string file_;
   std::vector<std::string> faults_;
+  std::map<int, std::string> hints_;  // by line: what a comma there may have meant
+  std::set<int> hintGiven_;           // lines whose hint a fault has said already
 };
 
 // The line of the argument a fault names: that of its first entry (or of

@@ -92,6 +92,15 @@ std::string withSE(const std::optional<double>& value, const std::optional<doubl
   return fixed(*value, decimals) + " (" + fixed(*se, decimals) + ")";
 }
 
+// What a scenario is, for the table's key: "scenario 2: NN 50000, IHR 60, ...".
+std::string scenarioKey(const Scenario& s) {
+  const auto law = engine::decodeLaw(s.KSW);
+  return "scenario " + std::to_string(s.index + 1) + ": NN " + std::to_string(s.NN) + ", IHR " +
+         std::to_string(s.IHR) + ", MIN " + results::shortestReal(s.MIN) + ", STDDEV " +
+         results::shortestReal(s.STDDEV) + ", " + (law ? engine::lawName(*law) : "KSW " + std::to_string(s.KSW)) +
+         " nesting times, density " + s.densityLabel + "\n";
+}
+
 }  // namespace
 
 std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
@@ -99,6 +108,16 @@ std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
       "   IC EVERY  START  scenario  rounds  obs-hours  feasible  rel. RMSE (SE)   coverage (SE)    %bias (SE)     "
       "meets\n";
   std::string skipped;
+  std::string key;
+  std::vector<bool> keyed;
+  for (const DesignRow& row : search.rows) {
+    const Scenario& s = row.scenario->scenario;
+    if (static_cast<std::size_t>(s.index) >= keyed.size()) keyed.resize(static_cast<std::size_t>(s.index) + 1);
+    if (!keyed[static_cast<std::size_t>(s.index)]) {
+      keyed[static_cast<std::size_t>(s.index)] = true;
+      key += scenarioKey(s);
+    }
+  }
   for (const DesignRow& row : search.rows) {
     const DesignOutcome& o = *row.outcome;
     const Design& d = o.design;
@@ -119,7 +138,7 @@ std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
   }
   out += "Targets: relative RMSE (rmse / NN) <= " + fixed(spec.TARGET_CV, 3) + " and coverage + 2 SE >= " +
          fixed(spec.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.\n";
-  return out + skipped + search.recommendation.text + "\n";
+  return out + key + skipped + search.recommendation.text + "\n";
 }
 
 void writeSearchFiles(const std::string& folder, const DesignSpec& spec, const SearchResult& search,

@@ -7,6 +7,7 @@
 #include "design/design_file.hpp"
 #include "design/outputs.hpp"
 #include "design/search.hpp"
+#include "driver/interrupt.hpp"
 #include "engine/random.hpp"
 #include "results/files.hpp"
 #include "text/errors.hpp"
@@ -81,6 +82,18 @@ class ProgressLine {
   Moment shown_{};
 };
 
+// An interrupted search writes nothing: the folder it made for its results
+// is still empty and is removed, so that the same command can be run again.
+int interrupted(int signal, const design::Scenario& s, const design::ScenarioResult& reached, std::size_t scenarios,
+                const std::string& folder, std::ostream& errors) {
+  std::error_code ignored;
+  std::filesystem::remove(folder, ignored);  // removes only an empty folder
+  errors << "arribada: design search interrupted in scenario " << s.index + 1 << " of " << scenarios
+         << " after replicate " << reached.replicates << "; nothing was written, and the empty folder " << folder
+         << " was removed\n";
+  return interruptedStatus(signal);
+}
+
 }  // namespace
 
 std::string defaultDesignFolder(const std::string& designFile) {
@@ -99,12 +112,15 @@ int runDesignSearch(const std::string& designFile, const std::optional<std::stri
     for (const design::Scenario& s : scenarios) total += estimatedSeconds(spec, s);
     announcePlan(spec, scenarios, errors, total);
     ProgressLine progress(errors, scenarios.size(), total);
+    const StopRequest stop;
     std::vector<design::ScenarioResult> results;
     double doneBefore = 0.0;
     for (const design::Scenario& s : scenarios) {
       const double share = estimatedSeconds(spec, s);
-      results.push_back(design::runScenario(
-          spec, s.index, [&](const design::Progress& p) { return progress(p, share, doneBefore); }));
+      results.push_back(design::runScenario(spec, s.index, [&](const design::Progress& p) {
+        return stop.signal() != 0 ? design::Continue::stop : progress(p, share, doneBefore);
+      }));
+      if (results.back().stopped) return interrupted(stop.signal(), s, results.back(), scenarios.size(), folder, errors);
       doneBefore += share;
     }
     const design::SearchResult search = design::combineResults(spec, results);

@@ -90,7 +90,25 @@ void handleInterrupts(void (*handler)(int)) {
   for (const int signal : kInterrupts) std::signal(signal, handler);
 }
 
+// The first interrupt under a StopRequest; 0 while none.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void onStopRequest(int signal) {
+  stopSignal = signal;
+  // A second interrupt takes the system's default: the process ends at once.
+  std::signal(signal, SIG_DFL);
+}
+
 }  // namespace
+
+StopRequest::StopRequest() {
+  stopSignal = 0;
+  handleInterrupts(onStopRequest);
+}
+
+StopRequest::~StopRequest() { handleInterrupts(SIG_DFL); }
+
+int StopRequest::signal() const { return static_cast<int>(stopSignal); }
 
 InterruptReport::InterruptReport(std::int32_t job, std::int32_t IREP) {
   progress.job.store(job);

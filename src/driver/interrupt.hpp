@@ -30,4 +30,20 @@ class InterruptReport {
   void replicateFinished(std::int32_t L);
 };
 
+// While one exists, the first interrupt only asks the work to stop: the
+// caller looks at signal() between replicates and ends in order (its threads
+// stopped, its own message, status interruptedStatus). A second interrupt
+// ends the process at once, as it would without this. For the design search,
+// whose results are written only at its end.
+class StopRequest {
+ public:
+  StopRequest();
+  ~StopRequest();
+  StopRequest(const StopRequest&) = delete;
+  StopRequest& operator=(const StopRequest&) = delete;
+
+  // The signal that asked for the stop; 0 while none has.
+  int signal() const;
+};
+
 }  // namespace arribada::driver

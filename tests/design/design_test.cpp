@@ -273,6 +273,8 @@ TEST(DesignFile, FaultsNameFileLineAndWhatWasExpected) {
       {"DENSITY = 1, -2", "line 7: needs relative densities of 0 or more"},
       {"TARGET_COVERAGE = 1.5", "line 7: TARGET_COVERAGE needs a proportion between 0 and 1"},
       {"IREP = 10, 20", "line 7: IREP takes one value, not 2"},
+      {"IREP = 1,000", "IREP takes one value, not 2 (a comma separates two values: write 1000 without thousands"},
+      {"MIN = 0,5", "(a comma separates two values: write 0.5 with a decimal point)"},
       {"IHR = 12", "TABLE_HOURS and TABLE_WEIGHTS"},
       {"just words", "line 7: expected NAME = value"},
   };

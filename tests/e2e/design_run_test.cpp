@@ -37,5 +37,22 @@ TEST(DesignRunTest, FaultyFileMakesNoFolder) {
   EXPECT_FALSE(std::filesystem::exists(box.directory() / "out"));
 }
 
+// An interrupt stops the search between replicates: a line saying where,
+// status 128 + the signal, and the folder it made for its results removed.
+TEST(DesignRunTest, InterruptStopsInOrderAndLeavesNoFolder) {
+  Sandbox box;
+  box.writeFile("long.design", "NTR = 10\nNN = 1000000\nIREP = 1000\nKSW = 2\nIC = 2, 5\n"
+                               "ROUND_MINUTES = 30\nSTRIP_MINUTES = 10\nTARGET_CV = 0.1\n");
+  LiveRun run(box.directory(), LiveRun::ScreenTo::File, {"--design", "long.design"});
+  ASSERT_TRUE(LiveRun::waitForText(box.directory() / "errors.out", "replicate 1 of 1000", 60));
+  run.sendSignal(SIGTERM);
+  const int status = run.wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 143) << "wait status " << status;
+  const std::string errors = readFile(box.directory() / "errors.out");
+  EXPECT_NE(errors.find("design search interrupted in scenario 1 of 1 after replicate"), std::string::npos) << errors;
+  EXPECT_FALSE(std::filesystem::exists(box.directory() / "long-designs"));
+  EXPECT_EQ(readFile(box.directory() / "screen.out"), "");
+}
+
 }  // namespace
 }  // namespace arribada::e2e

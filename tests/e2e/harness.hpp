@@ -123,7 +123,12 @@ class LiveRun {
  public:
   enum class ScreenTo { File, Pipe };
 
-  explicit LiveRun(const std::filesystem::path& directory, ScreenTo screenTo = ScreenTo::File) {
+  explicit LiveRun(const std::filesystem::path& directory, ScreenTo screenTo = ScreenTo::File,
+                   std::vector<std::string> arguments = {}) {
+    arguments.insert(arguments.begin(), ARRIBADA_BINARY);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     // A program that has ended must not take the test with it when it is typed to.
     std::signal(SIGPIPE, SIG_IGN);
     int pipeEnds[2];
@@ -145,7 +150,7 @@ class LiveRun {
       ::dup2(errors, 2);
       std::signal(SIGINT, SIG_DFL);
       std::signal(SIGPIPE, SIG_DFL);
-      ::execl(ARRIBADA_BINARY, ARRIBADA_BINARY, static_cast<char*>(nullptr));
+      ::execv(ARRIBADA_BINARY, argv.data());
       ::_exit(127);
     }
     ::close(pipeEnds[0]);
