@@ -123,6 +123,7 @@ arribada_collect <- function(results) {
 
 #' @export
 print.arribada_design <- function(x, ...) {
+  if (is.null(attr(x, "text"))) return(invisible(print(as.data.frame(x), ...)))  # a subset of the rows
   cat(attr(x, "text"))
   invisible(x)
 }

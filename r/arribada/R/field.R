@@ -118,6 +118,8 @@ summary.arribada_field_data <- function(object, ...) arribada_field(object)
 
 #' @export
 print.arribada_field <- function(x, ...) {
+  shown <- c("night", "estimate", "se", "LCL", "UCL", "variance_with_MEANT", "lognormal_LCL", "lognormal_UCL")
+  if (!all(shown %in% names(x))) return(invisible(print(as.data.frame(x), ...)))  # a subset of the columns
   label <- ifelse(x$night == "total", "total", paste("night", x$night))
   shown <- data.frame(row.names = label, estimate = x$estimate, SE = x$se, lower = x$LCL, upper = x$UCL,
                       SE_with_MEANT = sqrt(x$variance_with_MEANT), lognormal_lower = x$lognormal_LCL,

@@ -223,7 +223,10 @@ cpp11::list design_run_scenario(std::string spec, int index, std::string instruc
   // R stops the run by an interrupt (or an error of `progress`), between two replicates.
   const design::ProgressCallback report = [progress](const design::Progress& p) {
     cpp11::check_user_interrupt();
-    if (progress != R_NilValue) cpp11::function(progress)(cpp11::as_sexp(p.replicate));
+    if (progress != R_NilValue) {
+      const cpp11::function advance(progress);
+      advance(cpp11::as_sexp(p.replicate));
+    }
     return design::Continue::yes;
   };
   return r::resultToR(design::runScenario(s, index, report, options));

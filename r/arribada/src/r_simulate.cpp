@@ -80,7 +80,9 @@ Job jobFrom(cpp11::list values, cpp11::doubles marks, cpp11::doubles weights, bo
 // and lets R stop the run between two replicates.
 void reportProgress(SEXP progress, std::int32_t done) {
   cpp11::check_user_interrupt();
-  if (progress != R_NilValue) cpp11::function(progress)(cpp11::as_sexp(done));
+  if (progress == R_NilValue) return;
+  const cpp11::function advance(progress);
+  advance(cpp11::as_sexp(done));
 }
 
 }  // namespace
