@@ -60,7 +60,7 @@ read_arribada_field <- function(file) {
 #' @examples
 #' arribada_field(system.file("extdata", "survey.dat", package = "arribada"))
 #'
-#' nights <- system.file("extdata", c("night-1.csv", "night-2.csv", "night-3.csv"), package = "arribada")
+#' nights <- system.file("extdata", paste0("night-", 1:3, ".csv"), package = "arribada")
 #' three <- arribada_field(nights)
 #' three[, c("night", "estimate", "se", "LCL", "UCL", "lognormal_LCL", "lognormal_UCL")]
 #' plot(three)
