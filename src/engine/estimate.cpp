@@ -1,3 +1,4 @@
+#include "engine/hot_loops.hpp"  // first: see there
 #include "engine/estimate.hpp"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+#include "engine/hot_loops.hpp"  // first: see there
 #include "engine/fast/batch_placement.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+#include "engine/hot_loops.hpp"  // first: see there
 #include "engine/fast/block_stream.hpp"
 
 namespace arribada::engine {

@@ -1,3 +1,4 @@
+#include "engine/hot_loops.hpp"  // first: see there
 #include "engine/fast/fast_generation.hpp"
 
 #include <bit>

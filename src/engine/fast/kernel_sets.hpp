@@ -12,7 +12,8 @@
 // No set enables fused multiply-adds and contraction is off besides, so every
 // set computes every value with the same roundings as the baseline.
 //
-// This header includes nothing: it comes first in the kernels' files.
+// This header includes nothing: it comes first in the kernels' files, after
+// hot_loops.hpp.
 
 #if !defined(ARRIBADA_HAVE_AVX2) && !defined(ARRIBADA_HAVE_AVX512) && \
     (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
