@@ -9,8 +9,9 @@
 // between them is unchanged. No optimisation level changes a result: every
 // real is still rounded as written (no contraction, no reassociation).
 //
-// Clang has no such pragma, and vectorises these loops at -O2 already.
+// An unoptimised build (-O0, for a debugger) stays unoptimised. Clang has no
+// such pragma, and vectorises these loops at -O2 already.
 
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__) && !defined(__clang__) && defined(__OPTIMIZE__)
 #pragma GCC optimize("O3")
 #endif

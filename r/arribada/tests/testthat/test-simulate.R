@@ -67,3 +67,13 @@ test_that("the simulations equal the program's tables on the shipped examples", 
     }
   }
 })
+
+test_that("a run stopped between replicates stops the engine's thread and leaves the session usable", {
+  on.exit(setTimeLimit())
+  expect_error({
+    setTimeLimit(elapsed = 0.5, transient = TRUE)
+    arribada_simulate(NN = 1000000, NTR = 1000, IC = 1000, JX = 12345, IREP = 1000, threads = 2)
+  })
+  setTimeLimit()
+  expect_identical(arribada_simulate(IREP = 2, KSW = 3, threads = 2)$summary$IREP, 2L)
+})
