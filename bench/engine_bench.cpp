@@ -153,23 +153,23 @@ double secondsOf(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-arribada::design::DesignSpec benchDesign() {
-  arribada::design::DesignSpec spec;
-  spec.NTR = 20;
-  spec.NN = {1000000};
-  spec.IHR = {60};
-  spec.IREP = 30;
-  spec.JX = 762500001;
-  spec.IC = {2, 4, 5, 10};
-  spec.EVERY = {1, 2, 3};
-  spec.ROUND_MINUTES = 20;
-  spec.STRIP_MINUTES = 5;
-  spec.TARGET_CV = 0.1;
-  return spec;
+arribada::design::SearchSettings benchDesign() {
+  arribada::design::SearchSettings settings;
+  settings.NTR = 20;
+  settings.NN = {1000000};
+  settings.IHR = {60};
+  settings.IREP = 30;
+  settings.JX = 762500001;
+  settings.IC = {2, 4, 5, 10};
+  settings.EVERY = {1, 2, 3};
+  settings.ROUND_MINUTES = 20;
+  settings.STRIP_MINUTES = 5;
+  settings.TARGET_CV = 0.1;
+  return settings;
 }
 
 int runDesign() {
-  arribada::design::DesignSpec spec = benchDesign();
+  arribada::design::SearchSettings settings = benchDesign();
   const SimulationParameters p = makeParameters(1, 1000000, 60, 20, 5, 30, 762500001);
   EngineOptions fast;
   fast.instructionSet = kernels;
@@ -178,7 +178,7 @@ int runDesign() {
   std::vector<double> jobs, searches;
   for (int round = 0; round < 7; ++round) {
     jobs.push_back(runJob(p, fast, false).seconds);
-    searches.push_back(secondsOf([&] { arribada::design::runScenario(spec, 0, {}, fast); }));
+    searches.push_back(secondsOf([&] { arribada::design::runScenario(settings, 0, {}, fast); }));
     std::printf("  round %d: job %.2f s, search %.2f s, ratio %.3f\n", round + 1, jobs.back(), searches.back(),
                 searches.back() / jobs.back());
   }
@@ -186,13 +186,13 @@ int runDesign() {
   std::sort(searches.begin(), searches.end());
   std::printf("  medians: job %.2f s, search %.2f s, ratio %.3f; fastest: job %.2f s, search %.2f s, ratio %.3f\n",
               jobs[3], searches[3], searches[3] / jobs[3], jobs[0], searches[0], searches[0] / jobs[0]);
-  spec.densities = {{1, 3, 6, 3, 1}};
+  settings.densities = {{1, 3, 6, 3, 1}};
   EngineOptions plain;
   plain.plain = true;
   std::vector<double> plainJobs, unevenSearches;
   for (int round = 0; round < 3; ++round) {
     plainJobs.push_back(runJob(p, plain, false).seconds);
-    unevenSearches.push_back(secondsOf([&] { arribada::design::runScenario(spec, 0, {}, fast); }));
+    unevenSearches.push_back(secondsOf([&] { arribada::design::runScenario(settings, 0, {}, fast); }));
   }
   std::sort(plainJobs.begin(), plainJobs.end());
   std::sort(unevenSearches.begin(), unevenSearches.end());

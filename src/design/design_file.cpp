@@ -218,7 +218,7 @@ class Reader {
 
 // The line of the argument a fault names: that of its first entry (or of
 // the DENSITY it names), 0 when the file does not give the argument.
-int lineOf(const std::vector<Entry>& entries, const SpecFault& fault) {
+int lineOf(const std::vector<Entry>& entries, const SettingsFault& fault) {
   std::int32_t seen = 0;
   for (const Entry& e : entries) {
     if (e.name != fault.name) continue;
@@ -228,58 +228,58 @@ int lineOf(const std::vector<Entry>& entries, const SpecFault& fault) {
   return 0;
 }
 
-void fill(Reader& r, const Entry& e, DesignSpec& spec) {
+void fill(Reader& r, const Entry& e, SearchSettings& settings) {
   const std::string whole = "a whole number";
   const std::string real = "a number";
   const auto one = [](const auto& values, auto& target) {
     if (!values.empty()) target = values.front();
   };
-  if (e.name == "NTR") one(r.numbers<std::int32_t>(e, whole), spec.NTR);
-  if (e.name == "NN") spec.NN = r.numbers<std::int32_t>(e, whole);
-  if (e.name == "IHR") spec.IHR = r.numbers<std::int32_t>(e, whole);
-  if (e.name == "MIN") spec.MIN = r.numbers<float>(e, real);
-  if (e.name == "STDDEV") spec.STDDEV = r.numbers<float>(e, real);
-  if (e.name == "KSW") spec.KSW = r.numbers<std::int32_t>(e, whole);
-  if (e.name == "IREP") one(r.numbers<std::int32_t>(e, whole), spec.IREP);
-  if (e.name == "JX") one(r.numbers<std::int32_t>(e, whole), spec.JX);
-  if (e.name == "IC") spec.IC = r.numbers<std::int32_t>(e, whole);
-  if (e.name == "EVERY") spec.EVERY = r.numbers<std::int32_t>(e, whole);
-  if (e.name == "START") spec.START = r.starts(e);
-  if (e.name == "ROUND_MINUTES") one(r.numbers<double>(e, real), spec.ROUND_MINUTES);
-  if (e.name == "STRIP_MINUTES") one(r.numbers<double>(e, real), spec.STRIP_MINUTES);
-  if (e.name == "TARGET_CV") one(r.numbers<double>(e, real), spec.TARGET_CV);
-  if (e.name == "TARGET_COVERAGE") one(r.numbers<double>(e, real), spec.TARGET_COVERAGE);
+  if (e.name == "NTR") one(r.numbers<std::int32_t>(e, whole), settings.NTR);
+  if (e.name == "NN") settings.NN = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "IHR") settings.IHR = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "MIN") settings.MIN = r.numbers<float>(e, real);
+  if (e.name == "STDDEV") settings.STDDEV = r.numbers<float>(e, real);
+  if (e.name == "KSW") settings.KSW = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "IREP") one(r.numbers<std::int32_t>(e, whole), settings.IREP);
+  if (e.name == "JX") one(r.numbers<std::int32_t>(e, whole), settings.JX);
+  if (e.name == "IC") settings.IC = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "EVERY") settings.EVERY = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "START") settings.START = r.starts(e);
+  if (e.name == "ROUND_MINUTES") one(r.numbers<double>(e, real), settings.ROUND_MINUTES);
+  if (e.name == "STRIP_MINUTES") one(r.numbers<double>(e, real), settings.STRIP_MINUTES);
+  if (e.name == "TARGET_CV") one(r.numbers<double>(e, real), settings.TARGET_CV);
+  if (e.name == "TARGET_COVERAGE") one(r.numbers<double>(e, real), settings.TARGET_COVERAGE);
   if (e.name == "TABLE_HOURS" || e.name == "TABLE_WEIGHTS") {
-    if (!spec.table) spec.table.emplace();
-    (e.name == "TABLE_HOURS" ? spec.table->hourMarks : spec.table->weights) = r.numbers<float>(e, real);
+    if (!settings.table) settings.table.emplace();
+    (e.name == "TABLE_HOURS" ? settings.table->hourMarks : settings.table->weights) = r.numbers<float>(e, real);
   }
   if (e.name == "DENSITY") {
     const std::vector<double> density = r.numbers<double>(e, "a relative density (a number of 0 or more)");
-    spec.densities.push_back(density);
+    settings.densities.push_back(density);
   }
 }
 
 }  // namespace
 
-DesignSpec parseDesignFile(std::istream& in, const std::string& fileName) {
+SearchSettings parseDesignFile(std::istream& in, const std::string& fileName) {
   Reader reader(fileName);
   const std::vector<Entry> entries = reader.entries(in);
-  DesignSpec spec;
+  SearchSettings settings;
   bool densityGiven = false;
   for (const Entry& e : entries) {
     if (e.name == "DENSITY" && !densityGiven) {
-      spec.densities.clear();
+      settings.densities.clear();
       densityGiven = true;
     }
-    fill(reader, e, spec);
+    fill(reader, e, settings);
   }
   if (reader.faulty()) reader.raise();
-  for (const SpecFault& fault : validateSpec(spec)) reader.fault(lineOf(entries, fault), fault.message);
+  for (const SettingsFault& fault : validateSettings(settings)) reader.fault(lineOf(entries, fault), fault.message);
   if (reader.faulty()) reader.raise();
-  return spec;
+  return settings;
 }
 
-DesignSpec readDesignFile(const std::string& path) {
+SearchSettings readDesignFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw text::RunTimeError("cannot open the design file '" + path + "'");
   return parseDesignFile(in, path);

@@ -11,14 +11,14 @@
 
 namespace arribada::design {
 
-// Reads a design file into a spec and validates it. Every fault (an unknown
+// Reads a design file into settings and validates it. Every fault (an unknown
 // or repeated name, with the nearest valid name suggested; a bad value or
-// range; an empty list; a density of the wrong form; a fault validateSpec
+// range; an empty list; a density of the wrong form; a fault validateSettings
 // finds) becomes one line "FILE, line N: ..." and all of them together are
 // thrown as one text::RunTimeError.
-DesignSpec parseDesignFile(std::istream& in, const std::string& fileName);
+SearchSettings parseDesignFile(std::istream& in, const std::string& fileName);
 
-// The spec of the design file `path` (a RunTimeError when it cannot be opened).
-DesignSpec readDesignFile(const std::string& path);
+// The settings of the design file `path` (a RunTimeError when it cannot be opened).
+SearchSettings readDesignFile(const std::string& path);
 
 }  // namespace arribada::design

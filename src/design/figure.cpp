@@ -55,9 +55,9 @@ struct Scales {
   results::Axis y;
 };
 
-Scales scalesOf(const DesignSpec& spec, const std::vector<ScenarioResult>& results) {
+Scales scalesOf(const SearchSettings& settings, const std::vector<ScenarioResult>& results) {
   double hours = 1.0;
-  double error = spec.TARGET_CV * 1.25;
+  double error = settings.TARGET_CV * 1.25;
   for (const ScenarioResult& r : results) {
     for (const DesignOutcome& o : r.designs) {
       if (!o.skipped.empty()) continue;
@@ -145,7 +145,7 @@ void labelDesign(SvgPicture& svg, const results::Plot& plot, const ScenarioResul
   svg.text(x, y, label, 11.0, anchor, "fill=\"" + colourOf(o) + "\"");
 }
 
-void drawPanel(SvgPicture& svg, const DesignSpec& spec, const Scales& scales, const ScenarioResult& r,
+void drawPanel(SvgPicture& svg, const SearchSettings& settings, const Scales& scales, const ScenarioResult& r,
                const SearchResult& search, double left, double top, double panelWidth) {
   results::Plot plot;
   plot.left = left + kPlotLeft;
@@ -158,10 +158,10 @@ void drawPanel(SvgPicture& svg, const DesignSpec& spec, const Scales& scales, co
   svg.text(left + 10, top + 38, "beach use: " + r.scenario.densityLabel + ", " + std::to_string(r.replicates) +
                                     " replicates", 12.0);
   results::drawAxes(svg, plot, "observer-hours", "relative RMSE (RMSE / NN)", &results::tickLabel, left + 22);
-  const double target = plot.py(spec.TARGET_CV);
+  const double target = plot.py(settings.TARGET_CV);
   svg.line(plot.left, target, plot.left + plot.width, target,
            "stroke=\"#b2182b\" stroke-width=\"2\" stroke-dasharray=\"8,5\"");
-  svg.text(plot.left + plot.width - 4, target - 6, "target " + fixed(spec.TARGET_CV, 3), 11.5,
+  svg.text(plot.left + plot.width - 4, target - 6, "target " + fixed(settings.TARGET_CV, 3), 11.5,
            SvgPicture::Anchor::End, "fill=\"#b2182b\"");
   LabelPlaces places(plot.left + 2.0, plot.left + plot.width + 60.0);
   for (const DesignOutcome& o : r.designs) {
@@ -199,7 +199,7 @@ void drawLegend(SvgPicture& svg, double top, const SearchResult& search) {
 
 }  // namespace
 
-std::string searchPicture(const DesignSpec& spec, const SearchResult& search,
+std::string searchPicture(const SearchSettings& settings, const SearchResult& search,
                           const std::vector<ScenarioResult>& results) {
   const int columns = std::clamp(static_cast<int>(results.size()), 1, 3);
   const int rows = std::max(1, (static_cast<int>(results.size()) + columns - 1) / columns);
@@ -211,11 +211,11 @@ std::string searchPicture(const DesignSpec& spec, const SearchResult& search,
            SvgPicture::Anchor::Start, "font-weight=\"bold\"");
   svg.text(20, 52, "Every design counts the same synthetic arribadas in a scenario; lower is more precise, left is "
                    "cheaper.", 12.5);
-  const Scales scales = scalesOf(spec, results);
+  const Scales scales = scalesOf(settings, results);
   for (std::size_t i = 0; i < results.size(); ++i) {
     const double left = 10.0 + static_cast<double>(static_cast<int>(i) % columns) * panelWidth;
     const double top = kHeader + static_cast<double>(static_cast<int>(i) / columns) * kPanelHeight;
-    drawPanel(svg, spec, scales, results[i], search, left, top, panelWidth);
+    drawPanel(svg, settings, scales, results[i], search, left, top, panelWidth);
   }
   drawLegend(svg, kHeader + rows * kPanelHeight + 20.0, search);
   return svg.document();

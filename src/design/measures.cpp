@@ -77,15 +77,15 @@ DesignMeasures measureDesign(const std::vector<engine::ReplicateEstimate>& reps,
   return m;
 }
 
-double shortfall(const DesignMeasures& m, std::int32_t NN, const DesignSpec& spec) {
+double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings) {
   if (!m.coverage) return 1.0;
-  const double precision = (m.rmse / NN - spec.TARGET_CV) / spec.TARGET_CV;
-  const double coverage = (spec.TARGET_COVERAGE - (*m.coverage + 2.0 * *m.coverageSE)) / spec.TARGET_COVERAGE;
+  const double precision = (m.rmse / NN - settings.TARGET_CV) / settings.TARGET_CV;
+  const double coverage = (settings.TARGET_COVERAGE - (*m.coverage + 2.0 * *m.coverageSE)) / settings.TARGET_COVERAGE;
   return std::max({0.0, precision, coverage});
 }
 
-bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const DesignSpec& spec) {
-  return m.coverage && m.replicates > 0 && shortfall(m, NN, spec) == 0.0;
+bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings) {
+  return m.coverage && m.replicates > 0 && shortfall(m, NN, settings) == 0.0;
 }
 
 std::string designName(const Design& d) {

@@ -21,12 +21,12 @@ DesignMeasures measureDesign(const std::vector<engine::ReplicateEstimate>& repli
 // The targets' rule: relative RMSE (rmse / NN) at most TARGET_CV, and
 // coverage + 2 coverage_se at least TARGET_COVERAGE (coverage not
 // significantly short). A design without a coverage does not meet them.
-bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const DesignSpec& spec);
+bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
 
 // How far a design falls short of the targets: the larger of the relative
 // RMSE's excess over TARGET_CV and the coverage's shortfall, each relative
 // to its target; 0 when it meets them, 1 without a coverage.
-double shortfall(const DesignMeasures& m, std::int32_t NN, const DesignSpec& spec);
+double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
 
 // "IC 5, every 2 h, first strip": a design as people read it.
 std::string designName(const Design& d);

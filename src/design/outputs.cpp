@@ -21,21 +21,21 @@ CsvField orMissing(const std::optional<double>& value) {
 }
 std::string startName(Start s) { return s == Start::random ? "random" : "first"; }
 
-NamedRow scenarioFields(const DesignSpec& spec, const Scenario& s, const Design& d) {
+NamedRow scenarioFields(const SearchSettings& settings, const Scenario& s, const Design& d) {
   return {{"scenario", s.index + 1}, {"NN", s.NN},         {"IHR", s.IHR},          {"MIN", s.MIN},
-          {"STDDEV", s.STDDEV},      {"KSW", s.KSW},       {"density", s.densityLabel}, {"NTR", spec.NTR},
+          {"STDDEV", s.STDDEV},      {"KSW", s.KSW},       {"density", s.densityLabel}, {"NTR", settings.NTR},
           {"IC", d.IC},              {"EVERY", d.EVERY},   {"START", startName(d.START)}};
 }
 
 }  // namespace
 
-NamedRow designRow(const DesignSpec& spec, const DesignRow& row) {
+NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
   const ScenarioResult& r = *row.scenario;
   const DesignOutcome& o = *row.outcome;
   const DesignMeasures& m = o.measures;
   const bool ran = o.skipped.empty();
   const auto measured = [ran](CsvField value) { return ran ? value : CsvField{Missing{}}; };
-  NamedRow fields = scenarioFields(spec, r.scenario, o.design);
+  NamedRow fields = scenarioFields(settings, r.scenario, o.design);
   const NamedRow rest{
       {"skipped", o.skipped},
       {"rounds", o.cost.rounds},
@@ -72,9 +72,9 @@ NamedRow designRow(const DesignSpec& spec, const DesignRow& row) {
 
 namespace {
 
-NamedRow replicateRow(const DesignSpec& spec, const DesignRow& row, std::int32_t L,
+NamedRow replicateRow(const SearchSettings& settings, const DesignRow& row, std::int32_t L,
                       const engine::ReplicateEstimate& e) {
-  NamedRow fields = scenarioFields(spec, row.scenario->scenario, row.outcome->design);
+  NamedRow fields = scenarioFields(settings, row.scenario->scenario, row.outcome->design);
   const std::int32_t NN = row.scenario->scenario.NN;
   const NamedRow rest{{"replicate", L},   {"MHAT", e.MHAT}, {"VARM", e.VARM}, {"VARTR", e.VARTR},
                       {"VARTI", e.VARTI}, {"LCL", e.LCL},   {"UCL", e.UCL},
@@ -103,7 +103,7 @@ std::string scenarioKey(const Scenario& s) {
 
 }  // namespace
 
-std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
+std::string searchTable(const SearchSettings& settings, const SearchResult& search) {
   std::string out =
       "   IC EVERY  START  scenario  rounds  obs-hours  feasible  rel. RMSE (SE)   coverage (SE)    %bias (SE)     "
       "meets\n";
@@ -136,26 +136,26 @@ std::string searchTable(const DesignSpec& spec, const SearchResult& search) {
            padded(withSE(m.percentBias, m.percentBiasSE, 2), 14) + padded(o.meetsTargets ? "yes" : "no", 10) +
            (row.recommended ? "  <- recommended" : "") + "\n";
   }
-  out += "Targets: relative RMSE (rmse / NN) <= " + fixed(spec.TARGET_CV, 3) + " and coverage + 2 SE >= " +
-         fixed(spec.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.\n";
+  out += "Targets: relative RMSE (rmse / NN) <= " + fixed(settings.TARGET_CV, 3) + " and coverage + 2 SE >= " +
+         fixed(settings.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.\n";
   return out + key + skipped + search.recommendation.text + "\n";
 }
 
-void writeSearchFiles(const std::string& folder, const DesignSpec& spec, const SearchResult& search,
+void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,
                       const std::vector<ScenarioResult>& results) {
   std::unique_ptr<results::CsvFile> designs;
   std::unique_ptr<results::CsvFile> replicates;
   for (const DesignRow& row : search.rows) {
-    results::writeRow(designs, folder + "/designs.csv", designRow(spec, row));
+    results::writeRow(designs, folder + "/designs.csv", designRow(settings, row));
   }
   for (const DesignRow& row : search.rows) {
     const auto& reps = row.outcome->replicates;
     for (std::size_t L = 0; L < reps.size(); ++L) {
       results::writeRow(replicates, folder + "/design-replicates.csv",
-                        replicateRow(spec, row, static_cast<std::int32_t>(L + 1), reps[L]));
+                        replicateRow(settings, row, static_cast<std::int32_t>(L + 1), reps[L]));
     }
   }
-  results::writeNewFile(folder + "/designs.svg", searchPicture(spec, search, results));
+  results::writeNewFile(folder + "/designs.svg", searchPicture(settings, search, results));
 }
 
 }  // namespace arribada::design

@@ -17,19 +17,19 @@
 namespace arribada::design {
 
 // The row of designs.csv for one design in one scenario.
-results::NamedRow designRow(const DesignSpec& spec, const DesignRow& row);
+results::NamedRow designRow(const SearchSettings& settings, const DesignRow& row);
 
 // The table sorted by cost, the skipped designs with their reasons, and the
 // recommendation on its own last line.
-std::string searchTable(const DesignSpec& spec, const SearchResult& search);
+std::string searchTable(const SearchSettings& settings, const SearchResult& search);
 
 // Writes the three files into the existing folder `folder` (each created
 // new; a RunTimeError when one exists or cannot be written).
-void writeSearchFiles(const std::string& folder, const DesignSpec& spec, const SearchResult& search,
+void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,
                       const std::vector<ScenarioResult>& results);
 
 // The picture alone, as an SVG document.
-std::string searchPicture(const DesignSpec& spec, const SearchResult& search,
+std::string searchPicture(const SearchSettings& settings, const SearchResult& search,
                           const std::vector<ScenarioResult>& results);
 
 }  // namespace arribada::design

@@ -17,7 +17,7 @@ struct ScenarioSetup {
   std::optional<engine::WeightedStrips> strips;  // an uneven beach
 };
 
-// Scenario `index` of a valid spec (a RunTimeError otherwise, or for an index out of range).
-ScenarioSetup setUpScenario(const DesignSpec& spec, std::int32_t index);
+// Scenario `index` of valid settings (a RunTimeError otherwise, or for an index out of range).
+ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index);
 
 }  // namespace arribada::design

@@ -37,32 +37,32 @@ struct Counter {
   engine::EstimateConstants constants;
 };
 
-DesignCost costOf(const DesignSpec& spec, const Design& d, std::int32_t rounds) {
-  const double roundMinutes = spec.ROUND_MINUTES + d.IC * spec.STRIP_MINUTES;
+DesignCost costOf(const SearchSettings& settings, const Design& d, std::int32_t rounds) {
+  const double roundMinutes = settings.ROUND_MINUTES + d.IC * settings.STRIP_MINUTES;
   return {rounds, rounds * roundMinutes / 60.0, roundMinutes <= d.EVERY * 60.0};
 }
 
 }  // namespace
 
-ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const ProgressCallback& progress,
+ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, const ProgressCallback& progress,
                            const engine::EngineOptions& engineOptions) {
-  const ScenarioSetup setup = setUpScenario(spec, index);
+  const ScenarioSetup setup = setUpScenario(settings, index);
   const engine::SimulationParameters& p = setup.parameters;
   ScenarioResult result;
   result.scenario = setup.scenario;
   std::vector<Counter> counters;
-  for (const Design& d : listDesigns(spec)) {
+  for (const Design& d : listDesigns(settings)) {
     DesignOutcome outcome{d, d.skipped, {}, {}, {}, false};
     const engine::SamplingSchedule schedule = engine::samplingSchedule(p.IHR, d.EVERY);
     if (outcome.skipped.empty() && schedule.NT1 < 2) {
       outcome.skipped = "EVERY = " + std::to_string(d.EVERY) + " leaves " + std::to_string(schedule.NT1) +
                         " counting time in an arribada of " + std::to_string(p.IHR) + " hours (2 are needed)";
     }
-    outcome.cost = costOf(spec, d, schedule.NT1);
+    outcome.cost = costOf(settings, d, schedule.NT1);
     engine::SimulationParameters withIC = p;
     withIC.IC = d.IC;
     if (outcome.skipped.empty()) {
-      outcome.replicates.reserve(static_cast<std::size_t>(spec.IREP));
+      outcome.replicates.reserve(static_cast<std::size_t>(settings.IREP));
       counters.push_back({engine::makeSamplingPlan(withIC, schedule), engine::makeEstimateConstants(withIC, schedule)});
     } else {
       counters.push_back({});
@@ -74,7 +74,7 @@ ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const Pro
   engine::SimulationJob job(p, setup.table, engineOptions, setup.strips);
   engine::SampleWork work;
   std::int32_t startIX = startSeed(p.JX);
-  for (std::int32_t L = 1; L <= spec.IREP; ++L) {
+  for (std::int32_t L = 1; L <= settings.IREP; ++L) {
     const engine::CountGrid& grid = job.buildGrid(quiet);
     const float u = engine::RANDOM(startIX, quiet);
     for (std::size_t i = 0; i < counters.size(); ++i) {
@@ -87,8 +87,8 @@ ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const Pro
     }
     result.replicates = L;
     result.independentReplicates = job.period().independentReplicates();
-    if (progress && progress({index, L, spec.IREP}) == Continue::stop) {
-      result.stopped = L < spec.IREP;
+    if (progress && progress({index, L, settings.IREP}) == Continue::stop) {
+      result.stopped = L < settings.IREP;
       break;
     }
   }
@@ -96,7 +96,7 @@ ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const Pro
     if (!outcome.skipped.empty()) continue;
     outcome.measures = measureDesign(outcome.replicates, p.NN, result.independentReplicates,
                                      outcome.design.IC >= 2);
-    outcome.meetsTargets = meetsTargets(outcome.measures, p.NN, spec);
+    outcome.meetsTargets = meetsTargets(outcome.measures, p.NN, settings);
   }
   return result;
 }
@@ -113,7 +113,7 @@ struct Standing {
   double worstShortfall = 0.0;
 };
 
-std::vector<Standing> standings(const DesignSpec& spec, const std::vector<ScenarioResult>& results,
+std::vector<Standing> standings(const SearchSettings& settings, const std::vector<ScenarioResult>& results,
                                 std::size_t designs) {
   std::vector<Standing> s(designs);
   for (const ScenarioResult& r : results) {
@@ -127,7 +127,7 @@ std::vector<Standing> standings(const DesignSpec& spec, const std::vector<Scenar
       d.meetsEverywhere = d.meetsEverywhere && o.meetsTargets;
       d.worstCost = std::max(d.worstCost, o.cost.observerHours);
       d.worstRelativeRmse = std::max(d.worstRelativeRmse, o.measures.rmse / r.scenario.NN);
-      d.worstShortfall = std::max(d.worstShortfall, shortfall(o.measures, r.scenario.NN, spec));
+      d.worstShortfall = std::max(d.worstShortfall, shortfall(o.measures, r.scenario.NN, settings));
     }
   }
   return s;
@@ -140,7 +140,7 @@ bool better(const Standing& a, const Design& da, const Standing& b, const Design
   return da.IC < db.IC;
 }
 
-Recommendation recommend(const DesignSpec& spec, const std::vector<Design>& designs,
+Recommendation recommend(const SearchSettings& settings, const std::vector<Design>& designs,
                          const std::vector<Standing>& s) {
   Recommendation r;
   for (const Design& d : designs) {
@@ -159,7 +159,7 @@ Recommendation recommend(const DesignSpec& spec, const std::vector<Design>& desi
     r.text = "Recommended: " + designName(designs[static_cast<std::size_t>(*r.design)]) + " (" +
              fixed(s[static_cast<std::size_t>(*r.design)].worstCost, 1) +
              " observer-hours at most). It is the cheapest feasible design that meets the targets (relative RMSE <= " +
-             fixed(spec.TARGET_CV, 3) + ", coverage + 2 SE >= " + fixed(spec.TARGET_COVERAGE, 3) +
+             fixed(settings.TARGET_CV, 3) + ", coverage + 2 SE >= " + fixed(settings.TARGET_COVERAGE, 3) +
              ") in every scenario.";
   } else if (r.closest) {
     r.shortfall = s[static_cast<std::size_t>(*r.closest)].worstShortfall;
@@ -174,11 +174,11 @@ Recommendation recommend(const DesignSpec& spec, const std::vector<Design>& desi
 
 }  // namespace
 
-SearchResult combineResults(const DesignSpec& spec, const std::vector<ScenarioResult>& results) {
-  const std::vector<Design> designs = listDesigns(spec);
-  const std::vector<Standing> s = standings(spec, results, designs.size());
+SearchResult combineResults(const SearchSettings& settings, const std::vector<ScenarioResult>& results) {
+  const std::vector<Design> designs = listDesigns(settings);
+  const std::vector<Standing> s = standings(settings, results, designs.size());
   SearchResult search;
-  search.recommendation = recommend(spec, designs, s);
+  search.recommendation = recommend(settings, designs, s);
   for (const Standing& d : s) search.worstCost.push_back(d.runsEverywhere ? d.worstCost : 0.0);
   for (const ScenarioResult& r : results) {
     for (const DesignOutcome& o : r.designs) {

@@ -5,11 +5,11 @@
 //
 // The calls, in the order a caller makes them:
 //
-//   DesignSpec spec = ...;                  // from values, or parseDesignFile (design_file.hpp)
-//   validateSpec(spec)                      // every fault, each naming its argument; empty when runnable
-//   listScenarios(spec), listDesigns(spec)  // what will run; skipped designs carry their reason
-//   runScenario(spec, s, progress)          // ONE scenario, s = 0 ... scenarios - 1
-//   combineResults(spec, results)           // the table of designs x scenarios and the recommendation
+//   SearchSettings settings = ...;                   // from values, or parseDesignFile (design_file.hpp)
+//   validateSettings(settings)                       // every fault, each naming its argument; empty when runnable
+//   listScenarios(settings), listDesigns(settings)   // what will run; skipped designs carry their reason
+//   runScenario(settings, s, progress)               // ONE scenario, s = 0 ... scenarios - 1
+//   combineResults(settings, results)                // the table of designs x scenarios and the recommendation
 //
 // Every scenario is one random stream from JX, as an ordinary simulation job
 // is, so a scenario's result does not depend on which process or machine ran
@@ -21,7 +21,7 @@
 // bit, those of an ordinary job with the same parameters and JX.
 //
 // Nothing here writes to the console; faults are thrown as
-// text::RunTimeError (a spec that validateSpec refuses, or a stop by the
+// text::RunTimeError (settings that validateSettings refuses, or a stop by the
 // progress callback's exception, which passes through unchanged).
 
 #include <cstdint>
@@ -54,7 +54,7 @@ struct ShortTable {
 // Everything a search needs, as plain values. Lists give every combination:
 // the scenarios are NN x IHR x MIN x STDDEV x KSW x densities, the designs
 // IC x EVERY x START. An empty density is the even beach.
-struct DesignSpec {
+struct SearchSettings {
   // The beach.
   std::int32_t NTR = 0;
   std::vector<std::vector<double>> densities{{}};  // relative density of equal sections, end to end
@@ -81,18 +81,18 @@ struct DesignSpec {
   double TARGET_COVERAGE = 0.95;
 };
 
-// One fault of a spec: the argument's name as the design file spells it
+// One fault of the settings: the argument's name as the design file spells it
 // (NTR, DENSITY, TARGET_CV, ...) and what is wrong with it.
-struct SpecFault {
+struct SettingsFault {
   std::string name;
   std::string message;
   std::int32_t item = -1;  // DENSITY: which density (0-based); -1 for the argument as a whole
 };
 
-// Every fault of the spec, in the order of the arguments; empty when it can run.
-std::vector<SpecFault> validateSpec(const DesignSpec& spec);
+// Every fault of the settings, in the order of the arguments; empty when it can run.
+std::vector<SettingsFault> validateSettings(const SearchSettings& settings);
 
-// One arribada to expect: a combination of the spec's lists.
+// One arribada to expect: a combination of the settings' lists.
 struct Scenario {
   std::int32_t index = 0;  // 0-based, in the order listScenarios gives
   std::int32_t NN = 0;
@@ -100,7 +100,7 @@ struct Scenario {
   float MIN = 0.0f;
   float STDDEV = 0.0f;
   std::int32_t KSW = 0;
-  std::int32_t density = 0;  // index into spec.densities
+  std::int32_t density = 0;  // index into settings.densities
   std::string densityLabel;  // "even", or the weights joined by '/' ("1/4/1")
 };
 
@@ -113,19 +113,19 @@ struct Design {
   std::string skipped;  // why it cannot run (IC not dividing NTR, ...); empty when it runs
 };
 
-// The combinations, scenario 0 first; a spec that validateSpec refuses is
-// refused with a RunTimeError listing its faults.
-std::vector<Scenario> listScenarios(const DesignSpec& spec);
-std::vector<Design> listDesigns(const DesignSpec& spec);
+// The combinations, scenario 0 first; settings that validateSettings refuses are
+// refused with a RunTimeError listing their faults.
+std::vector<Scenario> listScenarios(const SearchSettings& settings);
+std::vector<Design> listDesigns(const SearchSettings& settings);
 // The label of a density: "even" for an empty or constant one.
 std::string densityLabel(const std::vector<double>& density);
 
 // The draws a scenario is expected to take (females x expected draws per female x replicates),
 // for the flag before a run against engine::kStreamPeriod.
-double expectedDraws(const DesignSpec& spec, const Scenario& scenario);
+double expectedDraws(const SearchSettings& settings, const Scenario& scenario);
 // Whether the scenario's grids are built by the fast path (an even beach)
 // or the plain one (an uneven beach), for the run's time estimate.
-bool usesFastPath(const DesignSpec& spec, const Scenario& scenario);
+bool usesFastPath(const SearchSettings& settings, const Scenario& scenario);
 
 // How a design did in one scenario. Each measure with a Monte Carlo standard
 // error has it beside (…SE); the errors use the independent replicates.
@@ -177,9 +177,9 @@ struct Progress {
 enum class Continue { yes, stop };
 using ProgressCallback = std::function<Continue(const Progress&)>;
 
-// Runs scenario `index` (0-based) of a valid spec; `engine` picks the grid
+// Runs scenario `index` (0-based) of valid settings; `engine` picks the grid
 // builder (the fast path by default; an uneven beach always takes the plain one).
-ScenarioResult runScenario(const DesignSpec& spec, std::int32_t index, const ProgressCallback& progress = {},
+ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, const ProgressCallback& progress = {},
                            const engine::EngineOptions& engine = {});
 
 // The table of designs x scenarios and the recommendation.
@@ -208,8 +208,8 @@ struct SearchResult {
   std::vector<double> worstCost;  // by design index; 0 for a skipped design
 };
 
-// Combines the results of every scenario of `spec` (any order); the results
+// Combines the results of every scenario of `settings` (any order); the results
 // must outlive the SearchResult, whose rows point into them.
-SearchResult combineResults(const DesignSpec& spec, const std::vector<ScenarioResult>& results);
+SearchResult combineResults(const SearchSettings& settings, const std::vector<ScenarioResult>& results);
 
 }  // namespace arribada::design

@@ -30,21 +30,21 @@ std::string duration(double seconds) {
 }
 
 // The work of a scenario in seconds, as the time estimate reckons it.
-double estimatedSeconds(const design::DesignSpec& spec, const design::Scenario& s) {
-  const double females = static_cast<double>(s.NN) * spec.IREP;
-  return females * (design::usesFastPath(spec, s) ? kFastSecondsPerFemale : kPlainSecondsPerFemale);
+double estimatedSeconds(const design::SearchSettings& settings, const design::Scenario& s) {
+  const double females = static_cast<double>(s.NN) * settings.IREP;
+  return females * (design::usesFastPath(settings, s) ? kFastSecondsPerFemale : kPlainSecondsPerFemale);
 }
 
-void announcePlan(const design::DesignSpec& spec, const std::vector<design::Scenario>& scenarios,
+void announcePlan(const design::SearchSettings& settings, const std::vector<design::Scenario>& scenarios,
                   std::ostream& errors, double total) {
   std::int32_t skipped = 0;
-  const std::vector<design::Design> designs = design::listDesigns(spec);
+  const std::vector<design::Design> designs = design::listDesigns(settings);
   for (const design::Design& d : designs) skipped += d.skipped.empty() ? 0 : 1;
   errors << "arribada: design search: " << scenarios.size() << " scenario(s) x " << designs.size() << " design(s)"
-         << (skipped > 0 ? " (" + std::to_string(skipped) + " skipped)" : std::string()) << ", " << spec.IREP
+         << (skipped > 0 ? " (" + std::to_string(skipped) + " skipped)" : std::string()) << ", " << settings.IREP
          << " replicates each; about " << duration(total) << '\n';
   for (const design::Scenario& s : scenarios) {
-    const double draws = design::expectedDraws(spec, s);
+    const double draws = design::expectedDraws(settings, s);
     if (draws < static_cast<double>(engine::kStreamPeriod)) continue;
     errors << "arribada: warning: scenario " << s.index + 1 << " is expected to take about " << draws / 1e9
            << " billion draws, past the random stream's period of " << engine::kStreamPeriod
@@ -104,28 +104,28 @@ std::string defaultDesignFolder(const std::string& designFile) {
 int runDesignSearch(const std::string& designFile, const std::optional<std::string>& resultsDirectory,
                     std::ostream& out, std::ostream& errors) {
   try {
-    const design::DesignSpec spec = design::readDesignFile(designFile);
+    const design::SearchSettings settings = design::readDesignFile(designFile);
     const std::string folder = resultsDirectory.value_or(defaultDesignFolder(designFile));
     results::createFolder(folder);
-    const std::vector<design::Scenario> scenarios = design::listScenarios(spec);
+    const std::vector<design::Scenario> scenarios = design::listScenarios(settings);
     double total = 0.0;
-    for (const design::Scenario& s : scenarios) total += estimatedSeconds(spec, s);
-    announcePlan(spec, scenarios, errors, total);
+    for (const design::Scenario& s : scenarios) total += estimatedSeconds(settings, s);
+    announcePlan(settings, scenarios, errors, total);
     ProgressLine progress(errors, scenarios.size(), total);
     const StopRequest stop;
     std::vector<design::ScenarioResult> results;
     double doneBefore = 0.0;
     for (const design::Scenario& s : scenarios) {
-      const double share = estimatedSeconds(spec, s);
-      results.push_back(design::runScenario(spec, s.index, [&](const design::Progress& p) {
+      const double share = estimatedSeconds(settings, s);
+      results.push_back(design::runScenario(settings, s.index, [&](const design::Progress& p) {
         return stop.signal() != 0 ? design::Continue::stop : progress(p, share, doneBefore);
       }));
       if (results.back().stopped) return interrupted(stop.signal(), s, results.back(), scenarios.size(), folder, errors);
       doneBefore += share;
     }
-    const design::SearchResult search = design::combineResults(spec, results);
-    out << design::searchTable(spec, search) << std::flush;
-    design::writeSearchFiles(folder, spec, search, results);
+    const design::SearchResult search = design::combineResults(settings, results);
+    out << design::searchTable(settings, search) << std::flush;
+    design::writeSearchFiles(folder, settings, search, results);
     errors << "arribada: designs.csv, design-replicates.csv and designs.svg are in " << folder << '\n';
     if (!out) {
       errors << "arribada: the standard output could not be written\n";

@@ -17,20 +17,20 @@
 namespace arribada::design {
 namespace {
 
-DesignSpec smallSpec() {
-  DesignSpec spec;
-  spec.NTR = 10;
-  spec.NN = {3000};
-  spec.IHR = {24};
-  spec.IREP = 3;
-  spec.JX = 12345;
-  spec.IC = {2, 5, 4};  // 4 does not divide 10
-  spec.EVERY = {2, 3};
-  spec.START = {Start::first, Start::random};
-  spec.ROUND_MINUTES = 30;
-  spec.STRIP_MINUTES = 10;
-  spec.TARGET_CV = 0.1;
-  return spec;
+SearchSettings smallSpec() {
+  SearchSettings settings;
+  settings.NTR = 10;
+  settings.NN = {3000};
+  settings.IHR = {24};
+  settings.IREP = 3;
+  settings.JX = 12345;
+  settings.IC = {2, 5, 4};  // 4 does not divide 10
+  settings.EVERY = {2, 3};
+  settings.START = {Start::first, Start::random};
+  settings.ROUND_MINUTES = 30;
+  settings.STRIP_MINUTES = 10;
+  settings.TARGET_CV = 0.1;
+  return settings;
 }
 
 class NoLines : public text::RecordSink {
@@ -48,9 +48,9 @@ void expectSame(const engine::ReplicateEstimate& a, const engine::ReplicateEstim
 }
 
 // An ordinary job of the scenario's parameters with IC strips.
-engine::SimulationJob ordinaryJob(const DesignSpec& spec, std::int32_t IC, bool plain) {
-  engine::SimulationParameters p{.NTI = 0, .NTR = spec.NTR, .IC = IC, .NN = spec.NN[0], .IHR = spec.IHR[0],
-                                 .JX = spec.JX | 1, .MIN = 5.0f, .IREP = spec.IREP, .STDDEV = 2.0f, .KSW = 1};
+engine::SimulationJob ordinaryJob(const SearchSettings& settings, std::int32_t IC, bool plain) {
+  engine::SimulationParameters p{.NTI = 0, .NTR = settings.NTR, .IC = IC, .NN = settings.NN[0], .IHR = settings.IHR[0],
+                                 .JX = settings.JX | 1, .MIN = 5.0f, .IREP = settings.IREP, .STDDEV = 2.0f, .KSW = 1};
   std::int32_t IHR = p.IHR;
   const engine::NestingTable table = engine::builtInTable(IHR);
   p.NTI = engine::samplingSchedule(p.IHR).NTI();
@@ -60,14 +60,14 @@ engine::SimulationJob ordinaryJob(const DesignSpec& spec, std::int32_t IC, bool 
 }
 
 TEST(DesignSearch, EveryTwoHoursOnAnEvenBeachFromTheFirstStripIsTheOrdinaryJob) {
-  DesignSpec spec = smallSpec();
-  spec.JX = 12344;  // made odd, as an ordinary job makes it
-  const ScenarioResult result = runScenario(spec, 0);
+  SearchSettings settings = smallSpec();
+  settings.JX = 12344;  // made odd, as an ordinary job makes it
+  const ScenarioResult result = runScenario(settings, 0);
   NoLines quiet;
   for (const DesignOutcome& o : result.designs) {
     if (o.design.EVERY != 2 || o.design.START != Start::first || !o.skipped.empty()) continue;
-    engine::SimulationJob job = ordinaryJob(spec, o.design.IC, false);
-    for (std::int32_t L = 0; L < spec.IREP; ++L) {
+    engine::SimulationJob job = ordinaryJob(settings, o.design.IC, false);
+    for (std::int32_t L = 0; L < settings.IREP; ++L) {
       SCOPED_TRACE("IC " + std::to_string(o.design.IC) + ", replicate " + std::to_string(L + 1));
       expectSame(o.replicates[static_cast<std::size_t>(L)], job.runReplicate(quiet));
     }
@@ -100,13 +100,13 @@ TEST(DesignSearch, SkippedDesignsKeepTheirReasons) {
 // with P - 1, whose draws are 1 - 16807 / 2^31 (0.99999) and
 // 1 - 282475249 / 2^31 (0.8685): with IT 10 the starts are strips 10 and 9.
 TEST(DesignSearch, RandomStartCountsTheSameGridFromTheDrawnStrip) {
-  DesignSpec spec = smallSpec();
-  spec.JX = 1;
-  spec.IREP = 2;
-  spec.IC = {1};
-  spec.EVERY = {3};
-  spec.densities = {{1.0, 3.0}};
-  const ScenarioResult result = runScenario(spec, 0);
+  SearchSettings settings = smallSpec();
+  settings.JX = 1;
+  settings.IREP = 2;
+  settings.IC = {1};
+  settings.EVERY = {3};
+  settings.densities = {{1.0, 3.0}};
+  const ScenarioResult result = runScenario(settings, 0);
   const DesignOutcome& random = result.designs[1];
   ASSERT_EQ(random.design.START, Start::random);
 
@@ -178,15 +178,15 @@ TEST(DesignSearch, UnevenDensityByHand) {
 // Hand-made outcomes: A is cheapest but misses, B and C cost the same and
 // meet (C with the lower worst relative RMSE), D equals C with fewer strips.
 TEST(DesignSearch, RecommendationAndItsTieBreaks) {
-  DesignSpec spec = smallSpec();
-  spec.IC = {1, 2, 5, 10};
-  spec.EVERY = {2};
-  spec.START = {Start::first};
+  SearchSettings settings = smallSpec();
+  settings.IC = {1, 2, 5, 10};
+  settings.EVERY = {2};
+  settings.START = {Start::first};
   ScenarioResult r;
   r.scenario.NN = 1000;
   const auto outcome = [&](std::int32_t index, double hours, double rmse, bool meets) {
     DesignOutcome o;
-    o.design = listDesigns(spec)[static_cast<std::size_t>(index)];
+    o.design = listDesigns(settings)[static_cast<std::size_t>(index)];
     o.cost = {10, hours, true};
     o.measures.rmse = rmse;
     o.measures.coverage = meets ? 0.95 : 0.5;
@@ -196,9 +196,9 @@ TEST(DesignSearch, RecommendationAndItsTieBreaks) {
   };
   r.designs = {outcome(0, 5, 50, false), outcome(1, 10, 60, true), outcome(2, 10, 50, true), outcome(3, 12, 10, true)};
   std::vector<ScenarioResult> results{r};
-  EXPECT_EQ(combineResults(spec, results).recommendation.design, 2);
+  EXPECT_EQ(combineResults(settings, results).recommendation.design, 2);
   results[0].designs[1].measures.rmse = 50;  // now a tie on cost and RMSE: fewer strips wins
-  const SearchResult tie = combineResults(spec, results);
+  const SearchResult tie = combineResults(settings, results);
   EXPECT_EQ(tie.recommendation.design, 1);
   EXPECT_EQ(tie.rows.front().outcome->design.index, 0);  // the table is sorted by cost
   std::vector<DesignOutcome>& d = results[0].designs;
@@ -206,7 +206,7 @@ TEST(DesignSearch, RecommendationAndItsTieBreaks) {
   d[3].measures.rmse = 110;  // 10 % over the target of 0.1, the smallest worst shortfall
   d[1].measures.rmse = d[2].measures.rmse = 150;
   d[0].measures.rmse = 300;
-  const SearchResult none = combineResults(spec, results);
+  const SearchResult none = combineResults(settings, results);
   EXPECT_FALSE(none.recommendation.design);
   EXPECT_EQ(none.recommendation.closest, 3);
   EXPECT_NEAR(none.recommendation.shortfall, 0.1, 1e-12);
@@ -247,15 +247,15 @@ TEST(DesignMeasures, MonteCarloErrorsByHand) {
   EXPECT_FALSE(measureDesign(reps, 100, 4, false).coverage);
 }
 
-TEST(DesignSpec, FaultsNameTheirArgument) {
-  DesignSpec spec;  // nothing required given
-  spec.densities = {{}, {0.0, 0.0}};
-  spec.IHR = {12, 60};
+TEST(SearchSettings, FaultsNameTheirArgument) {
+  SearchSettings settings;  // nothing required given
+  settings.densities = {{}, {0.0, 0.0}};
+  settings.IHR = {12, 60};
   std::vector<std::string> names;
-  for (const SpecFault& f : validateSpec(spec)) names.push_back(f.name + (f.item >= 0 ? std::to_string(f.item) : ""));
+  for (const SettingsFault& f : validateSettings(settings)) names.push_back(f.name + (f.item >= 0 ? std::to_string(f.item) : ""));
   EXPECT_EQ(names, (std::vector<std::string>{"NTR", "DENSITY1", "NN", "IHR", "IC", "ROUND_MINUTES", "STRIP_MINUTES",
                                              "TARGET_CV"}));
-  EXPECT_THROW(listScenarios(spec), text::RunTimeError);
+  EXPECT_THROW(listScenarios(settings), text::RunTimeError);
 }
 
 TEST(DesignFile, FaultsNameFileLineAndWhatWasExpected) {
@@ -295,14 +295,14 @@ TEST(DesignFile, ListsCommentsAndDefaults) {
   std::istringstream in(
       "# a beach\nNTR = 10\nnn = 5000, 20000\nIC = 2,5 # two designs\nstart = First, RANDOM\n"
       "DENSITY = 1\nDENSITY = 1, 4, 1\nROUND_MINUTES = 20\nSTRIP_MINUTES = 5\nTARGET_CV = 0.1\n");
-  const DesignSpec spec = parseDesignFile(in, "beach.design");
-  EXPECT_EQ(spec.NN, (std::vector<std::int32_t>{5000, 20000}));
-  EXPECT_EQ(spec.START, (std::vector<Start>{Start::first, Start::random}));
-  ASSERT_EQ(spec.densities.size(), 2u);
-  EXPECT_EQ(spec.densities[1], (std::vector<double>{1, 4, 1}));
-  EXPECT_EQ(spec.JX, kDefaultJX);
-  EXPECT_EQ(listScenarios(spec).size(), 4u);
-  EXPECT_EQ(listDesigns(spec).size(), 4u);
+  const SearchSettings settings = parseDesignFile(in, "beach.design");
+  EXPECT_EQ(settings.NN, (std::vector<std::int32_t>{5000, 20000}));
+  EXPECT_EQ(settings.START, (std::vector<Start>{Start::first, Start::random}));
+  ASSERT_EQ(settings.densities.size(), 2u);
+  EXPECT_EQ(settings.densities[1], (std::vector<double>{1, 4, 1}));
+  EXPECT_EQ(settings.JX, kDefaultJX);
+  EXPECT_EQ(listScenarios(settings).size(), 4u);
+  EXPECT_EQ(listDesigns(settings).size(), 4u);
 }
 
 }  // namespace

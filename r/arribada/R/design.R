@@ -53,7 +53,7 @@ arribada_design <- function(..., parallel = FALSE) {
       result
     }, future.seed = NULL, future.packages = "arribada")
   } else {
-    size <- design_size(tasks[[1L]]$spec)
+    size <- design_size(tasks[[1L]]$settings)
     advance <- progress_function(length(tasks) * size[["IREP"]])
     results <- lapply(tasks, run_task, progress = advance)
   }
@@ -88,10 +88,10 @@ arribada_tasks <- function(...) {
   if (length(arguments) && (is.null(names(arguments)) || any(names(arguments) == ""))) {
     stop("every argument of the design search is named (NTR = 20, IC = c(2, 5), ...)", call. = FALSE)
   }
-  spec <- design_spec_text(arguments)
-  size <- design_size(spec)
+  settings <- design_settings_text(arguments)
+  size <- design_size(settings)
   lapply(seq_len(size[["scenarios"]]), function(scenario) {
-    structure(list(spec = spec, scenario = scenario), class = "arribada_task")
+    structure(list(settings = settings, scenario = scenario), class = "arribada_task")
   })
 }
 
@@ -102,8 +102,8 @@ arribada_run_task <- function(task) run_task(task)
 # One task, with `progress` called after every replicate.
 run_task <- function(task, progress = NULL) {
   if (!inherits(task, "arribada_task")) stop("task must be one of arribada_tasks()'s tasks", call. = FALSE)
-  result <- design_run_scenario(task$spec, as.integer(task$scenario) - 1L, instruction_set_asked(), progress)
-  structure(c(list(spec = task$spec), result), class = "arribada_task_result")
+  result <- design_run_scenario(task$settings, as.integer(task$scenario) - 1L, instruction_set_asked(), progress)
+  structure(c(list(settings = task$settings), result), class = "arribada_task_result")
 }
 
 #' @rdname arribada_tasks
@@ -112,11 +112,11 @@ arribada_collect <- function(results) {
   if (!length(results) || !all(vapply(results, inherits, TRUE, "arribada_task_result"))) {
     stop("results must be arribada_run_task()'s results", call. = FALSE)
   }
-  spec <- results[[1L]]$spec
-  if (!all(vapply(results, function(result) identical(result$spec, spec), TRUE))) {
+  settings <- results[[1L]]$settings
+  if (!all(vapply(results, function(result) identical(result$settings, settings), TRUE))) {
     stop("the results come from different design searches", call. = FALSE)
   }
-  search <- design_combine(spec, results)
+  search <- design_combine(settings, results)
   structure(as_frame(search$table), recommendation = search$recommendation, text = search$text,
             TARGET_CV = search$TARGET_CV, class = c("arribada_design", "data.frame"))
 }

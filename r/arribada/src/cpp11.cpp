@@ -6,31 +6,31 @@
 #include <R_ext/Visibility.h>
 
 // r_design.cpp
-std::string design_spec_text(cpp11::list arguments);
-extern "C" SEXP _arribada_design_spec_text(SEXP arguments) {
+std::string design_settings_text(cpp11::list arguments);
+extern "C" SEXP _arribada_design_settings_text(SEXP arguments) {
   BEGIN_CPP11
-    return cpp11::as_sexp(design_spec_text(cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(arguments)));
+    return cpp11::as_sexp(design_settings_text(cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(arguments)));
   END_CPP11
 }
 // r_design.cpp
-cpp11::integers design_size(std::string spec);
-extern "C" SEXP _arribada_design_size(SEXP spec) {
+cpp11::integers design_size(std::string settings);
+extern "C" SEXP _arribada_design_size(SEXP settings) {
   BEGIN_CPP11
-    return cpp11::as_sexp(design_size(cpp11::as_cpp<cpp11::decay_t<std::string>>(spec)));
+    return cpp11::as_sexp(design_size(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings)));
   END_CPP11
 }
 // r_design.cpp
-cpp11::list design_run_scenario(std::string spec, int index, std::string instructionSet, SEXP progress);
-extern "C" SEXP _arribada_design_run_scenario(SEXP spec, SEXP index, SEXP instructionSet, SEXP progress) {
+cpp11::list design_run_scenario(std::string settings, int index, std::string instructionSet, SEXP progress);
+extern "C" SEXP _arribada_design_run_scenario(SEXP settings, SEXP index, SEXP instructionSet, SEXP progress) {
   BEGIN_CPP11
-    return cpp11::as_sexp(design_run_scenario(cpp11::as_cpp<cpp11::decay_t<std::string>>(spec), cpp11::as_cpp<cpp11::decay_t<int>>(index), cpp11::as_cpp<cpp11::decay_t<std::string>>(instructionSet), cpp11::as_cpp<cpp11::decay_t<SEXP>>(progress)));
+    return cpp11::as_sexp(design_run_scenario(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<int>>(index), cpp11::as_cpp<cpp11::decay_t<std::string>>(instructionSet), cpp11::as_cpp<cpp11::decay_t<SEXP>>(progress)));
   END_CPP11
 }
 // r_design.cpp
-cpp11::list design_combine(std::string spec, cpp11::list results);
-extern "C" SEXP _arribada_design_combine(SEXP spec, SEXP results) {
+cpp11::list design_combine(std::string settings, cpp11::list results);
+extern "C" SEXP _arribada_design_combine(SEXP settings, SEXP results) {
   BEGIN_CPP11
-    return cpp11::as_sexp(design_combine(cpp11::as_cpp<cpp11::decay_t<std::string>>(spec), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(results)));
+    return cpp11::as_sexp(design_combine(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(results)));
   END_CPP11
 }
 // r_field.cpp
@@ -75,7 +75,7 @@ static const R_CallMethodDef CallEntries[] = {
     {"_arribada_design_combine",      (DL_FUNC) &_arribada_design_combine,      2},
     {"_arribada_design_run_scenario", (DL_FUNC) &_arribada_design_run_scenario, 4},
     {"_arribada_design_size",         (DL_FUNC) &_arribada_design_size,         1},
-    {"_arribada_design_spec_text",    (DL_FUNC) &_arribada_design_spec_text,    1},
+    {"_arribada_design_settings_text",    (DL_FUNC) &_arribada_design_settings_text,    1},
     {"_arribada_instruction_sets",    (DL_FUNC) &_arribada_instruction_sets,    0},
     {"_arribada_read_survey",         (DL_FUNC) &_arribada_read_survey,         1},
     {"_arribada_simulate_job",        (DL_FUNC) &_arribada_simulate_job,        7},

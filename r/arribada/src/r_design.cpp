@@ -59,7 +59,7 @@ void writeLine(std::ostringstream& text, const std::string& name, SEXP value) {
   cpp11::stop("%s", message.c_str());
 }
 
-design::DesignSpec specOf(const std::string& text) {
+design::SearchSettings specOf(const std::string& text) {
   std::istringstream in(text);
   try {
     return design::parseDesignFile(in, kSource);
@@ -188,7 +188,7 @@ design::ScenarioResult resultFromR(cpp11::list in, const std::vector<design::Sce
 }  // namespace arribada::r
 
 [[cpp11::register]]
-std::string design_spec_text(cpp11::list arguments) {
+std::string design_settings_text(cpp11::list arguments) {
   std::ostringstream text;
   const cpp11::strings names(arguments.names());
   for (R_xlen_t i = 0; i < arguments.size(); ++i) {
@@ -203,10 +203,10 @@ std::string design_spec_text(cpp11::list arguments) {
   return text.str();
 }
 
-// The size of a search: its scenarios, designs and replicates (the spec checked).
+// The size of a search: its scenarios, designs and replicates (the settings checked).
 [[cpp11::register]]
-cpp11::integers design_size(std::string spec) {
-  const arribada::design::DesignSpec s = arribada::r::specOf(spec);
+cpp11::integers design_size(std::string settings) {
+  const arribada::design::SearchSettings s = arribada::r::specOf(settings);
   cpp11::writable::integers size = {static_cast<int>(arribada::design::listScenarios(s).size()),
                                     static_cast<int>(arribada::design::listDesigns(s).size()), s.IREP};
   size.names() = {"scenarios", "designs", "IREP"};
@@ -214,9 +214,9 @@ cpp11::integers design_size(std::string spec) {
 }
 
 [[cpp11::register]]
-cpp11::list design_run_scenario(std::string spec, int index, std::string instructionSet, SEXP progress) {
+cpp11::list design_run_scenario(std::string settings, int index, std::string instructionSet, SEXP progress) {
   using namespace arribada;
-  const design::DesignSpec s = r::specOf(spec);
+  const design::SearchSettings s = r::specOf(settings);
   engine::EngineOptions options;
   options.threads = 1;
   options.instructionSet = r::instructionSetNamed(instructionSet);
@@ -233,9 +233,9 @@ cpp11::list design_run_scenario(std::string spec, int index, std::string instruc
 }
 
 [[cpp11::register]]
-cpp11::list design_combine(std::string spec, cpp11::list results) {
+cpp11::list design_combine(std::string settings, cpp11::list results) {
   using namespace arribada;
-  const design::DesignSpec s = r::specOf(spec);
+  const design::SearchSettings s = r::specOf(settings);
   const std::vector<design::Scenario> scenarios = design::listScenarios(s);
   const std::vector<design::Design> designs = design::listDesigns(s);
   std::vector<design::ScenarioResult> combined;

@@ -31,22 +31,22 @@ class Faults {
       }
     }
   }
-  std::vector<SpecFault> take() { return std::move(faults_); }
+  std::vector<SettingsFault> take() { return std::move(faults_); }
 
  private:
-  std::vector<SpecFault> faults_;
+  std::vector<SettingsFault> faults_;
 };
 
 bool finite(double value) { return std::isfinite(value) && std::fabs(value) <= 1.0e30; }
 
-void checkBeach(const DesignSpec& spec, Faults& faults) {
-  if (spec.NTR < 1 || spec.NTR > engine::kMaxStrips) {
-    faults.add("NTR", "NTR = " + std::to_string(spec.NTR) + " is not a number of strips from 1 to " +
+void checkBeach(const SearchSettings& settings, Faults& faults) {
+  if (settings.NTR < 1 || settings.NTR > engine::kMaxStrips) {
+    faults.add("NTR", "NTR = " + std::to_string(settings.NTR) + " is not a number of strips from 1 to " +
                           std::to_string(engine::kMaxStrips) + " (required)");
   }
-  if (spec.densities.empty()) faults.add("DENSITY", "needs at least one density (an empty one is the even beach)");
-  for (std::size_t d = 0; d < spec.densities.size(); ++d) {
-    const std::vector<double>& density = spec.densities[d];
+  if (settings.densities.empty()) faults.add("DENSITY", "needs at least one density (an empty one is the even beach)");
+  for (std::size_t d = 0; d < settings.densities.size(); ++d) {
+    const std::vector<double>& density = settings.densities[d];
     const auto item = static_cast<std::int32_t>(d);
     if (density.size() > static_cast<std::size_t>(engine::kMaxStrips)) {
       faults.add("DENSITY", "has more than " + std::to_string(engine::kMaxStrips) + " sections", item);
@@ -59,21 +59,21 @@ void checkBeach(const DesignSpec& spec, Faults& faults) {
   }
 }
 
-void checkTable(const DesignSpec& spec, Faults& faults) {
-  const bool anyShort = std::any_of(spec.IHR.begin(), spec.IHR.end(),
+void checkTable(const SearchSettings& settings, Faults& faults) {
+  const bool anyShort = std::any_of(settings.IHR.begin(), settings.IHR.end(),
                                     [](std::int32_t IHR) { return IHR < engine::kShortestBuiltInArribada; });
-  if (anyShort && spec.IHR.size() > 1) {
+  if (anyShort && settings.IHR.size() > 1) {
     faults.add("IHR", "an arribada under 18 hours takes its own nesting-time table, so it must be the only IHR");
     return;
   }
   const bool shortArribada = anyShort;
-  if (!spec.table) {
-    if (shortArribada && spec.IHR[0] >= 2) {
+  if (!settings.table) {
+    if (shortArribada && settings.IHR[0] >= 2) {
       faults.add("TABLE_HOURS", "an arribada under 18 hours needs its nesting-time table: TABLE_HOURS and TABLE_WEIGHTS");
     }
     return;
   }
-  const ShortTable& t = *spec.table;
+  const ShortTable& t = *settings.table;
   if (!shortArribada) {
     faults.add("TABLE_HOURS", "a nesting-time table goes with a single IHR under 18 hours");
     return;
@@ -93,8 +93,8 @@ void checkTable(const DesignSpec& spec, Faults& faults) {
       return;
     }
   }
-  if (static_cast<std::int32_t>(t.hourMarks.back()) != spec.IHR[0]) {
-    faults.add("TABLE_HOURS", "needs a last hour mark whose whole part is IHR = " + std::to_string(spec.IHR[0]));
+  if (static_cast<std::int32_t>(t.hourMarks.back()) != settings.IHR[0]) {
+    faults.add("TABLE_HOURS", "needs a last hour mark whose whole part is IHR = " + std::to_string(settings.IHR[0]));
   }
   double sum = 0.0;
   for (float w : t.weights) {
@@ -104,49 +104,49 @@ void checkTable(const DesignSpec& spec, Faults& faults) {
   if (!(sum > 0.0)) faults.add("TABLE_WEIGHTS", "needs some weight above 0");
 }
 
-void checkArribadas(const DesignSpec& spec, Faults& faults) {
-  faults.eachValue("NN", spec.NN, [](std::int32_t v) { return v >= 1; }, "a number of females of 1 or more (required)");
-  faults.eachValue("IHR", spec.IHR, [](std::int32_t v) { return v >= 2 && v <= kLongestArribada; },
+void checkArribadas(const SearchSettings& settings, Faults& faults) {
+  faults.eachValue("NN", settings.NN, [](std::int32_t v) { return v >= 1; }, "a number of females of 1 or more (required)");
+  faults.eachValue("IHR", settings.IHR, [](std::int32_t v) { return v >= 2 && v <= kLongestArribada; },
                    "a length in hours from 2 to " + std::to_string(kLongestArribada));
-  faults.eachValue("MIN", spec.MIN, [](float v) { return finite(v) && v > 0.0f; }, "a number of minutes above 0");
-  faults.eachValue("STDDEV", spec.STDDEV, [](float v) { return finite(v) && v >= 0.0f; },
+  faults.eachValue("MIN", settings.MIN, [](float v) { return finite(v) && v > 0.0f; }, "a number of minutes above 0");
+  faults.eachValue("STDDEV", settings.STDDEV, [](float v) { return finite(v) && v >= 0.0f; },
                    "a standard deviation in hours of 0 or more");
-  faults.eachValue("KSW", spec.KSW, [](std::int32_t v) { return engine::decodeLaw(v).has_value(); },
+  faults.eachValue("KSW", settings.KSW, [](std::int32_t v) { return engine::decodeLaw(v).has_value(); },
                    "a law: 1 normal, 2 Poisson, 3 uniform");
-  checkTable(spec, faults);
-  if (spec.IREP < 1 || spec.IREP > engine::kMaxReplicates) {
-    faults.add("IREP", "IREP = " + std::to_string(spec.IREP) + " is not a number of replicates from 1 to " +
+  checkTable(settings, faults);
+  if (settings.IREP < 1 || settings.IREP > engine::kMaxReplicates) {
+    faults.add("IREP", "IREP = " + std::to_string(settings.IREP) + " is not a number of replicates from 1 to " +
                            std::to_string(engine::kMaxReplicates));
   }
-  if (!entry::isValidSeed(entry::madeOdd(spec.JX))) {
-    faults.add("JX", "JX = " + std::to_string(spec.JX) + " is not a starting value from 1 to " +
+  if (!entry::isValidSeed(entry::madeOdd(settings.JX))) {
+    faults.add("JX", "JX = " + std::to_string(settings.JX) + " is not a starting value from 1 to " +
                          std::to_string(engine::kLargestSeed) + " once made odd");
   }
 }
 
-void checkDesigns(const DesignSpec& spec, Faults& faults) {
-  faults.eachValue("IC", spec.IC, [](std::int32_t v) { return v >= 1; }, "a number of strips of 1 or more (required)");
-  faults.eachValue("EVERY", spec.EVERY, [](std::int32_t v) { return v >= 1 && v <= engine::kMaxHours; },
+void checkDesigns(const SearchSettings& settings, Faults& faults) {
+  faults.eachValue("IC", settings.IC, [](std::int32_t v) { return v >= 1; }, "a number of strips of 1 or more (required)");
+  faults.eachValue("EVERY", settings.EVERY, [](std::int32_t v) { return v >= 1 && v <= engine::kMaxHours; },
                    "a whole number of hours from 1 to " + std::to_string(engine::kMaxHours));
-  if (spec.START.empty()) faults.add("START", "needs at least one value (first or random)");
+  if (settings.START.empty()) faults.add("START", "needs at least one value (first or random)");
   const auto minutes = [&faults](const std::string& name, double value) {
     if (!finite(value) || value < 0.0) faults.add(name, name + " needs a number of minutes of 0 or more (required)");
   };
-  minutes("ROUND_MINUTES", spec.ROUND_MINUTES);
-  minutes("STRIP_MINUTES", spec.STRIP_MINUTES);
-  if (!finite(spec.TARGET_CV) || !(spec.TARGET_CV > 0.0)) {
+  minutes("ROUND_MINUTES", settings.ROUND_MINUTES);
+  minutes("STRIP_MINUTES", settings.STRIP_MINUTES);
+  if (!finite(settings.TARGET_CV) || !(settings.TARGET_CV > 0.0)) {
     faults.add("TARGET_CV", "TARGET_CV needs a relative error above 0, for example 0.10 (required)");
   }
-  if (!finite(spec.TARGET_COVERAGE) || !(spec.TARGET_COVERAGE > 0.0 && spec.TARGET_COVERAGE < 1.0)) {
+  if (!finite(settings.TARGET_COVERAGE) || !(settings.TARGET_COVERAGE > 0.0 && settings.TARGET_COVERAGE < 1.0)) {
     faults.add("TARGET_COVERAGE", "TARGET_COVERAGE needs a proportion between 0 and 1, for example 0.95");
   }
 }
 
-void requireValid(const DesignSpec& spec) {
-  const std::vector<SpecFault> faults = validateSpec(spec);
+void requireValid(const SearchSettings& settings) {
+  const std::vector<SettingsFault> faults = validateSettings(settings);
   if (faults.empty()) return;
   std::string text = "design search: the design cannot run:";
-  for (const SpecFault& fault : faults) text += "\n  " + fault.name + ": " + fault.message;
+  for (const SettingsFault& fault : faults) text += "\n  " + fault.name + ": " + fault.message;
   throw text::RunTimeError(text);
 }
 
@@ -158,11 +158,11 @@ std::string realText(double value) {
 
 }  // namespace
 
-std::vector<SpecFault> validateSpec(const DesignSpec& spec) {
+std::vector<SettingsFault> validateSettings(const SearchSettings& settings) {
   Faults faults;
-  checkBeach(spec, faults);
-  checkArribadas(spec, faults);
-  checkDesigns(spec, faults);
+  checkBeach(settings, faults);
+  checkArribadas(settings, faults);
+  checkDesigns(settings, faults);
   return faults.take();
 }
 
@@ -176,34 +176,34 @@ std::string densityLabel(const std::vector<double>& density) {
   return label;
 }
 
-std::vector<Scenario> listScenarios(const DesignSpec& spec) {
-  requireValid(spec);
+std::vector<Scenario> listScenarios(const SearchSettings& settings) {
+  requireValid(settings);
   std::vector<Scenario> scenarios;
-  for (std::int32_t NN : spec.NN)
-    for (std::int32_t IHR : spec.IHR)
-      for (float MIN : spec.MIN)
-        for (float STDDEV : spec.STDDEV)
-          for (std::int32_t KSW : spec.KSW)
-            for (std::size_t d = 0; d < spec.densities.size(); ++d) {
+  for (std::int32_t NN : settings.NN)
+    for (std::int32_t IHR : settings.IHR)
+      for (float MIN : settings.MIN)
+        for (float STDDEV : settings.STDDEV)
+          for (std::int32_t KSW : settings.KSW)
+            for (std::size_t d = 0; d < settings.densities.size(); ++d) {
               Scenario s{static_cast<std::int32_t>(scenarios.size()), NN, IHR, MIN, STDDEV, KSW,
-                         static_cast<std::int32_t>(d), densityLabel(spec.densities[d])};
+                         static_cast<std::int32_t>(d), densityLabel(settings.densities[d])};
               if (IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(IHR);
               scenarios.push_back(s);
             }
   return scenarios;
 }
 
-std::vector<Design> listDesigns(const DesignSpec& spec) {
-  requireValid(spec);
+std::vector<Design> listDesigns(const SearchSettings& settings) {
+  requireValid(settings);
   std::vector<Design> designs;
-  for (std::int32_t IC : spec.IC)
-    for (std::int32_t EVERY : spec.EVERY)
-      for (Start START : spec.START) {
+  for (std::int32_t IC : settings.IC)
+    for (std::int32_t EVERY : settings.EVERY)
+      for (Start START : settings.START) {
         Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, {}};
-        if (IC > spec.NTR) {
-          d.skipped = "IC = " + std::to_string(IC) + " is more strips than the beach's NTR = " + std::to_string(spec.NTR);
-        } else if (spec.NTR % IC != 0) {
-          d.skipped = "IC = " + std::to_string(IC) + " does not divide NTR = " + std::to_string(spec.NTR) +
+        if (IC > settings.NTR) {
+          d.skipped = "IC = " + std::to_string(IC) + " is more strips than the beach's NTR = " + std::to_string(settings.NTR);
+        } else if (settings.NTR % IC != 0) {
+          d.skipped = "IC = " + std::to_string(IC) + " does not divide NTR = " + std::to_string(settings.NTR) +
                       " into a systematic sample";
         }
         designs.push_back(d);
@@ -211,8 +211,8 @@ std::vector<Design> listDesigns(const DesignSpec& spec) {
   return designs;
 }
 
-ScenarioSetup setUpScenario(const DesignSpec& spec, std::int32_t index) {
-  const std::vector<Scenario> scenarios = listScenarios(spec);
+ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index) {
+  const std::vector<Scenario> scenarios = listScenarios(settings);
   if (index < 0 || index >= static_cast<std::int32_t>(scenarios.size())) {
     throw text::RunTimeError("design search: there is no scenario " + std::to_string(index + 1) + " of " +
                              std::to_string(scenarios.size()));
@@ -220,35 +220,35 @@ ScenarioSetup setUpScenario(const DesignSpec& spec, std::int32_t index) {
   ScenarioSetup setup;
   setup.scenario = scenarios[static_cast<std::size_t>(index)];
   engine::SimulationParameters& p = setup.parameters;
-  p.NTR = spec.NTR;
+  p.NTR = settings.NTR;
   p.IC = 1;  // the grid does not depend on it; every design counts with its own
   p.NN = setup.scenario.NN;
   p.IHR = setup.scenario.IHR;
   p.MIN = setup.scenario.MIN;
   p.STDDEV = setup.scenario.STDDEV;
   p.KSW = setup.scenario.KSW;
-  p.IREP = spec.IREP;
-  p.JX = static_cast<std::int32_t>(entry::madeOdd(spec.JX));
-  if (spec.table) {
-    setup.table = engine::userTable(spec.table->hourMarks, spec.table->weights, p.IHR);
+  p.IREP = settings.IREP;
+  p.JX = static_cast<std::int32_t>(entry::madeOdd(settings.JX));
+  if (settings.table) {
+    setup.table = engine::userTable(settings.table->hourMarks, settings.table->weights, p.IHR);
   } else {
     std::int32_t hours = p.IHR;
     setup.table = engine::builtInTable(hours);
   }
   p.NTI = engine::samplingSchedule(p.IHR).NTI();
-  const std::vector<double>& density = spec.densities[static_cast<std::size_t>(setup.scenario.density)];
-  if (!engine::evenDensity(density)) setup.strips = engine::WeightedStrips(density, spec.NTR);
+  const std::vector<double>& density = settings.densities[static_cast<std::size_t>(setup.scenario.density)];
+  if (!engine::evenDensity(density)) setup.strips = engine::WeightedStrips(density, settings.NTR);
   return setup;
 }
 
-double expectedDraws(const DesignSpec& spec, const Scenario& scenario) {
-  const ScenarioSetup setup = setUpScenario(spec, scenario.index);
+double expectedDraws(const SearchSettings& settings, const Scenario& scenario) {
+  const ScenarioSetup setup = setUpScenario(settings, scenario.index);
   const engine::GenerationConstants c = engine::makeGenerationConstants(setup.parameters, setup.table);
-  return engine::expectedDrawsPerFemale(c, setup.table) * scenario.NN * spec.IREP;
+  return engine::expectedDrawsPerFemale(c, setup.table) * scenario.NN * settings.IREP;
 }
 
-bool usesFastPath(const DesignSpec& spec, const Scenario& scenario) {
-  return engine::evenDensity(spec.densities[static_cast<std::size_t>(scenario.density)]);
+bool usesFastPath(const SearchSettings& settings, const Scenario& scenario) {
+  return engine::evenDensity(settings.densities[static_cast<std::size_t>(scenario.density)]);
 }
 
 }  // namespace arribada::design
