@@ -5,6 +5,7 @@
 
 #include "design/measures.hpp"
 #include "design/outputs.hpp"
+#include "engine/parameters.hpp"
 #include "results/charts.hpp"
 #include "results/svg.hpp"
 
@@ -27,20 +28,10 @@ const std::string kFirstColour = "#2166ac";
 const std::string kRandomColour = "#d95f02";
 const std::string kInfeasibleColour = "#999999";
 
-std::string lawName(std::int32_t KSW) {
-  switch (KSW) {
-    case 1:
-      return "normal";
-    case 2:
-      return "Poisson";
-    default:
-      return "uniform";
-  }
-}
 
 std::string scenarioTitle(const Scenario& s) {
   return "Scenario " + std::to_string(s.index + 1) + ": NN " + std::to_string(s.NN) + ", " + std::to_string(s.IHR) +
-         " h, MIN " + fixed(s.MIN, 1) + ", SD " + fixed(s.STDDEV, 1) + ", " + lawName(s.KSW);
+         " h, MIN " + fixed(s.MIN, 1) + ", SD " + fixed(s.STDDEV, 1) + ", " + engine::lawName(s.KSW);
 }
 
 std::string colourOf(const DesignOutcome& o) {

@@ -94,10 +94,9 @@ std::string withSE(const std::optional<double>& value, const std::optional<doubl
 
 // What a scenario is, for the table's key: "scenario 2: NN 50000, IHR 60, ...".
 std::string scenarioKey(const Scenario& s) {
-  const auto law = engine::decodeLaw(s.KSW);
   return "scenario " + std::to_string(s.index + 1) + ": NN " + std::to_string(s.NN) + ", IHR " +
          std::to_string(s.IHR) + ", MIN " + results::shortestReal(s.MIN) + ", STDDEV " +
-         results::shortestReal(s.STDDEV) + ", " + (law ? engine::lawName(*law) : "KSW " + std::to_string(s.KSW)) +
+         results::shortestReal(s.STDDEV) + ", " + engine::lawName(s.KSW) +
          " nesting times, density " + s.densityLabel + "\n";
 }
 

@@ -66,6 +66,12 @@ inline std::string lawName(NestingLaw law) {
   unknownLaw(law);
 }
 
+// The name of a KSW as entered: its law's, or "law N" for a code that names none.
+inline std::string lawName(std::int32_t KSW) {
+  const auto law = decodeLaw(KSW);
+  return law ? lawName(*law) : "law " + std::to_string(KSW);
+}
+
 // When the beach is counted: counting rounds every EVERY hours at hours 1,
 // 1 + EVERY, ... up to IHR - 1 (hour IHR is never counted). The program's own
 // schedule is every second hour; NTI, the sampling periods of the parameter

@@ -99,10 +99,6 @@ double legendEntry(SvgPicture& svg, double x, double y, const std::string& style
   return x + 38 + 7.6 * static_cast<double>(label.size()) + 30;
 }
 
-std::string lawName(std::int32_t KSW) {
-  const auto law = engine::decodeLaw(KSW);
-  return law ? engine::lawName(*law) : "law " + std::to_string(KSW);
-}
 
 std::string realLabel(float value) { return decimalText(value, std::fabs(value) < 10.0f ? 2 : 1); }
 
@@ -148,7 +144,7 @@ std::vector<std::string> simulationTitle(const SimulationRecord& job) {
                    "IC = " + std::to_string(p.IC) + " of NTR = " + std::to_string(p.NTR) + " strips sampled, NTI = " +
                        std::to_string(p.NTI) + " sampling periods over IHR = " + std::to_string(p.IHR) + " hours",
                    "MIN = " + shortestReal(p.MIN) + " minutes of nesting activity, KSW = " + std::to_string(p.KSW) +
-                       ": " + lawName(p.KSW) + " nesting times, STDDEV = " + shortestReal(p.STDDEV) + " hours",
+                       ": " + engine::lawName(p.KSW) + " nesting times, STDDEV = " + shortestReal(p.STDDEV) + " hours",
                });
   return lines;
 }
@@ -511,7 +507,7 @@ JobErrors jobErrors(const SimulationRecord& job) {
   errors.job = job.job;
   errors.design = "Job " + std::to_string(job.job) + ": IC = " + std::to_string(p.IC) + " of NTR = " +
                   std::to_string(p.NTR) + " strips, NN = " + std::to_string(p.NN) + ", IREP = " +
-                  std::to_string(p.IREP) + ", " + lawName(p.KSW) + " nesting times, JX = " + std::to_string(p.JX);
+                  std::to_string(p.IREP) + ", " + engine::lawName(p.KSW) + " nesting times, JX = " + std::to_string(p.JX);
   for (const engine::ReplicateEstimate& r : job.replicates) {
     if (std::isfinite(r.MHAT)) errors.percentErrors.push_back(percentError(r.MHAT, p.NN));
   }
