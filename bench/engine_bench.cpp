@@ -34,11 +34,6 @@ using arribada::engine::NestingTable;
 using arribada::engine::SimulationJob;
 using arribada::engine::SimulationParameters;
 
-class NullSink : public arribada::text::RecordSink {
- public:
-  void writeRecord(const std::string&) override {}
-};
-
 struct BenchSet {
   std::string name;
   SimulationParameters p;
@@ -63,7 +58,7 @@ Timing runJob(const SimulationParameters& given, const EngineOptions& options, b
   p.NTI = arribada::engine::samplingSchedule(p.IHR).NTI();
   SimulationJob job(p, table, options);
   arribada::text::RecordingSink recording;
-  NullSink discard;
+  arribada::text::DiscardingSink discard;
   arribada::text::RecordSink& report = keepReport ? static_cast<arribada::text::RecordSink&>(recording) : discard;
   const auto start = std::chrono::steady_clock::now();
   for (std::int32_t L = 1; L <= p.IREP; ++L) job.runReplicate(report);

@@ -9,16 +9,11 @@
 #include "design/scenario_setup.hpp"
 #include "engine/counts.hpp"
 #include "engine/random.hpp"
+#include "text/channels.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::design {
 namespace {
-
-// The engine's diagnostic lines ("MHAT=", redraws) have no report here.
-class NoReport : public text::RecordSink {
- public:
-  void writeRecord(const std::string&) override {}
-};
 
 // The random start's generator is the main one's kind, seeded with the state
 // half a period ahead of JX: 16807^((P - 1) / 2) = -1 mod P, so that state
@@ -70,7 +65,7 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
     result.designs.push_back(std::move(outcome));
   }
 
-  NoReport quiet;
+  text::DiscardingSink quiet;  // the engine's diagnostic lines ("MHAT=", redraws) have no report here
   engine::SimulationJob job(p, setup.table, engineOptions, setup.strips);
   engine::SampleWork work;
   std::int32_t startIX = startSeed(p.JX);

@@ -153,11 +153,6 @@ struct Output {
   text::RecordSink& report;
 };
 
-class DiscardingSink : public text::RecordSink {
- public:
-  void writeRecord(const std::string&) override {}
-};
-
 // Reads the counts and weights and prints the number of UELAs, the estimate
 // and the variance; returns the confidence limits. Keeps what it printed in `kept`.
 Limits estimateFromCounts(const std::string& file, const FieldHeader& h, float C, Output out,
@@ -271,7 +266,7 @@ FieldResult analyseSurvey(const Survey& survey) {
   if (!shaped) {
     throw std::invalid_argument("the counts or weights of " + survey.description + " do not match NTR and NT1");
   }
-  DiscardingSink nowhere;
+  text::DiscardingSink nowhere;
   return analyseHeaderAndCounts(survey.header, survey.description, {nowhere, nowhere},
                                 [&survey] { return CountsAndWeights{survey.counts, survey.weights}; });
 }

@@ -28,6 +28,13 @@ class RecordSink {
   void writeEmpty() { write({}); }
 };
 
+// Keeps nothing: for lines the caller has no use for (the engine's
+// diagnostics in a design search, a computation run again without its printing).
+class DiscardingSink : public RecordSink {
+ public:
+  void writeRecord(const std::string&) override {}
+};
+
 // Keeps the records it is given: for tests and for output built before it is sent.
 class RecordingSink : public RecordSink {
  public:
