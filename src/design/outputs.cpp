@@ -30,6 +30,22 @@ NamedRow scenarioFields(const SearchSettings& settings, const Scenario& s, const
 
 }  // namespace
 
+OutputSize expectedOutputSize(const SearchSettings& settings) {
+  constexpr double kBytesPerRow = 300.0;
+  constexpr double kBytesPerReplicateRow = 120.0;
+  constexpr double kBytesPerPanel = 3400.0;
+  constexpr double kBytesPerPoint = 520.0;
+  const auto scenarios = static_cast<double>(scenarioCount(settings));
+  const auto designs = static_cast<double>(listDesigns(settings).size());
+  OutputSize size;
+  size.rows = scenarios * designs;
+  size.replicateRows = size.rows * settings.IREP;
+  size.designs = size.rows * kBytesPerRow;
+  size.replicates = size.replicateRows * kBytesPerReplicateRow;
+  size.picture = scenarios * kBytesPerPanel + size.rows * kBytesPerPoint;
+  return size;
+}
+
 NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
   const ScenarioResult& r = *row.scenario;
   const DesignOutcome& o = *row.outcome;
@@ -104,6 +120,24 @@ std::string scenarioKey(const Scenario& s) {
          " nesting times, density " + s.densityLabel + "\n";
 }
 
+// The scenarios' warnings, one line each, in the order of the scenarios.
+std::string warningLines(const SearchResult& search) {
+  std::vector<const ScenarioResult*> warned;
+  for (const DesignRow& row : search.rows) {
+    if (!row.scenario->warning.empty() && std::find(warned.begin(), warned.end(), row.scenario) == warned.end()) {
+      warned.push_back(row.scenario);
+    }
+  }
+  std::sort(warned.begin(), warned.end(), [](const ScenarioResult* a, const ScenarioResult* b) {
+    return a->scenario.index < b->scenario.index;
+  });
+  std::string lines;
+  for (const ScenarioResult* r : warned) {
+    lines += "warning in scenario " + std::to_string(r->scenario.index + 1) + ": " + r->warning + "\n";
+  }
+  return lines;
+}
+
 // One line for each scenario whose designs were not judged for want of independent replicates.
 std::string unjudgedLines(const SearchResult& search) {
   std::string lines;
@@ -157,7 +191,7 @@ std::string searchTable(const SearchSettings& settings, const SearchResult& sear
            (row.recommended ? "  <- recommended" : "") + "\n";
   }
   out += "Targets: " + targetsText(settings) + " (relative RMSE = rmse / NN); (SE) are Monte Carlo standard errors.\n";
-  return out + key + unjudgedLines(search) + skipped + search.recommendation.text + "\n";
+  return out + key + warningLines(search) + unjudgedLines(search) + skipped + search.recommendation.text + "\n";
 }
 
 void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,
