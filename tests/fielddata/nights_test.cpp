@@ -16,11 +16,12 @@ namespace {
 
 // The worked example: 480 females, variance 14 400.
 const std::string kWorkedValues = "# AREA = 1.0\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n";
-const std::string kWorkedCounts = "time,T1,T2\n19:00,1,3\n20:00,2,2\n";
+// Two counts 30 hours apart: the times imply HOURS = 60.
+const std::string kWorkedCounts = "time,T1,T2\n0,1,3\n30,2,2\n";
 
 SurveyNight worked(const std::string& extra = "") {
   CsvSurvey csv = readCsvSurvey(kWorkedValues + extra + kWorkedCounts, "'worked.csv'");
-  return {"worked.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times};
+  return {"worked.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times, csv.date};
 }
 
 TEST(NightsTest, OneFileGivesExactlyTheFieldDataJob) {
@@ -64,7 +65,9 @@ TEST(NightsTest, DeltaMethodAndLogNormalLimitsWorkedByHand) {
 }
 
 TEST(NightsTest, TotalAddsTheNightsAndSharesTheMEANTTerm) {
-  const FieldAnalysis a = analyseNights({worked("# MEANT_SE = 6\n"), worked("# MEANT_SE = 6\n")});
+  SurveyNight second = worked("# MEANT_SE = 6\n# TITLE = the second night\n");
+  second.file = "second.csv";
+  const FieldAnalysis a = analyseNights({worked("# MEANT_SE = 6\n"), second});
   const FieldRow& t = a.total;
   EXPECT_EQ(t.night, 0);
   EXPECT_EQ(t.samples, 8);
