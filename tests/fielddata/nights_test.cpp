@@ -82,6 +82,26 @@ TEST(NightsTest, TotalAddsTheNightsAndSharesTheMEANTTerm) {
   EXPECT_NEAR(*t.logUCL, 1435.1682, 1e-4);
 }
 
+TEST(NightsTest, LimitsWithTheMEANTTermWorkedByHand) {
+  // One night: sqrt(16 704) = 129.2440, 480 -+ 2 x 129.2440, CV 129.2440 / 480.
+  const FieldRow night = analyseNights({worked("# MEANT_SE = 6\n")}).nights.front();
+  EXPECT_NEAR(*night.seWithMEANT, 129.2440, 1e-4);
+  EXPECT_NEAR(*night.cvWithMEANT, 0.269258, 1e-6);
+  EXPECT_NEAR(*night.LCLWithMEANT, 221.5120, 1e-4);
+  EXPECT_NEAR(*night.UCLWithMEANT, 738.4880, 1e-4);
+  EXPECT_TRUE(night.quoteWithMEANT());
+  // Two nights: sqrt(38 016) = 194.9769, 960 -+ 2 x 194.9769.
+  SurveyNight second = worked("# MEANT_SE = 6\n# TITLE = the second night\n");
+  second.file = "second.csv";
+  const FieldRow total = analyseNights({worked("# MEANT_SE = 6\n"), second}).total;
+  EXPECT_NEAR(*total.LCLWithMEANT, 570.0462, 1e-4);
+  EXPECT_NEAR(*total.UCLWithMEANT, 1349.9538, 1e-4);
+  // Without MEANT_SE there is nothing to add: the sampling-only limits are the ones to quote.
+  const FieldRow plain = analyseNights({worked()}).nights.front();
+  EXPECT_FALSE(plain.LCLWithMEANT);
+  EXPECT_FALSE(plain.quoteWithMEANT());
+}
+
 TEST(NightsTest, NightsMustShareMEANTAndItsError) {
   EXPECT_THROW(analyseNights({worked("# MEANT_SE = 6\n"), worked()}), text::RunTimeError);
   EXPECT_THROW(analyseNights({worked("# MEANT_SE = 6\n"), worked("# MEANT_SE = 5\n")}), text::RunTimeError);
