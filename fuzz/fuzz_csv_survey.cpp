@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const fielddata::CsvSurvey csv = fielddata::readCsvSurvey(bytes, "'fuzz.csv'");
     const fielddata::FieldAnalysis analysis =
-        fielddata::analyseNights({{"fuzz.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times}});
+        fielddata::analyseNights({{"fuzz.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times, csv.date}});
     fuzz::require(analysis.counts.front().times.hours.size() == static_cast<std::size_t>(csv.survey.header.NT1),
                   "a time for each sampling time");
   } catch (const text::RunTimeError& error) {

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,18 +11,23 @@
 #include "fielddata/nights.hpp"
 #include "results/folder.hpp"
 #include "text/errors.hpp"
+#include "text/exact_decimal.hpp"
 
 namespace arribada::driver {
 namespace {
 
 using fielddata::FieldRow;
 
-// A figure of the table: one decimal, or "-" where it cannot be computed.
+// A figure of the table, rounded as the report rounds (half up on the exact
+// value), or "-" where it cannot be computed.
 std::string figure(const std::optional<double>& value, int decimals = 1) {
   if (!value) return "-";
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, *value);
-  return text;
+  return text::roundedDecimal(*value, decimals);
+}
+
+// A coefficient of variation in percent.
+std::string percent(const std::optional<double>& cv) {
+  return figure(cv ? std::optional<double>(*cv * 100.0) : std::nullopt);
 }
 
 std::string padded(const std::string& text, std::size_t width, bool right) {
@@ -30,11 +36,6 @@ std::string padded(const std::string& text, std::size_t width, bool right) {
   return right ? blanks + text : text + blanks;
 }
 
-struct Column {
-  std::string heading;
-  std::size_t width;
-};
-
 // The columns of a row: the night, the file, then the figures.
 std::vector<std::string> cells(const FieldRow& row, bool withMEANT) {
   std::vector<std::string> cells = {row.night > 0 ? std::to_string(row.night) : "total",
@@ -42,28 +43,65 @@ std::vector<std::string> cells(const FieldRow& row, bool withMEANT) {
                                     figure(row.uelasCounted, 0),
                                     figure(row.estimate),
                                     figure(row.se),
+                                    percent(row.cv),
                                     figure(row.LCL),
                                     figure(row.UCL)};
   if (withMEANT) {
-    const std::optional<double> se =
-        row.varianceWithMEANT ? std::optional<double>(std::sqrt(*row.varianceWithMEANT)) : std::nullopt;
-    cells.push_back(figure(se));
+    cells.insert(cells.end(), {figure(row.seWithMEANT), percent(row.cvWithMEANT), figure(row.LCLWithMEANT),
+                               figure(row.UCLWithMEANT)});
   }
   cells.push_back(figure(row.logLCL));
   cells.push_back(figure(row.logUCL));
   return cells;
 }
 
+std::vector<std::string> headings(bool withMEANT) {
+  std::vector<std::string> headings = {"night", "file", "UELAs", "estimate", "SE", "CV %", "lower", "upper"};
+  if (withMEANT) headings.insert(headings.end(), {"SE+MEANT", "CV+MEANT %", "lower+MEANT", "upper+MEANT"});
+  headings.insert(headings.end(), {"log lower", "log upper"});
+  return headings;
+}
+
+// Why a night has no limits, in the words a team can act on; empty when it has them.
+std::string whyNoLimits(const FieldRow& row) {
+  if (!row.header || row.LCL) return "";
+  const fielddata::FieldHeader& h = *row.header;
+  if (h.NTR * h.NT1 == 1) return "one count, so no estimate and no variance (as the field-data job says)";
+  if (h.NTR == 1) {
+    return "one transect, so no variance: the variance is measured between the transects counted at each "
+           "sampling time; count two transects or more for limits";
+  }
+  return "the variance with these weights comes out negative, so there are no limits (check the weights)";
+}
+
+void printLegend(const fielddata::FieldAnalysis& analysis, bool withMEANT, std::ostream& out) {
+  out << "\nUELAs: every count added. estimate, SE, CV, lower and upper (estimate - 2 SE, estimate + 2 SE):\n"
+         "the field-data job's figures, from the sampling of the counts only; the total adds the nights'\n"
+         "estimates and variances.\n";
+  if (withMEANT) {
+    out << "+MEANT: the same with MEANT's error (MEANT_SE = " << figure(analysis.total.MEANT_SE, 2)
+        << " minutes) added by the delta method;\nthe total's MEANT term is shared by the nights.\n"
+           "log lower, log upper: log-normal limits from the variance with MEANT's term.\n"
+           "Quote lower+MEANT to upper+MEANT: they hold every known variance.\n";
+  } else {
+    out << "log lower, log upper: log-normal limits from the program's variance (no MEANT_SE given).\n"
+           "Quote lower to upper, and say that they leave out MEANT's error: give MEANT_SE or DURATIONS\n"
+           "in the CSV layout for limits that hold it.\n";
+  }
+  for (const FieldRow& night : analysis.nights) {
+    const std::string why = whyNoLimits(night);
+    if (!why.empty()) out << "Night " << night.night << ": " << why << ".\n";
+  }
+}
+
 void printTable(const fielddata::FieldAnalysis& analysis, std::ostream& out) {
   const bool withMEANT = analysis.total.MEANT_SE.has_value();
-  std::vector<std::string> headings = {"night", "file", "UELAs", "estimate", "SE", "lower", "upper"};
-  if (withMEANT) headings.push_back("SE+MEANT");
-  headings.insert(headings.end(), {"log lower", "log upper"});
+  const std::vector<std::string> heads = headings(withMEANT);
   std::vector<std::vector<std::string>> rows;
   for (const FieldRow& night : analysis.nights) rows.push_back(cells(night, withMEANT));
   rows.push_back(cells(analysis.total, withMEANT));
   std::vector<std::size_t> widths;
-  for (const std::string& heading : headings) widths.push_back(heading.size());
+  for (const std::string& heading : heads) widths.push_back(heading.size());
   for (const auto& row : rows) {
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
   }
@@ -74,38 +112,45 @@ void printTable(const fielddata::FieldAnalysis& analysis, std::ostream& out) {
   };
   const std::size_t n = analysis.nights.size();
   out << "Field survey: " << n << (n == 1 ? " night" : " nights") << "\n\n";
-  line(headings);
+  line(heads);
   for (const auto& row : rows) line(row);
-  out << "\nUELAs: every count added. estimate, SE, lower and upper (estimate - 2 SE, estimate + 2 SE):\n"
-         "the field-data job's figures; the total adds the nights' estimates and variances.\n";
-  if (withMEANT) {
-    out << "SE+MEANT: the standard error with MEANT's (MEANT_SE = " << figure(analysis.total.MEANT_SE, 2)
-        << " minutes), by the delta method;\nthe total's MEANT term is shared by the nights.\n"
-           "log lower, log upper: log-normal limits from the variance with MEANT's term.\n";
-  } else {
-    out << "log lower, log upper: log-normal limits from the program's variance (no MEANT_SE given).\n";
+  printLegend(analysis, withMEANT, out);
+}
+
+// The analysis, the folder and the table; faults of the input as RunTimeErrors.
+void analyseAndPrint(const Options& options, std::ostream& out, std::ostream& errors) {
+  std::vector<fielddata::SurveyNight> nights;
+  for (const std::string& name : options.names) {
+    errors << "arribada: reading '" << name << "' (night " << nights.size() + 1 << ")\n";
+    nights.push_back(fielddata::readSurveyFile(name, text::Warnings(&errors)));
   }
+  const fielddata::FieldAnalysis analysis = fielddata::analyseNights(nights, text::Warnings(&errors));
+  if (options.resultsDirectory) {
+    results::writeFieldAnalysis(*options.resultsDirectory, analysis);
+    errors << "arribada: field.csv and field.svg written in '" << *options.resultsDirectory << "'\n";
+  }
+  printTable(analysis, out);
 }
 
 }  // namespace
 
 int runFieldAnalysis(const Options& options, std::ostream& out, std::ostream& errors) {
-  try {
-    std::vector<fielddata::SurveyNight> nights;
-    for (const std::string& name : options.names) {
-      errors << "arribada: reading '" << name << "' (night " << nights.size() + 1 << ")\n";
-      nights.push_back(fielddata::readSurveyFile(name, text::Warnings(&errors)));
-    }
-    const fielddata::FieldAnalysis analysis = fielddata::analyseNights(nights);
-    if (options.resultsDirectory) {
-      results::writeFieldAnalysis(*options.resultsDirectory, analysis);
-      errors << "arribada: field.csv and field.svg written in '" << *options.resultsDirectory << "'\n";
-    }
-    printTable(analysis, out);
-  } catch (const text::RunTimeError& error) {
+  // Every fault ends with one line and status 2: no exception leaves this mode.
+  const auto fail = [&](const std::string& what) {
     out.flush();
-    errors << "arribada: run-time error: " << error.what() << '\n';
+    errors << "arribada: " << what << '\n';
     return text::kRunTimeErrorStatus;
+  };
+  try {
+    analyseAndPrint(options, out, errors);
+  } catch (const text::RunTimeError& error) {
+    return fail(std::string("run-time error: ") + error.what());
+  } catch (const std::bad_alloc&) {
+    return fail("run-time error: out of memory while analysing the survey files");
+  } catch (const std::exception& error) {
+    return fail(std::string("internal error: ") + error.what() + " (please report it with the survey files)");
+  } catch (...) {
+    return fail("internal error: an unknown fault (please report it with the survey files)");
   }
   out.flush();
   if (!out) {

@@ -261,8 +261,11 @@ FieldResult analyseSurvey(const Survey& survey) {
   if (const std::optional<HeaderProblem> problem = headerProblem(survey.header)) {
     throw text::RunTimeError("the survey " + survey.description + " cannot be used: " + problem->why);
   }
+  // A single count is not read, nor are its weights: a weighted one may come without them.
+  const bool singleCount = survey.header.NTR * survey.header.NT1 == 1;
+  const std::size_t weights = survey.header.weighted() ? std::size_t(survey.header.NTR) : 0u;
   const bool shaped = survey.counts.transects() == survey.header.NTR && survey.counts.times() == survey.header.NT1 &&
-                      survey.weights.size() == (survey.header.weighted() ? std::size_t(survey.header.NTR) : 0u);
+                      (survey.weights.size() == weights || (singleCount && survey.weights.empty()));
   if (!shaped) {
     throw std::invalid_argument("the counts or weights of " + survey.description + " do not match NTR and NT1");
   }

@@ -14,13 +14,17 @@ namespace arribada::fielddata {
 namespace {
 
 constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
-constexpr const char* kValueNames[] = {"AREA",    "WIDTH",    "HOURS",     "MEANT", "LENGTH",
-                                       "WEIGHTS", "MEANT_SE", "DURATIONS", "TITLE"};
+constexpr const char* kValueNames[] = {"AREA",     "WIDTH",     "HOURS", "MEANT", "LENGTH", "WEIGHTS",
+                                       "MEANT_SE", "DURATIONS", "TITLE", "DATE"};
 
 // Rows and columns counted from 1, as a spreadsheet shows them.
 [[noreturn]] void fault(const std::string& file, std::size_t row, std::size_t column, const std::string& why) {
   throw text::RunTimeError("the survey file " + file + ", row " + std::to_string(row) + ", column " +
                            std::to_string(column) + ": " + why);
+}
+
+[[noreturn]] void fault(const std::string& file, const SurveyFault& f) {
+  fault(file, f.place.row, f.place.column, f.why);
 }
 
 struct Layout {
@@ -89,7 +93,8 @@ void readValueLine(const std::string& line, std::size_t row, const Layout& layou
   const std::string name = upper(trimmed(first.substr(0, equals)));
   if (std::find(std::begin(kValueNames), std::end(kValueNames), name) == std::end(kValueNames)) {
     fault(file, row, 1,
-          "'" + name + "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE)");
+          "'" + name +
+              "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE, DATE)");
   }
   if (values.contains(name)) {
     fault(file, row, 1, name + " is given twice (also on row " + std::to_string(values[name].row) + ")");
@@ -111,6 +116,11 @@ class Values {
 
   bool given(const std::string& name) const { return lines_.contains(name); }
   const ValueLine& line(const std::string& name) const { return lines_.at(name); }
+  std::map<std::string, Place> places() const {
+    std::map<std::string, Place> places;
+    for (const auto& [name, line] : lines_) places[name] = {line.row, 1};
+    return places;
+  }
 
   // The one value of a required line.
   float single(const std::string& name) const {
@@ -120,7 +130,7 @@ class Values {
     const ValueLine& v = line(name);
     if (v.tokens.size() != 1) {
       fault(file_, v.row, v.tokens.empty() ? 1 : v.tokens[1].column,
-            name + " takes one value; the line gives " + std::to_string(v.tokens.size()));
+            name + " takes one value; the line gives " + std::to_string(v.tokens.size()) + decimalCommaHint(v));
     }
     return number(name, v.tokens.front(), v.row);
   }
@@ -138,6 +148,14 @@ class Values {
     const std::optional<float> value = cellReal(token.text, layout_.decimalMark);
     if (!value) fault(file_, row, token.column, name + ": '" + token.text + "' is not a number" + markHint(layout_));
     return *value;
+  }
+
+  // Two numbers in two cells of a comma-separated file: a decimal comma, most likely.
+  std::string decimalCommaHint(const ValueLine& v) const {
+    if (layout_.separator != ',' || v.tokens.size() != 2 || v.tokens[0].column == v.tokens[1].column) return "";
+    const std::string meant = v.tokens[0].text + "." + v.tokens[1].text;
+    if (!cellNumber(meant, '.')) return "";
+    return " (with ',' between the cells a decimal comma splits a number in two: write " + meant + ")";
   }
 
   std::map<std::string, ValueLine> lines_;
@@ -246,6 +264,10 @@ class TimeColumn {
   bool crossedMidnight_ = false;
 };
 
+bool wholeNumberText(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 std::int32_t countIn(const std::string& cell, const std::string& transect, const Layout& layout,
                      const std::string& file, std::size_t row, std::size_t column) {
   const std::string text = trimmed(cell);
@@ -253,7 +275,8 @@ std::int32_t countIn(const std::string& cell, const std::string& transect, const
   if (text.empty()) fault(file, row, column, what + " is empty: write 0 where no turtle was counted");
   const std::optional<double> value = cellNumber(text, layout.decimalMark);
   if (!value) fault(file, row, column, what + ", '" + text + "', is not a number");
-  if (*value < 0.0 || *value != std::floor(*value) || *value > kLargestCount) {
+  // Digits only: 3.0 and 1E+01 are refused as a field-data file refuses them.
+  if (!wholeNumberText(text) || *value > kLargestCount) {
     fault(file, row, column,
           what + ", " + text + ", is not a whole number of turtles from 0 to " + std::to_string(kLargestCount));
   }
@@ -271,16 +294,82 @@ std::vector<std::string> transectNames(const std::vector<std::string>& header) {
 }
 
 // The place a header problem belongs to: a value's line, or the header row for the
-// number of transects, or the last row for the number of sampling times.
-void refuseHeaderProblem(const FieldHeader& h, const Values& values, const std::string& file, std::size_t headerRow,
-                         std::size_t lastRow) {
+// number of transects.
+void refuseHeaderProblem(const FieldHeader& h, const Values& values, const std::string& file, std::size_t headerRow) {
   const std::optional<HeaderProblem> problem = headerProblem(h);
   if (!problem) return;
   const std::string& name = problem->value;
   if (name == "NTR") fault(file, headerRow, 2, "the header row names " + problem->why);
-  if (name == "NT1") fault(file, lastRow, 1, problem->why);
   const std::string source = name == "MEANT" && values.given("DURATIONS") ? "DURATIONS" : name;
   fault(file, values.line(source).row, 1, problem->why);
+}
+
+// A row that reads as a sampling time and its counts where the header row
+// should stand: the spreadsheet was saved without the row of names.
+void refuseMissingHeaderRow(const std::vector<std::string>& cells, const std::string& line, const Layout& layout,
+                            const std::string& file, std::size_t row) {
+  if (cells.size() < 2) return;
+  const std::string first = trimmed(cells.front());
+  const bool time = clockHours(first) || cellNumber(first, layout.decimalMark);
+  if (!time) return;
+  for (std::size_t c = 1; c < cells.size(); ++c) {
+    if (!wholeNumberText(trimmed(cells[c]))) return;
+  }
+  fault(file, row, 1,
+        "no header row: '" + trimmed(line).substr(0, 40) +
+            "' reads as a sampling time and its counts; add above it a row naming the time column and the "
+            "transects (time,T1,T2,...)");
+}
+
+// Cells separated by tabs: a sheet saved as "Text (tab delimited)".
+void refuseTabs(const std::string& line, const std::string& file, std::size_t row) {
+  if (line.find('\t') == std::string::npos || line.find_first_of(",;") != std::string::npos) return;
+  fault(file, row, 1,
+        "the cells are separated by tabs: save the sheet as CSV (comma- or semicolon-separated) instead of as "
+        "tab-delimited text");
+}
+
+// A date YYYY-MM-DD that names a night.
+std::string dateOf(const Values& values, const std::string& file) {
+  if (!values.given("DATE")) return "";
+  const ValueLine& line = values.line("DATE");
+  const std::string date = trimmed(line.text);
+  static constexpr int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool shaped = date.size() == 10 && date[4] == '-' && date[7] == '-' &&
+                      (date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2)).find_first_not_of("0123456789") ==
+                          std::string::npos;
+  const int month = shaped ? std::stoi(date.substr(5, 2)) : 0;
+  const int day = shaped ? std::stoi(date.substr(8, 2)) : 0;
+  if (month < 1 || month > 12 || day < 1 || day > kDaysIn[month - 1]) {
+    fault(file, line.row, 1, "DATE = " + date.substr(0, 40) + " is not a date written YYYY-MM-DD (2026-11-03)");
+  }
+  return date;
+}
+
+// HOURS as given, or from the times when it is left out.
+float hoursOf(const Values& values, const SamplingTimes& times) {
+  if (values.given("HOURS")) return values.single("HOURS");
+  if (const std::optional<double> implied = hoursFromTimes(times.hours)) return static_cast<float>(*implied);
+  return values.single("HOURS");  // missing, and no times to take it from
+}
+
+// The rows of the counts: from the one below the header row to the last that is not blank.
+struct CountRows {
+  std::size_t first = 0;  // 0-based line indices
+  std::size_t end = 0;
+};
+
+CountRows countRows(const std::vector<std::string>& lines, std::size_t header, const std::string& file) {
+  std::size_t last = lines.size();
+  while (last > header + 1 && blankLine(lines[last - 1])) --last;
+  if (last == header + 1) fault(file, header + 2, 1, "there are no counts below the header row");
+  const std::size_t rows = last - header - 1;
+  if (rows > static_cast<std::size_t>(kMaxSamplingTimes)) {
+    fault(file, header + 2 + kMaxSamplingTimes, 1,
+          "a sampling time past the " + std::to_string(kMaxSamplingTimes) +
+              " that the program holds (NT1 = " + std::to_string(rows) + " rows of counts)");
+  }
+  return {header + 1, last};
 }
 
 }  // namespace
@@ -293,7 +382,7 @@ bool isCsvSurvey(const std::string& name, std::string_view bytes) {
   return isValueLine(firstLine);
 }
 
-CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file) {
+CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::Warnings warnings) {
   std::string text;
   try {
     text = decodeSpreadsheetText(bytes);
@@ -308,22 +397,23 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file) {
   }
   const Layout layout = layoutOf(lines[header]);
   const std::size_t headerRow = header + 1;
+  refuseTabs(lines[header], file, headerRow);
   std::map<std::string, ValueLine> valueLines;
   for (std::size_t i = 0; i < header; ++i) {
     if (isValueLine(lines[i])) readValueLine(lines[i], i + 1, layout, file, valueLines);
   }
   const Values values(std::move(valueLines), layout, file, headerRow);
 
-  const std::vector<std::string> names = transectNames(cellsOf(lines[header], layout, file, headerRow));
+  const std::vector<std::string> headerCells = cellsOf(lines[header], layout, file, headerRow);
+  refuseMissingHeaderRow(headerCells, lines[header], layout, file, headerRow);
+  const std::vector<std::string> names = transectNames(headerCells);
   const std::size_t NTR = names.size();
   if (NTR == 0) fault(file, headerRow, 2, "the header row names no transect column after the time column");
-  std::size_t last = lines.size();
-  while (last > header + 1 && blankLine(lines[last - 1])) --last;
-  if (last == header + 1) fault(file, headerRow + 1, 1, "there are no counts below the header row");
+  const CountRows rows = countRows(lines, header, file);
 
   TimeColumn times(file, layout);
   std::vector<std::int32_t> counts;
-  for (std::size_t i = header + 1; i < last; ++i) {
+  for (std::size_t i = rows.first; i < rows.end; ++i) {
     const std::size_t row = i + 1;
     if (blankLine(lines[i])) fault(file, row, 1, "an empty row among the counts: remove it, or give its counts");
     const std::vector<std::string> cells = cellsOf(lines[i], layout, file, row);
@@ -342,26 +432,32 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file) {
   FieldHeader h;
   h.AREA = values.single("AREA");
   h.WIDTH = values.single("WIDTH");
-  h.HOURS = values.single("HOURS");
+  h.HOURS = hoursOf(values, times.times());
   h.MEANT = activity.MEANT;
   h.LENGTH = values.single("LENGTH");
   h.NTR = static_cast<std::int32_t>(std::min<std::size_t>(NTR, kMaxTransects + 1));
-  h.NT1 = static_cast<std::int32_t>(std::min<std::size_t>(last - header - 1, kMaxSamplingTimes + 1));
+  h.NT1 = static_cast<std::int32_t>(rows.end - rows.first);
   h.CODE = 1.0f;
   h.JCODE = weights.empty() ? 0 : 1;
-  refuseHeaderProblem(h, values, file, headerRow, last);
+
   if (!weights.empty() && weights.size() != NTR) {
     fault(file, values.line("WEIGHTS").row, 1,
           "WEIGHTS gives " + std::to_string(weights.size()) + " weights for the " + std::to_string(NTR) +
               " transects of the header row");
   }
-
-  CsvSurvey survey{{file, h, SurveyCounts(h.NTR, h.NT1), weights}, {}, activity.SE, times.times()};
+  CsvSurvey survey{{file, h, SurveyCounts(h.NTR, h.NT1), weights}, {}, activity.SE, times.times(), dateOf(values, file)};
   if (values.given("TITLE")) survey.title = values.line("TITLE").text;
   std::size_t i = 0;
   for (std::int32_t k = 0; k < h.NT1; ++k) {
     for (std::int32_t j = 0; j < h.NTR; ++j) survey.survey.counts.set(j, k, counts[i++]);
   }
+  SurveyTable table{h, weights, values.places(), {}, survey.survey.counts, survey.times, {headerRow, 1, 2}};
+  for (const std::string& headerCell : std::vector<std::string>(headerCells.begin() + 1, headerCells.end())) {
+    table.transects.push_back(trimmed(headerCell));
+  }
+  if (const std::optional<SurveyFault> problem = surveyFault(table)) fault(file, *problem);
+  refuseHeaderProblem(h, values, file, headerRow);
+  if (const auto warning = meantInHoursWarning(h.MEANT, " in " + file)) warnings.warn(*warning);
   return survey;
 }
 

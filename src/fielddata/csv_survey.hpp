@@ -8,10 +8,11 @@
 //   19:00,3,7,3                   column per transect; one row per sampling
 //   21:00,9,12,8                  time
 //
-// Values: AREA (km^2), WIDTH (transect half-width, m), HOURS, MEANT
-// (minutes) and LENGTH (m) are required; WEIGHTS (one per transect),
-// MEANT_SE (minutes), DURATIONS (the minutes of the timed females, which give
-// MEANT and its standard error instead) and TITLE are optional. A list's
+// Values: AREA (km^2), WIDTH (transect half-width, m), MEANT (minutes) and
+// LENGTH (m) are required, and HOURS unless the times give it; WEIGHTS (one
+// per transect), MEANT_SE (minutes), DURATIONS (the minutes of the timed
+// females, which give MEANT and its standard error instead), TITLE and DATE
+// (YYYY-MM-DD, naming the night) are optional. A list's
 // values run on across the line's cells; trailing empty cells are ignored.
 // The first column holds clock times (HH:MM, or HH:MM:SS; a night may cross
 // midnight once) or hours since the first count, increasing.
@@ -26,20 +27,17 @@
 #include <vector>
 
 #include "fielddata/analysis.hpp"
+#include "fielddata/survey_checks.hpp"
+#include "text/channels.hpp"
 
 namespace arribada::fielddata {
-
-// When the counts of a night were made, for its picture.
-struct SamplingTimes {
-  std::vector<double> hours;         // per sampling time, hours from the clock's midnight or the first count
-  bool clock = false;                // hours are clock hours (19.5 for 19:30; past 24 after midnight)
-};
 
 struct CsvSurvey {
   Survey survey;  // CODE 1; JCODE 1 with weights
   std::string title;
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;
+  std::string date;  // YYYY-MM-DD, or empty
 };
 
 // Whether a file's text is in the CSV layout: its name ends in ".csv" (in
@@ -47,7 +45,10 @@ struct CsvSurvey {
 bool isCsvSurvey(const std::string& name, std::string_view bytes);
 
 // Reads the CSV layout from the file's bytes; `description` names the file
-// in messages ("'night-1.csv'").
-CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& description);
+// in messages ("'night-1.csv'"). The survey's values are checked against
+// each other and against the counts (surveyFault); a value that reads but
+// was probably meant otherwise gets a line on `warnings`.
+CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& description,
+                        text::Warnings warnings = text::Warnings{});
 
 }  // namespace arribada::fielddata

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/real.hpp"
+#include "fielddata/survey_checks.hpp"
 #include "fielddata/value_line.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
@@ -95,11 +96,8 @@ void warnAboutHeader(const FieldHeader& h, const text::ReadOutcome& read, const 
                   ", has commas between digits: a comma separates two values, so \"0,5\" is read as 0 and 5; "
                   "write decimal points (0.5) if decimals were meant");
   }
-  constexpr float kFewestLikelyMinutes = 5.0f;
-  if (h.MEANT > 0.0f && h.MEANT < kFewestLikelyMinutes) {
-    warnings.warn("MEANT = " + shortReal(h.MEANT) + " in the header of " + file.description() +
-                  " is below 5: it is read in minutes, and a time given in hours gives an estimate 60 times too "
-                  "large");
+  if (const auto warning = meantInHoursWarning(h.MEANT, " in the header of " + file.description())) {
+    warnings.warn(*warning);
   }
 }
 

@@ -34,6 +34,7 @@ struct FieldHeader {
 
   bool freeLayout() const { return CODE == 1.0f; }
   bool weighted() const { return JCODE == 1; }
+  bool operator==(const FieldHeader&) const = default;
 };
 
 // What makes a header unusable: a survey larger than the grid, one without
@@ -69,6 +70,7 @@ class SurveyCounts {
   std::int32_t times() const { return NT1_; }
   std::int32_t at(std::int32_t j, std::int32_t k) const;
   void set(std::int32_t j, std::int32_t k, std::int32_t count);
+  bool operator==(const SurveyCounts&) const = default;
 
  private:
   std::int32_t NTR_;

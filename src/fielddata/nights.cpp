@@ -11,6 +11,7 @@
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
 #include "text/system_files.hpp"
+#include "fielddata/survey_checks.hpp"
 
 namespace arribada::fielddata {
 namespace {
@@ -35,13 +36,37 @@ std::string fileBytes(const std::string& name) {
   if (std::filesystem::is_directory(path, ignored)) {
     throw text::RunTimeError("the survey file '" + name + "' cannot be opened: it is a folder");
   }
+  const auto tooLarge = [&name] {
+    return text::RunTimeError("the survey file '" + name + "' is larger than " +
+                              std::to_string(kLargestSurveyFile / 1024 / 1024) +
+                              " MB, far more than the largest survey the program holds: is it the right file?");
+  };
+  if (std::filesystem::is_regular_file(path, ignored)) {
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    if (!ignored && size > kLargestSurveyFile) throw tooLarge();
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     throw text::RunTimeError("the survey file '" + name + "' cannot be opened: " +
                              (std::filesystem::exists(path, ignored) ? "it cannot be read (check its permissions)"
                                                                      : "there is no such file"));
   }
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // Read in pieces, so that a device or a pipe without end stops at the limit.
+  std::string bytes;
+  std::vector<char> piece(1 << 16);
+  while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+    bytes.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > kLargestSurveyFile) throw tooLarge();
+  }
+  if (in.bad()) throw text::RunTimeError("the survey file '" + name + "' cannot be read to its end");
+  return bytes;
+}
+
+// A fault of the checks outside the dialogue in a field-data file, at `line`.
+void refuseFieldDataFault(const std::optional<SurveyFault>& fault, const text::LineSource& file) {
+  if (!fault) return;
+  throw text::RunTimeError("the survey file " + file.description() + ", line " + std::to_string(fault->place.row) +
+                           ": " + fault->why);
 }
 
 // The field-data layout, read as the dialogue reads the file opened on unit
@@ -51,16 +76,22 @@ SurveyNight readFieldDataFile(const std::string& name, std::string bytes, text::
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   std::istringstream in(bytes);
   text::LineSource file(in, "'" + name + "'");
-  SurveyNight night{name, {}, {file.description(), {}, SurveyCounts(0, 0), {}}, std::nullopt, {}};
+  SurveyNight night{name, {}, {file.description(), {}, SurveyCounts(0, 0), {}}, std::nullopt, {}, {}};
   const std::string title = text::readWholeLine(file, "the title line of " + file.description());
   night.title = title.substr(0, title.find_last_not_of(" \t") + 1);
   const FieldHeader h = readHeader(file, engine::SimulationParameters{}.NTR, warnings);
+  const Place headerLine{static_cast<std::size_t>(file.lineNumber()), 1};
+  refuseFieldDataFault(widthFault(h.WIDTH, headerLine), file);
+  refuseFieldDataFault(hoursFault(h.HOURS, headerLine, std::nullopt), file);
   night.survey.header = h;
   if (h.NT1 * h.NTR > 1) {
     // A single count is not read, as in the dialogue.
     night.survey.counts = readCounts(file, h, warnings);
     text::RecordingSink report;  // the "EL=" line
-    if (h.weighted()) night.survey.weights = readWeights(file, h.NTR, report);
+    if (h.weighted()) {
+      night.survey.weights = readWeights(file, h.NTR, report);
+      refuseFieldDataFault(weightsFault(night.survey.weights, h.LENGTH, {static_cast<std::size_t>(file.lineNumber()), 1}), file);
+    }
     warnAboutValuesBeyondTheLast(file, warnings);
   } else {
     night.survey.counts = SurveyCounts(h.NTR, h.NT1);
@@ -69,16 +100,35 @@ SurveyNight readFieldDataFile(const std::string& name, std::string bytes, text::
   return night;
 }
 
+// One night given twice: the same file, or the same values, counts and times.
+bool sameNight(const SurveyNight& a, const SurveyNight& b) {
+  if (a.file == b.file) return true;
+  return a.title == b.title && a.date == b.date && a.survey.header == b.survey.header &&
+         a.survey.counts == b.survey.counts && a.survey.weights == b.survey.weights && a.MEANT_SE == b.MEANT_SE &&
+         a.times == b.times;
+}
+
 // The MEANT term of an estimate.
 double meantTerm(double estimate, double relativeSE) { return estimate * estimate * relativeSE * relativeSE; }
 
-// se, cv and the limits estimate +- 2 se of a row whose estimate and variance are set.
+// A standard error, its CV and the limits estimate -+ 2 se, from a variance of 0 or more.
+void setSpread(double estimate, double variance, Value& se, Value& cv, Value& LCL, Value& UCL) {
+  se = std::sqrt(variance);
+  if (estimate != 0.0) cv = *se / estimate;
+  LCL = estimate - 2.0 * *se;
+  UCL = estimate + 2.0 * *se;
+}
+
+// se, cv and the limits of a row whose estimate and variance are set.
 void addSpread(FieldRow& row) {
   if (!row.estimate || !row.variance || *row.variance < 0.0) return;
-  row.se = std::sqrt(*row.variance);
-  if (*row.estimate != 0.0) row.cv = *row.se / *row.estimate;
-  row.LCL = *row.estimate - 2.0 * *row.se;
-  row.UCL = *row.estimate + 2.0 * *row.se;
+  setSpread(*row.estimate, *row.variance, row.se, row.cv, row.LCL, row.UCL);
+}
+
+// The variance with the MEANT term, its standard error, CV and limits.
+void addSpreadWithMEANT(FieldRow& row, double variance) {
+  row.varianceWithMEANT = variance;
+  setSpread(*row.estimate, variance, row.seWithMEANT, row.cvWithMEANT, row.LCLWithMEANT, row.UCLWithMEANT);
 }
 
 // The MEANT term and the log-normal limits of a row whose program's figures are set.
@@ -88,7 +138,7 @@ void addUncertainty(FieldRow& row, std::optional<double> MEANT_SE, double MEANT)
   const bool usable = row.variance && *row.variance >= 0.0;
   if (MEANT_SE && row.estimate) {
     row.meantVariance = meantTerm(*row.estimate, *MEANT_SE / MEANT);
-    if (usable) row.varianceWithMEANT = *row.variance + *row.meantVariance;
+    if (usable) addSpreadWithMEANT(row, *row.variance + *row.meantVariance);
   }
   const Value variance = MEANT_SE ? row.varianceWithMEANT : usable ? row.variance : std::nullopt;
   if (!row.estimate || !variance) return;
@@ -167,12 +217,35 @@ FieldRow programRow(const FieldResult& r) {
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings) {
   std::string bytes = fileBytes(name);
   if (!isCsvSurvey(name, bytes)) return readFieldDataFile(name, std::move(bytes), warnings);
-  CsvSurvey csv = readCsvSurvey(bytes, "'" + name + "'");
-  return {name, std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times)};
+  CsvSurvey csv = readCsvSurvey(bytes, "'" + name + "'", warnings);
+  return {name, std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times), std::move(csv.date)};
 }
 
-FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights) {
+void refuseRepeatedNights(const std::vector<SurveyNight>& nights, text::Warnings& warnings) {
+  for (std::size_t b = 1; b < nights.size(); ++b) {
+    for (std::size_t a = 0; a < b; ++a) {
+      const SurveyNight& first = nights[a];
+      const SurveyNight& second = nights[b];
+      const std::string both = "the survey files '" + first.file + "' (night " + std::to_string(a + 1) + ") and '" +
+                               second.file + "' (night " + std::to_string(b + 1) + ")";
+      if (sameNight(first, second)) {
+        throw text::RunTimeError(both + " hold the same night (the same values and counts): a night given twice "
+                                        "is counted twice; give each night once");
+      }
+      if (!first.date.empty() && first.date == second.date) {
+        throw text::RunTimeError(both + " both give DATE = " + first.date +
+                                 ": a night given twice is counted twice; correct the DATE of one of them");
+      }
+      if (first.survey.counts == second.survey.counts) {
+        warnings.warn(both + " have the same counts: check that they are not one night saved twice");
+      }
+    }
+  }
+}
+
+FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights, text::Warnings warnings) {
   if (nights.empty()) throw text::RunTimeError("no survey file to analyse");
+  refuseRepeatedNights(nights, warnings);
   const SharedMEANT shared = sharedMEANT(nights);
   FieldAnalysis analysis;
   for (const SurveyNight& night : nights) {
@@ -192,7 +265,7 @@ FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights) {
 FieldAnalysis analyseSurveyFiles(const std::vector<std::string>& names, text::Warnings warnings) {
   std::vector<SurveyNight> nights;
   for (const std::string& name : names) nights.push_back(readSurveyFile(name, warnings));
-  return analyseNights(nights);
+  return analyseNights(nights, warnings);
 }
 
 }  // namespace arribada::fielddata

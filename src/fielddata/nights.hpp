@@ -12,6 +12,8 @@
 // For the total, estimates and the program's variances are added (the
 // nights are counted independently), while the MEANT term is shared, since
 // one sample of timed females serves every night: (sum of MHAT)^2 (SE / MEANT)^2.
+// With the MEANT term: its standard error, CV and limits MHAT -+ 2 SE, which
+// are the limits to quote (they hold every known variance; docs/method.md).
 // Log-normal limits, with the program's multiplier 2: MHAT / F and MHAT x F,
 // F = exp(2 sqrt(ln(1 + variance / MHAT^2))), the variance with the MEANT
 // term when SE is given, else the program's.
@@ -51,9 +53,16 @@ struct FieldRow {
   std::optional<double> MEANT_SE;       // minutes, when the survey gives it
   std::optional<double> meantVariance;  // the MEANT term
   std::optional<double> varianceWithMEANT;
+  std::optional<double> seWithMEANT;   // its square root
+  std::optional<double> cvWithMEANT;   // seWithMEANT / estimate
+  std::optional<double> LCLWithMEANT;  // estimate - 2 seWithMEANT: with every known variance
+  std::optional<double> UCLWithMEANT;  // estimate + 2 seWithMEANT
   std::optional<double> logLCL;  // log-normal limits
   std::optional<double> logUCL;
   bool logWithMEANT = false;  // the log-normal limits include the MEANT term (else the program's variance only)
+  // Which limits a team should quote: those with the MEANT term when MEANT_SE
+  // is given (every known variance), else the sampling-only ones (docs/method.md).
+  bool quoteWithMEANT() const { return MEANT_SE.has_value(); }
 };
 
 // One night's file as read.
@@ -63,6 +72,7 @@ struct SurveyNight {
   Survey survey;
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;            // the field-data layout: (k - 1) x HOURS / NT1
+  std::string date;               // the CSV layout's DATE (YYYY-MM-DD), or empty
 };
 
 // The per-time totals of a night's counts, for its picture.
@@ -77,14 +87,30 @@ struct FieldAnalysis {
   std::vector<NightCounts> counts;  // one per night
 };
 
+// The largest survey file read: far above the largest survey the grid holds
+// (205 sampling times of 1000 transects, a count a line with 80 columns of
+// notes is 16.4 MB); a larger file, or an endless one, is refused before it
+// is read.
+inline constexpr std::uintmax_t kLargestSurveyFile = 64u * 1024u * 1024u;
+
 // Reads a survey file in either layout (isCsvSurvey tells which). The
 // field-data layout is read as the dialogue reads it, with its warnings on
-// `warnings`. A RunTimeError for a file that cannot be opened or read.
+// `warnings`, and then checked as a CSV survey is (HOURS and WIDTH above 0,
+// the weights LENGTH's shares). A RunTimeError for a file that cannot be
+// opened or read, or one larger than kLargestSurveyFile.
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings = text::Warnings{});
 
-// Analyses the nights. A RunTimeError when none is given, or when nights
-// give MEANT's standard error but not the same MEANT and standard error.
-FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights);
+// Analyses the nights. A RunTimeError when none is given, when nights give
+// MEANT's standard error but not the same MEANT and standard error, when a
+// night is given twice (the same file, or the same values and counts) or
+// two nights give one DATE; nights with the same counts but other values
+// get a line on `warnings`.
+FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights, text::Warnings warnings = text::Warnings{});
+
+// The first two nights that are one night given twice, or that share a
+// DATE: a RunTimeError naming both. Nights with the same counts otherwise
+// get a line on `warnings`.
+void refuseRepeatedNights(const std::vector<SurveyNight>& nights, text::Warnings& warnings);
 
 // readSurveyFile for each name, then analyseNights.
 FieldAnalysis analyseSurveyFiles(const std::vector<std::string>& names, text::Warnings warnings = text::Warnings{});

@@ -96,8 +96,8 @@ NamedRow fieldRow(const FieldRecord& field) {
 }
 
 // A row of an analysis of nights: which night, today's columns of a
-// field-data job (no job number), and the uncertainty of MEANT and the
-// log-normal limits.
+// field-data job (no job number), the uncertainty of MEANT with the limits
+// that hold it and the log-normal limits, and which limits to quote.
 NamedRow nightRow(const fielddata::FieldRow& r) {
   CsvField night = std::string("total");
   if (r.night > 0) night = r.night;
@@ -107,9 +107,14 @@ NamedRow nightRow(const fielddata::FieldRow& r) {
   row.insert(row.end(), {{"MEANT_SE", orMissing(r.MEANT_SE)},
                          {"MEANT_term", orMissing(r.meantVariance)},
                          {"variance_with_MEANT", orMissing(r.varianceWithMEANT)},
+                         {"se_with_MEANT", orMissing(r.seWithMEANT)},
+                         {"cv_with_MEANT", orMissing(r.cvWithMEANT)},
+                         {"LCL_with_MEANT", orMissing(r.LCLWithMEANT)},
+                         {"UCL_with_MEANT", orMissing(r.UCLWithMEANT)},
                          {"lognormal_LCL", orMissing(r.logLCL)},
                          {"lognormal_UCL", orMissing(r.logUCL)},
-                         {"lognormal_from", std::string(r.logWithMEANT ? "variance_with_MEANT" : "variance")}});
+                         {"lognormal_from", std::string(r.logWithMEANT ? "variance_with_MEANT" : "variance")},
+                         {"limits_to_quote", std::string(r.quoteWithMEANT() ? "LCL_with_MEANT/UCL_with_MEANT" : "LCL/UCL")}});
   return row;
 }
 

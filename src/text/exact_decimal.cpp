@@ -6,9 +6,9 @@
 
 namespace arribada::text {
 
-DecimalDigits exactDigits(float magnitude) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, "%.150f", static_cast<double>(magnitude));
+DecimalDigits exactDigits(double magnitude) {
+  char buffer[512];
+  std::snprintf(buffer, sizeof buffer, "%.150f", magnitude);
   const std::string text(buffer);
   const std::size_t dot = text.find('.');
   return {text.substr(0, dot) + text.substr(dot + 1), dot};
@@ -26,6 +26,16 @@ void roundHalfUp(DecimalDigits& d, std::size_t keep) {
   } else {
     ++d.all[i - 1];
   }
+}
+
+std::string roundedDecimal(double value, int decimals) {
+  DecimalDigits d = exactDigits(std::fabs(value));
+  roundHalfUp(d, d.point + static_cast<std::size_t>(decimals));
+  const bool zero = d.all.find_first_not_of('0') == std::string::npos;
+  std::string text(value < 0 && !zero ? "-" : "");
+  text.append(d.all, 0, d.point);
+  if (decimals > 0) text.append(1, '.').append(d.all, d.point, std::string::npos);
+  return text;
 }
 
 std::string exponentSuffix(int exponent) {

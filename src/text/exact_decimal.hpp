@@ -18,8 +18,13 @@ struct DecimalDigits {
 
 // Every digit of a finite magnitude >= 0: the integer digits (at least one,
 // a zero part is "0") and 150 decimals, which hold a float's binary fraction
-// of at most 149 places exactly.
-DecimalDigits exactDigits(float magnitude);
+// of at most 149 places exactly (and a sum of a few floats' to far more
+// places than any rounding here looks at).
+DecimalDigits exactDigits(double magnitude);
+
+// `value` rounded half up to `decimals` places as a plain decimal: "-12.5",
+// "0.3" (the leading zero kept, no sign on a value that rounds to zero).
+std::string roundedDecimal(double value, int decimals);
 
 // Keeps the first `keep` digits, rounded half up on the digit after them
 // (that digit is 5 or more exactly when the rest is at least one half). A

@@ -17,8 +17,8 @@ TEST(CsvSurveyTest, SemicolonsWithDecimalCommasAByteOrderMarkAndWindows1252) {
   // A spreadsheet's "CSV" on a Spanish Windows: semicolons, decimal commas,
   // trailing empty cells, CR LF, a title in Windows-1252 (0xF1 is n with tilde).
   const std::string file =
-      "# TITLE = Playa Norte, a\xF1o 2026;;;\r\n# AREA = 1,0;;;\r\n# WIDTH = 250;;;\r\n# HOURS = 60;;;\r\n"
-      "# DURATIONS = 50;60;70;;\r\n# LENGTH = 1000;;;\r\n# WEIGHTS = 0,5 1,5;;;\r\n"
+      "# TITLE = Playa Norte, a\xF1o 2026;;;\r\n# AREA = 1,0;;;\r\n# WIDTH = 250;;;\r\n# HOURS = 2;;;\r\n"
+      "# DURATIONS = 50;60;70;;\r\n# LENGTH = 2;;;\r\n# WEIGHTS = 0,5 1,5;;;\r\n"
       "hora;T1;T2;;\r\n23:30;1;3;;\r\n00:30;2;2;;\r\n;;;;\r\n";
   const CsvSurvey s = readCsvSurvey(file, "'n.csv'");
   EXPECT_EQ(s.title, "Playa Norte, a\xC3\xB1o 2026");
@@ -35,11 +35,12 @@ TEST(CsvSurveyTest, SemicolonsWithDecimalCommasAByteOrderMarkAndWindows1252) {
   EXPECT_TRUE(s.times.clock);
   EXPECT_EQ(s.times.hours, (std::vector<double>{23.5, 24.5}));  // past midnight
   // The same survey with commas, a UTF-8 mark and hours since the first count.
-  const CsvSurvey c = readCsvSurvey("\xEF\xBB\xBF" + kValues + "time,T1,T2\n0,1,3\n2.5,2,2\n", "'n.csv'");
+  // Two counts 30 hours apart cover HOURS = 60.
+  const CsvSurvey c = readCsvSurvey("\xEF\xBB\xBF" + kValues + "time,T1,T2\n0,1,3\n30,2,2\n", "'n.csv'");
   EXPECT_EQ(c.survey.header.MEANT, 60.0f);
   EXPECT_FALSE(c.MEANT_SE);
   EXPECT_FALSE(c.times.clock);
-  EXPECT_EQ(c.times.hours, (std::vector<double>{0.0, 2.5}));
+  EXPECT_EQ(c.times.hours, (std::vector<double>{0.0, 30.0}));
 }
 
 struct Fault {

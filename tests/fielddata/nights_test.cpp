@@ -16,11 +16,12 @@ namespace {
 
 // The worked example: 480 females, variance 14 400.
 const std::string kWorkedValues = "# AREA = 1.0\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n";
-const std::string kWorkedCounts = "time,T1,T2\n19:00,1,3\n20:00,2,2\n";
+// Two counts 30 hours apart: the times imply HOURS = 60.
+const std::string kWorkedCounts = "time,T1,T2\n0,1,3\n30,2,2\n";
 
 SurveyNight worked(const std::string& extra = "") {
   CsvSurvey csv = readCsvSurvey(kWorkedValues + extra + kWorkedCounts, "'worked.csv'");
-  return {"worked.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times};
+  return {"worked.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times, csv.date};
 }
 
 TEST(NightsTest, OneFileGivesExactlyTheFieldDataJob) {
@@ -64,7 +65,9 @@ TEST(NightsTest, DeltaMethodAndLogNormalLimitsWorkedByHand) {
 }
 
 TEST(NightsTest, TotalAddsTheNightsAndSharesTheMEANTTerm) {
-  const FieldAnalysis a = analyseNights({worked("# MEANT_SE = 6\n"), worked("# MEANT_SE = 6\n")});
+  SurveyNight second = worked("# MEANT_SE = 6\n# TITLE = the second night\n");
+  second.file = "second.csv";
+  const FieldAnalysis a = analyseNights({worked("# MEANT_SE = 6\n"), second});
   const FieldRow& t = a.total;
   EXPECT_EQ(t.night, 0);
   EXPECT_EQ(t.samples, 8);
@@ -77,6 +80,26 @@ TEST(NightsTest, TotalAddsTheNightsAndSharesTheMEANTTerm) {
   EXPECT_DOUBLE_EQ(*t.varianceWithMEANT, 38016.0);
   EXPECT_NEAR(*t.logLCL, 642.1547, 1e-4);
   EXPECT_NEAR(*t.logUCL, 1435.1682, 1e-4);
+}
+
+TEST(NightsTest, LimitsWithTheMEANTTermWorkedByHand) {
+  // One night: sqrt(16 704) = 129.2440, 480 -+ 2 x 129.2440, CV 129.2440 / 480.
+  const FieldRow night = analyseNights({worked("# MEANT_SE = 6\n")}).nights.front();
+  EXPECT_NEAR(*night.seWithMEANT, 129.2440, 1e-4);
+  EXPECT_NEAR(*night.cvWithMEANT, 0.269258, 1e-6);
+  EXPECT_NEAR(*night.LCLWithMEANT, 221.5120, 1e-4);
+  EXPECT_NEAR(*night.UCLWithMEANT, 738.4880, 1e-4);
+  EXPECT_TRUE(night.quoteWithMEANT());
+  // Two nights: sqrt(38 016) = 194.9769, 960 -+ 2 x 194.9769.
+  SurveyNight second = worked("# MEANT_SE = 6\n# TITLE = the second night\n");
+  second.file = "second.csv";
+  const FieldRow total = analyseNights({worked("# MEANT_SE = 6\n"), second}).total;
+  EXPECT_NEAR(*total.LCLWithMEANT, 570.0462, 1e-4);
+  EXPECT_NEAR(*total.UCLWithMEANT, 1349.9538, 1e-4);
+  // Without MEANT_SE there is nothing to add: the sampling-only limits are the ones to quote.
+  const FieldRow plain = analyseNights({worked()}).nights.front();
+  EXPECT_FALSE(plain.LCLWithMEANT);
+  EXPECT_FALSE(plain.quoteWithMEANT());
 }
 
 TEST(NightsTest, NightsMustShareMEANTAndItsError) {

@@ -95,7 +95,10 @@ survey_of_table <- function(counts, values) {
     times <- as.character(counts$time)
     counts <- counts[names(counts) != "time"]
   } else {
-    times <- as.character(seq_len(nrow(counts)) - 1L)  # hours since the first count
+    # Hours since the first count, evenly spread over HOURS when it is given
+    # (the estimate's assumption), else one hour apart.
+    step <- if (is.numeric(values$HOURS) && length(values$HOURS) == 1L) values$HOURS / nrow(counts) else 1
+    times <- format((seq_len(nrow(counts)) - 1L) * step, digits = 15, trim = TRUE)
   }
   if (!ncol(counts) || !all(vapply(counts, is.numeric, TRUE))) {
     stop("the data frame's columns (but time) must be the transects' counts", call. = FALSE)
