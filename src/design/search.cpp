@@ -87,13 +87,17 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
       break;
     }
   }
+  measureScenario(settings, result);
+  return result;
+}
+
+void measureScenario(const SearchSettings& settings, ScenarioResult& result) {
   for (DesignOutcome& outcome : result.designs) {
     if (!outcome.skipped.empty()) continue;
-    outcome.measures = measureDesign(outcome.replicates, p.NN, result.independentReplicates,
+    outcome.measures = measureDesign(outcome.replicates, result.scenario.NN, result.independentReplicates,
                                      outcome.design.IC >= 2);
-    outcome.meetsTargets = meetsTargets(outcome.measures, p.NN, settings);
+    outcome.meetsTargets = meetsTargets(outcome.measures, result.scenario.NN, settings);
   }
-  return result;
 }
 
 namespace {

@@ -1,12 +1,15 @@
 #include "driver/field_mode.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "driver/interrupt.hpp"
 #include "fielddata/nights.hpp"
 #include "results/folder.hpp"
 #include "text/errors.hpp"
@@ -90,26 +93,47 @@ void printTable(const fielddata::FieldAnalysis& analysis, std::ostream& out) {
 }  // namespace
 
 int runFieldAnalysis(const Options& options, std::ostream& out, std::ostream& errors) {
+  const StopRequest stop;
+  std::optional<fielddata::FieldAnalysis> analysis;
   try {
     std::vector<fielddata::SurveyNight> nights;
     for (const std::string& name : options.names) {
       errors << "arribada: reading '" << name << "' (night " << nights.size() + 1 << ")\n";
       nights.push_back(fielddata::readSurveyFile(name, text::Warnings(&errors)));
     }
-    const fielddata::FieldAnalysis analysis = fielddata::analyseNights(nights);
-    if (options.resultsDirectory) {
-      results::writeFieldAnalysis(*options.resultsDirectory, analysis);
-      errors << "arribada: field.csv and field.svg written in '" << *options.resultsDirectory << "'\n";
-    }
-    printTable(analysis, out);
+    analysis = fielddata::analyseNights(nights);
   } catch (const text::RunTimeError& error) {
-    out.flush();
     errors << "arribada: run-time error: " << error.what() << '\n';
     return text::kRunTimeErrorStatus;
   }
+  // The table first: a folder that cannot be written takes nothing from the screen.
+  errno = 0;
+  printTable(*analysis, out);
   out.flush();
-  if (!out) {
-    errors << "arribada: standard output cannot be written\n";
+  const int screenFault = out ? 0 : errno;
+  if (options.resultsDirectory) {
+    const std::string& folder = *options.resultsDirectory;
+    try {
+      results::writeFieldAnalysis(folder, *analysis, [&stop] { return stop.signal() == 0; });
+      errors << "arribada: field.csv and field.svg written in '" << folder << "'\n";
+    } catch (const text::RunTimeError& error) {
+      if (stop.signal() != 0) {
+        errors << "arribada: interrupted; the table was printed, the results folder '" << folder << "' was not made\n";
+        return interruptedStatus(stop.signal());
+      }
+      errors << "arribada: run-time error: " << error.what() << "; the results folder '" << folder
+             << "' was not made\n";
+      return text::kRunTimeErrorStatus;
+    }
+  }
+  if (stop.signal() != 0) {
+    errors << "arribada: interrupted" << (options.resultsDirectory ? " after the results folder was made" : "")
+           << '\n';
+    return interruptedStatus(stop.signal());
+  }
+  if (screenFault != 0 || !out) {
+    errors << "arribada: write failed on the standard output (" << std::strerror(screenFault != 0 ? screenFault : EIO)
+           << "): the table was not shown\n";
     return text::kRunTimeErrorStatus;
   }
   return 0;

@@ -152,6 +152,12 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
   }
 }
 
+// Said after a run-time error or an interrupt when a results folder was asked for.
+std::string notMadeNote(const results::ResultsSink& results) {
+  if (results.folderName().empty()) return {};
+  return ". The results folder '" + results.folderName() + "' was not made (a run that does not end in order leaves none)";
+}
+
 }  // namespace
 
 int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors, const Options& options,
@@ -161,9 +167,11 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
   text::InputUnit input(console);
   text::FileNamer names(console, options.names);
   std::string reportName;  // once the report file is created
+  std::unique_ptr<results::ResultsSink> results;
   try {
+    results = results::openResults(options.resultsDirectory);
+    const UnfinishedFolderRemoval removal(results->unfinishedFolder(), results->folderName());
     try {
-      const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
       auto file = createReport(console, names);
       reportName = file->name();
       report.connect(std::move(file));
@@ -174,10 +182,12 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
     } catch (const text::OrderlyStop&) {
       // An orderly stop raised inside a job ends the run the same way.
     }
+    results->runEnded();
     console.screen().writeRaw("Stop - Program terminated.\n");
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
-    errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName) << '\n';
+    errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName)
+           << (results ? notMadeNote(*results) : std::string()) << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }
