@@ -152,10 +152,22 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
   }
 }
 
-// Said after a run-time error or an interrupt when a results folder was asked for.
-std::string notMadeNote(const results::ResultsSink& results) {
-  if (results.folderName().empty()) return {};
-  return ". The results folder '" + results.folderName() + "' was not made (a run that does not end in order leaves none)";
+// After a run-time error: a results folder that holds whole jobs keeps them
+// under its name; one that holds none, or a job half written, is not made.
+// Returns what became of it, for the error's message.
+std::string settleFolder(results::ResultsSink& results) {
+  const std::string name = results.folderName();
+  if (name.empty()) return {};
+  const std::int32_t jobs = results.wholeJobs();
+  if (jobs > 0) {
+    try {
+      results.runEnded();
+      return ". The results folder '" + name + "' holds the " + std::to_string(jobs) + " job(s) finished before this";
+    } catch (const text::RunTimeError&) {
+      // Not made, as below.
+    }
+  }
+  return ". The results folder '" + name + "' was not made";
 }
 
 }  // namespace
@@ -187,7 +199,7 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
     errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName)
-           << (results ? notMadeNote(*results) : std::string()) << '\n';
+           << (results ? settleFolder(*results) : std::string()) << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }

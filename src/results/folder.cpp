@@ -15,6 +15,7 @@ namespace arribada::results {
 ResultsFolder::ResultsFolder(std::string folder) : folder_(std::move(folder)) {}
 
 void ResultsFolder::simulationEnded(const SimulationRecord& job) {
+  writing_ = true;
   std::int32_t L = 0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
     writeRow(replicates_, inFolder(kReplicatesTable), replicateRow(job.job, ++L, r, job.parameters.NN));
@@ -25,6 +26,8 @@ void ResultsFolder::simulationEnded(const SimulationRecord& job) {
                simulationPicture(job, measures));
   jobs_.push_back(jobErrors(job));
   replaceFile(inFolder(kSummaryPicture), summaryPicture(jobs_));
+  writing_ = false;
+  ++wholeJobs_;
 }
 
 void ResultsFolder::runEnded() {
@@ -35,6 +38,7 @@ void ResultsFolder::runEnded() {
 }
 
 void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
+  writing_ = true;
   std::unique_ptr<CsvFile> table;
   writeRow(table, inFolder(kFieldTable), fieldRow(field));
   std::unique_ptr<CsvFile> times;
@@ -42,6 +46,8 @@ void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
     writeRow(times, inFolder(kFieldTimesTable), fieldTimeRow(field.job, k, field.result));
   }
   writeNewFile(inFolder(kFieldPicture), fieldPicture(field));
+  writing_ = false;
+  ++wholeJobs_;
 }
 
 void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis,

@@ -58,6 +58,7 @@ class ResultsFolder : public ResultsSink {
   void runEnded() override;
   std::string unfinishedFolder() const override { return folder_.unfinishedName(); }
   std::string folderName() const override { return folder_.finalName(); }
+  std::int32_t wholeJobs() const override { return writing_ ? 0 : wholeJobs_; }
 
  private:
   // The name of a file in the folder.
@@ -67,6 +68,8 @@ class ResultsFolder : public ResultsSink {
   std::unique_ptr<CsvFile> summary_;
   std::unique_ptr<CsvFile> replicates_;
   std::vector<JobErrors> jobs_;  // for summary.svg
+  std::int32_t wholeJobs_ = 0;
+  bool writing_ = false;  // a job's files begun and not all written (a failed write leaves it so)
 };
 
 // Writes the analysis of nights into the new folder, whole or not at all:

@@ -57,6 +57,9 @@ class ResultsSink {
   virtual std::string unfinishedFolder() const { return {}; }
   // The folder's final name; empty without one.
   virtual std::string folderName() const { return {}; }
+  // Jobs whose files are all written, none being written now: what a run
+  // that ends on a run-time error may still keep.
+  virtual std::int32_t wholeJobs() const { return 0; }
 };
 
 // A folder's sink, its unfinished folder created now (a RunTimeError when the
