@@ -1,7 +1,11 @@
 #include "design/part.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
+#include <optional>
 #include <cstdio>
 #include <map>
 #include <numeric>
@@ -20,12 +24,25 @@ constexpr const char* kFirstLine = "arribada design part 1";
 constexpr double kFastSecondsPerFemale = 20e-9;
 constexpr double kPlainSecondsPerFemale = 100e-9;
 
-// Exact text of a float or double: hexadecimal floating point.
-template <typename Real>
-std::string hex(Real value) {
+// Exact text of a float or double: hexadecimal floating point, which C's
+// printf and strtod write and read exactly on every library (std::to_chars
+// for reals is missing from some); the point is the C locale's, which the
+// program never changes and R keeps for numbers.
+std::string hex(double value) {
   char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::hex).ptr;
-  return std::string(text, end);
+  std::snprintf(text, sizeof text, "%a", value);
+  return text;
+}
+
+// The real in `word`, whole; nothing when it is not one.
+template <typename Real>
+std::optional<Real> readReal(const std::string& word) {
+  if (word.empty() || std::isspace(static_cast<unsigned char>(word[0]))) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const Real value = std::is_same_v<Real, float> ? std::strtof(word.c_str(), &end) : std::strtod(word.c_str(), &end);
+  if (end != word.c_str() + word.size() || errno == ERANGE) return std::nullopt;
+  return value;
 }
 
 std::string estimateLine(const engine::ReplicateEstimate& e) {
@@ -80,17 +97,18 @@ class PartReader {
   template <typename Number>
   Number number(std::istringstream& words, const std::string& what) {
     std::string word;
-    Number value{};
     words >> word;
-    const char* end = word.data() + word.size();
-    std::from_chars_result read{};
     if constexpr (std::is_floating_point_v<Number>) {
-      read = std::from_chars(word.data(), end, value, std::chars_format::hex);
+      const std::optional<Number> value = readReal<Number>(word);
+      if (!value) fail("'" + word + "' is not a valid " + what);
+      return *value;
     } else {
-      read = std::from_chars(word.data(), end, value);
+      Number value{};
+      const char* end = word.data() + word.size();
+      const auto read = std::from_chars(word.data(), end, value);
+      if (word.empty() || read.ec != std::errc() || read.ptr != end) fail("'" + word + "' is not a valid " + what);
+      return value;
     }
-    if (word.empty() || read.ec != std::errc() || read.ptr != end) fail("'" + word + "' is not a valid " + what);
-    return value;
   }
   void expectWord(std::istringstream& words, const std::string& word) {
     std::string read;

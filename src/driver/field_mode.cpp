@@ -93,7 +93,6 @@ void printTable(const fielddata::FieldAnalysis& analysis, std::ostream& out) {
 }  // namespace
 
 int runFieldAnalysis(const Options& options, std::ostream& out, std::ostream& errors) {
-  const StopRequest stop;
   std::optional<fielddata::FieldAnalysis> analysis;
   try {
     std::vector<fielddata::SurveyNight> nights;
@@ -106,6 +105,9 @@ int runFieldAnalysis(const Options& options, std::ostream& out, std::ostream& er
     errors << "arribada: run-time error: " << error.what() << '\n';
     return text::kRunTimeErrorStatus;
   }
+  // From here an interrupt lets the folder be finished or removed (while the
+  // files are read it ends the program at once: nothing is made by then).
+  const StopRequest stop;
   // The table first: a folder that cannot be written takes nothing from the screen.
   errno = 0;
   printTable(*analysis, out);
