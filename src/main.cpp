@@ -43,9 +43,20 @@ int main(int argc, char** argv) {
     case arribada::driver::Options::Action::Help:
       return printed(arribada::driver::helpText());
     case arribada::driver::Options::Action::Field:
+      arribada::driver::surviveClosedOutputs();
       return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
     case arribada::driver::Options::Action::Design:
+      arribada::driver::surviveClosedOutputs();
       return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
+    case arribada::driver::Options::Action::Tasks:
+      return arribada::driver::printTaskCount(*options.designFile, std::cout, std::cerr);
+    case arribada::driver::Options::Action::Task:
+      arribada::driver::surviveClosedOutputs();
+      return arribada::driver::runDesignTask(*options.designFile, options.task, *options.resultsDirectory, std::cerr);
+    case arribada::driver::Options::Action::Collect:
+      arribada::driver::surviveClosedOutputs();
+      return arribada::driver::collectDesignTasks(*options.partsDirectory, *options.resultsDirectory, std::cout,
+                                                  std::cerr);
     case arribada::driver::Options::Action::Run:
       break;
   }

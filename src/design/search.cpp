@@ -163,14 +163,18 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
     }
   }
   result.warning = clampWarning(clampedHours(setup), result.designs);
+  measureScenario(settings, result);
+  return result;
+}
+
+void measureScenario(const SearchSettings& settings, ScenarioResult& result) {
   for (DesignOutcome& outcome : result.designs) {
     if (!outcome.skipped.empty()) continue;
-    outcome.measures = measureDesign(outcome.replicates, p.NN, result.independentReplicates,
+    outcome.measures = measureDesign(outcome.replicates, result.scenario.NN, result.independentReplicates,
                                      outcome.design.IC >= 2);
     outcome.judged = std::min(result.replicates, result.independentReplicates) >= kMinJudgedReplicates;
-    outcome.meetsTargets = outcome.judged && meetsTargets(outcome.measures, p.NN, settings);
+    outcome.meetsTargets = outcome.judged && meetsTargets(outcome.measures, result.scenario.NN, settings);
   }
-  return result;
 }
 
 namespace {

@@ -201,6 +201,11 @@ using ProgressCallback = std::function<Continue(const Progress&)>;
 ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, const ProgressCallback& progress = {},
                            const engine::EngineOptions& engine = {});
 
+// The measures and the verdict of every design that ran in `result`, from
+// its replicates: what runScenario ends with, and what a task's part read
+// back (part.hpp) is completed with.
+void measureScenario(const SearchSettings& settings, ScenarioResult& result);
+
 // The table of designs x scenarios and the recommendation.
 struct DesignRow {
   const ScenarioResult* scenario = nullptr;

@@ -1,16 +1,24 @@
 #include "driver/design_run.hpp"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <regex>
+#include <sstream>
 
 #include "design/design_file.hpp"
 #include "design/outputs.hpp"
+#include "design/part.hpp"
 #include "design/search.hpp"
 #include "driver/interrupt.hpp"
 #include "engine/random.hpp"
 #include "results/files.hpp"
 #include "text/errors.hpp"
+#include "text/system_files.hpp"
 
 namespace arribada::driver {
 namespace {
@@ -18,15 +26,9 @@ namespace {
 using Seconds = std::chrono::duration<double>;
 using Moment = std::chrono::steady_clock::time_point;
 
-// Rough cost of placing one female, measured with the benchmark on the
-// development machine (docs/performance.md): the fast path with two threads
-// and the plain path an uneven beach takes.
-constexpr double kFastSecondsPerFemale = 20e-9;
-constexpr double kPlainSecondsPerFemale = 100e-9;
-// Setting up a scenario, and writing one byte of the results (the numbers'
-// text and the picture's), measured on the same machine with 10 000 small
-// scenarios, where writing took most of the time.
-constexpr double kSecondsPerScenario = 50e-6;
+// Writing one byte of the results (the numbers' text and the picture's),
+// measured on the development machine with 10 000 small scenarios, where
+// writing took most of the time.
 constexpr double kSecondsPerByteWritten = 50e-9;
 // Results larger than this are announced before the run (docs/decisions.md).
 constexpr double kLargeResultsBytes = 200e6;
@@ -34,13 +36,6 @@ constexpr double kLargeResultsBytes = 200e6;
 std::string duration(double seconds) {
   if (seconds < 90.0) return std::to_string(static_cast<long>(seconds + 0.5)) + " s";
   return std::to_string(static_cast<long>(seconds / 60.0 + 0.5)) + " min";
-}
-
-// The work of a scenario in seconds, as the time estimate reckons it.
-double estimatedSeconds(const design::SearchSettings& settings, const design::Scenario& s) {
-  const double females = static_cast<double>(s.NN) * settings.IREP;
-  return kSecondsPerScenario +
-         females * (design::usesFastPath(settings, s) ? kFastSecondsPerFemale : kPlainSecondsPerFemale);
 }
 
 std::string megabytes(double bytes) { return std::to_string(static_cast<long long>(bytes / 1e6 + 0.5)) + " MB"; }
@@ -101,16 +96,83 @@ class ProgressLine {
   Moment shown_{};
 };
 
-// An interrupted search writes nothing: the folder it made for its results
-// is still empty and is removed, so that the same command can be run again.
-int interrupted(int signal, const design::Scenario& s, const design::ScenarioResult& reached, std::size_t scenarios,
-                const std::string& folder, std::ostream& errors) {
-  std::error_code ignored;
-  std::filesystem::remove(folder, ignored);  // removes only an empty folder
-  errors << "arribada: design search interrupted in scenario " << s.index + 1 << " of " << scenarios
-         << " after replicate " << reached.replicates << "; nothing was written, and the empty folder " << folder
-         << " was removed\n";
+// Said when an interrupt stopped the search: where, and that nothing was kept.
+int interrupted(int signal, const std::string& where, const std::string& folder, std::ostream& errors) {
+  errors << "arribada: design search interrupted " << where << "; nothing was kept: the results folder " << folder
+         << " was not made\n";
   return interruptedStatus(signal);
+}
+
+std::string inScenario(const design::ScenarioResult& reached, std::size_t scenarios) {
+  return "in scenario " + std::to_string(reached.scenario.index + 1) + " of " + std::to_string(scenarios) +
+         " after replicate " + std::to_string(reached.replicates);
+}
+
+// The end that the one-shot search and --collect share: the table on `out`,
+// the three files in the unfinished folder, which then takes its name. A
+// table that cannot be shown stops nothing; it is said after the files.
+int finishSearch(const design::SearchSettings& settings, const std::vector<design::ScenarioResult>& results,
+                 results::StagedFolder& folder, const StopRequest& stop, std::ostream& out, std::ostream& errors) {
+  const design::SearchResult search = design::combineResults(settings, results);
+  errno = 0;
+  out << design::searchTable(settings, search) << std::flush;
+  const int screenFault = out ? 0 : errno;
+  design::writeSearchFiles(folder.path(), settings, search, results);
+  if (stop.signal() != 0) return interrupted(stop.signal(), "while writing its results", folder.finalName(), errors);
+  folder.publish();
+  const std::string files = "designs.csv, design-replicates.csv and designs.svg";
+  if (screenFault == 0 && out) {
+    errors << "arribada: " << files << " are in " << folder.finalName() << '\n';
+    return 0;
+  }
+  errors << "arribada: write failed on the standard output (" << std::strerror(screenFault != 0 ? screenFault : EIO)
+         << "): the table was not shown, but " << files << " are whole in " << folder.finalName() << '\n';
+  return text::kRunTimeErrorStatus;
+}
+
+// The whole text of the design file `name`.
+std::string designText(const std::string& name) {
+  std::ifstream in(text::systemPath(name), std::ios::binary);
+  std::ostringstream text;
+  if (!(text << in.rdbuf())) throw text::RunTimeError("cannot open the design file '" + name + "'");
+  return text.str();
+}
+
+design::SearchSettings designSettings(const std::string& name, const std::string& text) {
+  std::istringstream in(text);
+  return design::parseDesignFile(in, name);
+}
+
+// The one-line description of task k for people.
+std::string taskLine(const design::SearchSettings& settings, const design::Scenario& s, std::int32_t task,
+                     std::size_t tasks) {
+  return "arribada: task " + std::to_string(task) + " of " + std::to_string(tasks) + ": scenario " +
+         std::to_string(s.index + 1) + " (NN " + std::to_string(s.NN) + ", density " + s.densityLabel + "), about " +
+         duration(design::expectedSeconds(settings, s)) + "\n";
+}
+
+// The parts in `directory`, by the names tasks give them.
+std::vector<design::NamedPart> readParts(const std::string& directory) {
+  static const std::regex partName("part-[0-9]+\\.txt");
+  std::error_code error;
+  std::filesystem::directory_iterator entries(text::systemPath(directory), error);
+  if (error) throw text::RunTimeError("cannot read the folder of parts '" + directory + "': " + error.message());
+  std::vector<std::string> names;
+  for (const auto& entry : entries) {
+    const std::string name = entry.path().filename().string();
+    if (std::regex_match(name, partName)) names.push_back(name);
+  }
+  if (names.empty()) throw text::RunTimeError("the folder '" + directory + "' holds no parts (part-K.txt)");
+  std::sort(names.begin(), names.end());
+  std::vector<design::NamedPart> parts;
+  for (const std::string& name : names) {
+    const std::string path = (std::filesystem::path(directory) / name).string();
+    std::ifstream in(text::systemPath(path), std::ios::binary);
+    std::ostringstream text;
+    if (!(text << in.rdbuf())) throw text::RunTimeError("cannot read the part '" + path + "'");
+    parts.push_back({path, design::readPart(text.str(), path)});
+  }
+  return parts;
 }
 
 }  // namespace
@@ -124,12 +186,11 @@ int runDesignSearch(const std::string& designFile, const std::optional<std::stri
                     std::ostream& out, std::ostream& errors) {
   try {
     const design::SearchSettings settings = design::readDesignFile(designFile);
-    const std::string folder = resultsDirectory.value_or(defaultDesignFolder(designFile));
-    results::createFolder(folder);
+    results::StagedFolder folder(resultsDirectory.value_or(defaultDesignFolder(designFile)));
     const std::vector<design::Scenario> scenarios = design::listScenarios(settings);
     const design::OutputSize size = design::expectedOutputSize(settings);
     double total = size.total() * kSecondsPerByteWritten;
-    for (const design::Scenario& s : scenarios) total += estimatedSeconds(settings, s);
+    for (const design::Scenario& s : scenarios) total += design::expectedSeconds(settings, s);
     announcePlan(settings, scenarios, errors, total);
     announceLargeResults(size, errors);
     ProgressLine progress(errors, scenarios.size(), total);
@@ -137,22 +198,87 @@ int runDesignSearch(const std::string& designFile, const std::optional<std::stri
     std::vector<design::ScenarioResult> results;
     double doneBefore = 0.0;
     for (const design::Scenario& s : scenarios) {
-      const double share = estimatedSeconds(settings, s);
+      const double share = design::expectedSeconds(settings, s);
       results.push_back(design::runScenario(settings, s.index, [&](const design::Progress& p) {
         return stop.signal() != 0 ? design::Continue::stop : progress(p, share, doneBefore);
       }));
-      if (results.back().stopped) return interrupted(stop.signal(), s, results.back(), scenarios.size(), folder, errors);
+      if (stop.signal() != 0)
+        return interrupted(stop.signal(), inScenario(results.back(), scenarios.size()), folder.finalName(), errors);
       doneBefore += share;
     }
-    const design::SearchResult search = design::combineResults(settings, results);
-    out << design::searchTable(settings, search) << std::flush;
-    design::writeSearchFiles(folder, settings, search, results);
-    errors << "arribada: designs.csv, design-replicates.csv and designs.svg are in " << folder << '\n';
+    return finishSearch(settings, results, folder, stop, out, errors);
+  } catch (const text::RunTimeError& error) {
+    errors << "arribada: " << error.what() << '\n';
+    return text::kRunTimeErrorStatus;
+  }
+}
+
+int printTaskCount(const std::string& designFile, std::ostream& out, std::ostream& errors) {
+  try {
+    const design::SearchSettings settings = design::readDesignFile(designFile);
+    const std::vector<design::Scenario> scenarios = design::listScenarios(settings);
+    const std::vector<std::int32_t> order = design::taskScenarios(settings);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      errors << taskLine(settings, scenarios[static_cast<std::size_t>(order[k])], static_cast<std::int32_t>(k + 1),
+                         order.size());
+    }
+    out << order.size() << '\n' << std::flush;
     if (!out) {
-      errors << "arribada: the standard output could not be written\n";
+      errors << "arribada: write failed on the standard output: " << std::strerror(errno) << '\n';
       return text::kRunTimeErrorStatus;
     }
     return 0;
+  } catch (const text::RunTimeError& error) {
+    errors << "arribada: " << error.what() << '\n';
+    return text::kRunTimeErrorStatus;
+  }
+}
+
+int runDesignTask(const std::string& designFile, std::int32_t task, const std::string& partsDirectory,
+                  std::ostream& errors) {
+  try {
+    const std::string text = designText(designFile);
+    const design::SearchSettings settings = designSettings(designFile, text);
+    const std::vector<std::int32_t> order = design::taskScenarios(settings);
+    const auto tasks = static_cast<std::int32_t>(order.size());
+    if (task < 1 || task > tasks) {
+      throw text::RunTimeError("task " + std::to_string(task) + " does not exist: " + designFile + " has " +
+                               std::to_string(tasks) + " task(s), 1 to " + std::to_string(tasks));
+    }
+    const design::Scenario s = design::listScenarios(settings)[static_cast<std::size_t>(order[task - 1])];
+    errors << taskLine(settings, s, task, order.size()) << std::flush;
+    std::error_code error;
+    std::filesystem::create_directories(text::systemPath(partsDirectory), error);
+    if (error) throw text::RunTimeError("cannot make the folder of parts '" + partsDirectory + "': " + error.message());
+    const StopRequest stop;
+    ProgressLine progress(errors, static_cast<std::size_t>(tasks), design::expectedSeconds(settings, s));
+    design::TaskPart part{text, task, tasks, design::runScenario(settings, s.index, [&](const design::Progress& p) {
+                            return stop.signal() != 0 ? design::Continue::stop : progress(p, 1.0, 0.0);
+                          })};
+    const std::string name = (std::filesystem::path(partsDirectory) / design::partFileName(task)).string();
+    if (stop.signal() != 0) {
+      errors << "arribada: task " << task << " interrupted " << inScenario(part.result, order.size())
+             << "; its part " << name << " was not written\n";
+      return interruptedStatus(stop.signal());
+    }
+    results::replaceFile(name, design::partText(part));
+    errors << "arribada: task " << task << " of " << tasks << " written whole in " << name << '\n';
+    return 0;
+  } catch (const text::RunTimeError& error) {
+    errors << "arribada: " << error.what() << '\n';
+    return text::kRunTimeErrorStatus;
+  }
+}
+
+int collectDesignTasks(const std::string& partsDirectory, const std::string& resultsDirectory, std::ostream& out,
+                       std::ostream& errors) {
+  try {
+    const design::CollectedSearch search = design::collectParts(readParts(partsDirectory));
+    errors << "arribada: " << search.results.size() << " part(s) of one search collected from " << partsDirectory
+           << '\n';
+    results::StagedFolder folder(resultsDirectory);
+    const StopRequest stop;
+    return finishSearch(search.settings, search.results, folder, stop, out, errors);
   } catch (const text::RunTimeError& error) {
     errors << "arribada: " << error.what() << '\n';
     return text::kRunTimeErrorStatus;

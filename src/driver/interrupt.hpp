@@ -11,6 +11,7 @@
 // already with the system by then (each is flushed as it is written).
 
 #include <cstdint>
+#include <string>
 
 namespace arribada::driver {
 
@@ -28,6 +29,20 @@ class InterruptReport {
 
   void replicateStarted(std::int32_t L);
   void replicateFinished(std::int32_t L);
+};
+
+// While one exists, an interrupt first removes the run's unfinished results
+// folder (every name a results folder may hold, then the folder itself),
+// since a folder that is not whole must not stay behind. At a prompt the
+// process then ends as the system's default would (killed by the signal);
+// under an InterruptReport its line also says that the folder was not made.
+// Nothing happens for an empty name.
+class UnfinishedFolderRemoval {
+ public:
+  UnfinishedFolderRemoval(const std::string& unfinished, const std::string& finalName);
+  ~UnfinishedFolderRemoval();
+  UnfinishedFolderRemoval(const UnfinishedFolderRemoval&) = delete;
+  UnfinishedFolderRemoval& operator=(const UnfinishedFolderRemoval&) = delete;
 };
 
 // While one exists, the first interrupt only asks the work to stop: the

@@ -15,6 +15,9 @@ constexpr const char* kFieldUsage = "arribada --field FILE [FILE ...] [--results
 
 constexpr std::string_view kDesign = "--design";
 constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR]";
+constexpr const char* kTaskUsage =
+    "arribada --design FILE --tasks, arribada --design FILE --task K --results DIR, "
+    "arribada --collect DIR --results OUT";
 
 bool isOption(const std::string& argument) {
   return argument.size() > 2 && argument.starts_with("--");
@@ -37,12 +40,48 @@ std::optional<std::string> valueOf(const std::vector<std::string>& arguments, st
   return value;
 }
 
+// A task's number: a whole number from 1, as a cluster's array index gives it.
+std::int32_t taskNumber(const std::string& text) {
+  std::size_t used = 0;
+  long value = 0;
+  try {
+    value = std::stol(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != text.size() || value < 1 || value > 1000000)
+    throw std::invalid_argument("option --task needs a task number from 1 (as a cluster's array index): '" + text +
+                                "'");
+  return static_cast<std::int32_t>(value);
+}
+
+// The cluster's modes: --tasks and --task K go with --design, --collect with
+// --results; the design action becomes the task's.
+void checkTaskModes(Options& options, bool tasks, const std::optional<std::string>& task) {
+  const bool collect = options.partsDirectory.has_value();
+  if (!tasks && !task && !collect) return;
+  const bool design = options.action == Options::Action::Design;
+  const bool alone = (tasks ? 1 : 0) + (task ? 1 : 0) + (collect ? 1 : 0) == 1;
+  const bool fits = alone && options.names.empty() &&
+                    (collect ? options.action == Options::Action::Run && options.resultsDirectory.has_value()
+                             : design && (tasks ? !options.resultsDirectory : options.resultsDirectory.has_value()));
+  if (!fits) throw std::invalid_argument(std::string("the cluster's options go together as ") + kTaskUsage);
+  if (tasks) options.action = Options::Action::Tasks;
+  if (task) {
+    options.action = Options::Action::Task;
+    options.task = taskNumber(*task);
+  }
+  if (collect) options.action = Options::Action::Collect;
+}
+
 }  // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
   Options options;
   bool namesOnly = false;
   bool field = false;
+  bool tasks = false;
+  std::optional<std::string> task;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (namesOnly || !argument.starts_with("--")) {
@@ -61,6 +100,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
       options.action = Options::Action::Version;
     } else if (argument == "--help") {
       options.action = Options::Action::Help;
+    } else if (argument == "--tasks") {
+      tasks = true;
+    } else if (const auto number = valueOf(arguments, i, "--task", "a task number: --task K")) {
+      task = number;
+    } else if (const auto parts = valueOf(arguments, i, "--collect", "the folder of parts: --collect DIR")) {
+      options.partsDirectory = parts;
     } else if (const auto folder = valueOf(arguments, i, kResults, "a folder name: --results DIR")) {
       options.resultsDirectory = folder;
     } else if (const auto file = valueOf(arguments, i, kDesign, "a design file: --design FILE")) {
@@ -81,6 +126,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     throw std::invalid_argument(std::string("--design takes one design file, no names and no other mode: ") +
                                 kDesignUsage);
   }
+  checkTaskModes(options, tasks, task);
   if (field && options.names.empty()) {
     throw std::invalid_argument(std::string("--field needs the survey files to analyse: ") + kFieldUsage);
   }
@@ -111,6 +157,12 @@ std::string helpText() {
          "  --design FILE  compare survey designs as the design file FILE asks, without the\n"
          "                 dialogue (README, \"Choosing a design\"); results in FILE-designs/\n"
          "                 or in DIR\n"
+         "  --tasks        with --design FILE: print the number of tasks of the search\n"
+         "                 (one per scenario), for a cluster's array of jobs\n"
+         "  --task K       with --design FILE --results DIR: run task K (from 1) and\n"
+         "                 write its part into DIR, which several tasks share\n"
+         "  --collect DIR  with --results OUT: check the parts in DIR and write the\n"
+         "                 search's table and files, as --design does, into OUT\n"
          "  --version      print the program's name and version, then stop\n"
          "  --help         print this text, then stop\n"
          "  --             treat every later argument as a NAME\n"

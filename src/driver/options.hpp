@@ -11,8 +11,14 @@
 //                    name is a survey file); combines with --results only
 //   --design FILE    (or --design=FILE) run the design search of FILE
 //                    instead of the dialogue
+//   --tasks          with --design: print the number of tasks of the search
+//   --task K         with --design and --results DIR: run task K (from 1) and
+//                    write its part into DIR
+//   --collect DIR    (or --collect=DIR) with --results OUT: combine the parts
+//                    in DIR into the search's results in OUT
 //   --               every later argument is a name, even one beginning "--"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,10 +26,12 @@
 namespace arribada::driver {
 
 struct Options {
-  enum class Action { Run, Version, Help, Field, Design };
+  enum class Action { Run, Version, Help, Field, Design, Tasks, Task, Collect };
   Action action = Action::Run;
   std::optional<std::string> resultsDirectory;
   std::optional<std::string> designFile;  // with --design
+  std::int32_t task = 0;                  // with --task, from 1
+  std::optional<std::string> partsDirectory;  // with --collect
   std::vector<std::string> names;  // with --field, the survey files
 };
 

@@ -152,6 +152,24 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
   }
 }
 
+// After a run-time error: a results folder that holds whole jobs keeps them
+// under its name; one that holds none, or a job half written, is not made.
+// Returns what became of it, for the error's message.
+std::string settleFolder(results::ResultsSink& results) {
+  const std::string name = results.folderName();
+  if (name.empty()) return {};
+  const std::int32_t jobs = results.wholeJobs();
+  if (jobs > 0) {
+    try {
+      results.runEnded();
+      return ". The results folder '" + name + "' holds the " + std::to_string(jobs) + " job(s) finished before this";
+    } catch (const text::RunTimeError&) {
+      // Not made, as below.
+    }
+  }
+  return ". The results folder '" + name + "' was not made";
+}
+
 }  // namespace
 
 int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& errors, const Options& options,
@@ -161,9 +179,11 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
   text::InputUnit input(console);
   text::FileNamer names(console, options.names);
   std::string reportName;  // once the report file is created
+  std::unique_ptr<results::ResultsSink> results;
   try {
+    results = results::openResults(options.resultsDirectory);
+    const UnfinishedFolderRemoval removal(results->unfinishedFolder(), results->folderName());
     try {
-      const std::unique_ptr<results::ResultsSink> results = results::openResults(options.resultsDirectory);
       auto file = createReport(console, names);
       reportName = file->name();
       report.connect(std::move(file));
@@ -174,10 +194,12 @@ int runProgram(std::istream& keyboard, std::ostream& screen, std::ostream& error
     } catch (const text::OrderlyStop&) {
       // An orderly stop raised inside a job ends the run the same way.
     }
+    results->runEnded();
     console.screen().writeRaw("Stop - Program terminated.\n");
   } catch (const text::RunTimeError& error) {
     console.screen().flush();
-    errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName) << '\n';
+    errors << "arribada: run-time error: " << error.what() << keptReportNote(reportName)
+           << (results ? settleFolder(*results) : std::string()) << '\n';
     errors.flush();
     return text::kRunTimeErrorStatus;
   }

@@ -1,5 +1,7 @@
 #include "driver/system.hpp"
 
+#include <csignal>
+
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
@@ -55,6 +57,12 @@ void waitForEnter(std::istream& keyboard, std::ostream& errors) {
   keyboard.clear();
   std::string line;
   std::getline(keyboard, line);
+}
+
+void surviveClosedOutputs() {
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 }  // namespace arribada::driver

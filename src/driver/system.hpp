@@ -19,6 +19,12 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 // close with the program, before the user could read the last lines.
 bool windowClosesWithTheProgram();
 
+// A closed or broken standard output (`arribada --design F | head -2`)
+// becomes a failed write that the run notices and reports, instead of the
+// signal that would end the process before its files are whole (POSIX's
+// SIGPIPE; Windows has none).
+void surviveClosedOutputs();
+
 // Asks on `errors` for Enter and waits for it (or for the end of `keyboard`).
 void waitForEnter(std::istream& keyboard, std::ostream& errors);
 

@@ -8,40 +8,60 @@
 #include "results/files.hpp"
 #include "results/measures.hpp"
 #include "results/rows.hpp"
+#include "text/errors.hpp"
 
 namespace arribada::results {
 
-ResultsFolder::ResultsFolder(std::string folder) : folder_(std::move(folder)) { createFolder(folder_); }
+ResultsFolder::ResultsFolder(std::string folder) : folder_(std::move(folder)) {}
 
 void ResultsFolder::simulationEnded(const SimulationRecord& job) {
+  writing_ = true;
   std::int32_t L = 0;
   for (const engine::ReplicateEstimate& r : job.replicates) {
-    writeRow(replicates_, inFolder("replicates.csv"), replicateRow(job.job, ++L, r, job.parameters.NN));
+    writeRow(replicates_, inFolder(kReplicatesTable), replicateRow(job.job, ++L, r, job.parameters.NN));
   }
   const JobMeasures measures = measureJob(job);
-  writeRow(summary_, inFolder("summary.csv"), summaryRow(job, measures));
-  writeNewFile(inFolder("simulation-" + std::to_string(job.job) + ".svg"), simulationPicture(job, measures));
+  writeRow(summary_, inFolder(kSummaryTable), summaryRow(job, measures));
+  writeNewFile(inFolder(kJobPicturePrefix + std::to_string(job.job) + kJobPictureSuffix),
+               simulationPicture(job, measures));
   jobs_.push_back(jobErrors(job));
-  replaceFile(inFolder("summary.svg"), summaryPicture(jobs_));
+  replaceFile(inFolder(kSummaryPicture), summaryPicture(jobs_));
+  writing_ = false;
+  ++wholeJobs_;
+}
+
+void ResultsFolder::runEnded() {
+  // Closed first: some systems will not rename a folder with open files in it.
+  summary_.reset();
+  replicates_.reset();
+  folder_.publish();
 }
 
 void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
+  writing_ = true;
   std::unique_ptr<CsvFile> table;
-  writeRow(table, inFolder("field.csv"), fieldRow(field));
+  writeRow(table, inFolder(kFieldTable), fieldRow(field));
   std::unique_ptr<CsvFile> times;
   for (std::size_t k = 0; k < field.result.timeTotals.size(); ++k) {
-    writeRow(times, inFolder("field-times.csv"), fieldTimeRow(field.job, k, field.result));
+    writeRow(times, inFolder(kFieldTimesTable), fieldTimeRow(field.job, k, field.result));
   }
-  writeNewFile(inFolder("field.svg"), fieldPicture(field));
+  writeNewFile(inFolder(kFieldPicture), fieldPicture(field));
+  writing_ = false;
+  ++wholeJobs_;
 }
 
-void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis) {
-  createFolder(folder);
-  std::unique_ptr<CsvFile> table;
-  const std::string name = folder + "/field.csv";
-  for (const fielddata::FieldRow& night : analysis.nights) writeRow(table, name, nightRow(night));
-  writeRow(table, name, nightRow(analysis.total));
-  writeNewFile(folder + "/field.svg", nightsPicture(analysis));
+void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis,
+                        const std::function<bool()>& goOn) {
+  StagedFolder staged(folder);
+  {
+    std::unique_ptr<CsvFile> table;
+    const std::string name = staged.path() + "/" + kFieldTable;
+    for (const fielddata::FieldRow& night : analysis.nights) writeRow(table, name, nightRow(night));
+    writeRow(table, name, nightRow(analysis.total));
+  }
+  writeNewFile(staged.path() + "/" + kFieldPicture, nightsPicture(analysis));
+  if (goOn && !goOn()) throw text::RunTimeError("interrupted while writing the results folder '" + folder + "'");
+  staged.publish();
 }
 
 SimulationRecord simulationRecord(std::int32_t job, std::string title, const engine::SimulationParameters& p,

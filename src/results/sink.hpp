@@ -50,10 +50,20 @@ class ResultsSink {
   virtual ~ResultsSink() = default;
   virtual void simulationEnded(const SimulationRecord&) {}
   virtual void fieldDataAnalysed(const FieldRecord&) {}
+  // The run has ended in order: a folder takes its final name (a
+  // RunTimeError when it cannot). A sink destroyed before leaves nothing.
+  virtual void runEnded() {}
+  // Where the files are written until runEnded(); empty without a folder.
+  virtual std::string unfinishedFolder() const { return {}; }
+  // The folder's final name; empty without one.
+  virtual std::string folderName() const { return {}; }
+  // Jobs whose files are all written, none being written now: what a run
+  // that ends on a run-time error may still keep.
+  virtual std::int32_t wholeJobs() const { return 0; }
 };
 
-// A folder's sink, the folder created now (a RunTimeError when the name
-// exists); the plain sink without a folder.
+// A folder's sink, its unfinished folder created now (a RunTimeError when the
+// final name exists); the plain sink without a folder.
 std::unique_ptr<ResultsSink> openResults(const std::optional<std::string>& folder);
 
 }  // namespace arribada::results

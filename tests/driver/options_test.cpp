@@ -42,7 +42,12 @@ TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
         // --field is a mode of its own, with its files after it.
         {"--field"}, {"x.txt", "--field", "a.csv"}, {"--field", "a.csv", "--version"}, {"--help", "--field", "a.csv"},
         {"--field", "a.csv", "--field", "b.csv"},
-        {"--design"}, {"--design="}, {"--design", "a.design", "--field", "b.csv"}, {"--design", "a.design", "name"}}) {
+        {"--design"}, {"--design="}, {"--design", "a.design", "--field", "b.csv"}, {"--design", "a.design", "name"},
+        // The cluster's options out of their company, or a task that is no array index.
+        {"--tasks"}, {"--design", "a.design", "--tasks", "--results", "out"}, {"--design", "a.design", "--task", "2"},
+        {"--design", "a.design", "--task", "0", "--results", "p"}, {"--design", "a.design", "--task", "2x", "--results", "p"},
+        {"--collect", "parts"}, {"--collect", "parts", "--design", "a.design", "--results", "out"},
+        {"--design", "a.design", "--tasks", "--task", "1", "--results", "p"}}) {
     EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
   }
 }
@@ -52,6 +57,17 @@ TEST(ParseOptionsTest, DesignFileBesideResults) {
   EXPECT_EQ(options.designFile, "beach.design");
   EXPECT_EQ(options.resultsDirectory, "out");
   EXPECT_EQ(parseOptions({"--design", "b.design"}).designFile, "b.design");
+}
+
+TEST(ParseOptionsTest, ClusterModes) {
+  EXPECT_EQ(parseOptions({"--design", "a.design", "--tasks"}).action, Options::Action::Tasks);
+  const Options task = parseOptions({"--design", "a.design", "--task=12", "--results", "parts"});
+  EXPECT_EQ(task.action, Options::Action::Task);
+  EXPECT_EQ(task.task, 12);
+  const Options collect = parseOptions({"--collect", "parts", "--results", "out"});
+  EXPECT_EQ(collect.action, Options::Action::Collect);
+  EXPECT_EQ(collect.partsDirectory, "parts");
+  EXPECT_EQ(collect.resultsDirectory, "out");
 }
 
 }  // namespace
