@@ -174,7 +174,7 @@ void drawLegend(SvgPicture& svg, double top, const SearchResult& search) {
   svg.circle(x + 380, top, 5, "fill=\"#ffffff\" stroke=\"" + kInfeasibleColour + "\" stroke-width=\"2\"");
   svg.text(x + 392, top + 4, "grey: a round does not fit in the hours between rounds", 12.0);
   svg.text(x, top + 24,
-           "Filled: meets the targets (relative RMSE at or below the red line, coverage not significantly short); "
+           "Filled: meets the targets (its bar reaches the red line or lies below it, coverage not significantly short); "
            "hollow: does not.",
            12.0);
   svg.text(x, top + 44,
