@@ -372,6 +372,29 @@ CountRows countRows(const std::vector<std::string>& lines, std::size_t header, c
   return {header + 1, last};
 }
 
+// The rows of counts, time after time and transect after transect in each;
+// each row's time goes to `times`.
+std::vector<std::int32_t> readCountRows(const std::vector<std::string>& lines, const CountRows& rows,
+                                        const std::vector<std::string>& names, const Layout& layout,
+                                        const std::string& file, TimeColumn& times) {
+  const std::size_t NTR = names.size();
+  std::vector<std::int32_t> counts;
+  for (std::size_t i = rows.first; i < rows.end; ++i) {
+    const std::size_t row = i + 1;
+    if (blankLine(lines[i])) fault(file, row, 1, "an empty row among the counts: remove it, or give its counts");
+    const std::vector<std::string> cells = cellsOf(lines[i], layout, file, row);
+    if (cells.size() > NTR + 1) {
+      fault(file, row, NTR + 2, "a value beyond the last transect column that the header row names");
+    }
+    times.add(cells.front(), row);
+    for (std::size_t j = 0; j < NTR; ++j) {
+      const std::string cell = j + 1 < cells.size() ? cells[j + 1] : std::string();
+      counts.push_back(countIn(cell, names[j], layout, file, row, j + 2));
+    }
+  }
+  return counts;
+}
+
 }  // namespace
 
 bool isCsvSurvey(const std::string& name, std::string_view bytes) {
@@ -412,20 +435,7 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
   const CountRows rows = countRows(lines, header, file);
 
   TimeColumn times(file, layout);
-  std::vector<std::int32_t> counts;
-  for (std::size_t i = rows.first; i < rows.end; ++i) {
-    const std::size_t row = i + 1;
-    if (blankLine(lines[i])) fault(file, row, 1, "an empty row among the counts: remove it, or give its counts");
-    const std::vector<std::string> cells = cellsOf(lines[i], layout, file, row);
-    if (cells.size() > NTR + 1) {
-      fault(file, row, NTR + 2, "a value beyond the last transect column that the header row names");
-    }
-    times.add(cells.front(), row);
-    for (std::size_t j = 0; j < NTR; ++j) {
-      const std::string cell = j + 1 < cells.size() ? cells[j + 1] : std::string();
-      counts.push_back(countIn(cell, names[j], layout, file, row, j + 2));
-    }
-  }
+  const std::vector<std::int32_t> counts = readCountRows(lines, rows, names, layout, file, times);
 
   const ActivityTime activity = activityTime(values, file);
   const std::vector<float> weights = values.given("WEIGHTS") ? values.list("WEIGHTS") : std::vector<float>{};
@@ -452,9 +462,7 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
     for (std::int32_t j = 0; j < h.NTR; ++j) survey.survey.counts.set(j, k, counts[i++]);
   }
   SurveyTable table{h, weights, values.places(), {}, survey.survey.counts, survey.times, {headerRow, 1, 2}};
-  for (const std::string& headerCell : std::vector<std::string>(headerCells.begin() + 1, headerCells.end())) {
-    table.transects.push_back(trimmed(headerCell));
-  }
+  for (std::size_t c = 1; c < headerCells.size(); ++c) table.transects.push_back(trimmed(headerCells[c]));
   if (const std::optional<SurveyFault> problem = surveyFault(table)) fault(file, *problem);
   refuseHeaderProblem(h, values, file, headerRow);
   if (const auto warning = meantInHoursWarning(h.MEANT, " in " + file)) warnings.warn(*warning);
