@@ -10,8 +10,6 @@
 
 namespace arribada::api {
 
-std::string csvText(const Rows& rows) { return results::csvText(rows); }
-
 std::vector<std::string> instructionSets() {
   std::vector<std::string> names;
   for (engine::InstructionSet set : engine::runnableInstructionSets()) names.emplace_back(engine::nameOf(set));

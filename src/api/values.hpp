@@ -30,7 +30,7 @@ using Rows = std::vector<results::NamedRow>;
 // The rows as the results folder writes them: the header row of the first
 // row's column names, then one line per row, each ending in CR LF. No rows,
 // no text.
-std::string csvText(const Rows& rows);
+using results::csvText;
 
 // How the engine runs: its threads (1, or 2 to build each replicate's
 // arribada on a second thread) and its instruction set, by name ("" for the
