@@ -74,7 +74,7 @@ fielddata::SurveyCounts countsOf(const SurveyValues& survey) {
   for (std::int32_t k = 0; k < survey.times; ++k) {
     for (std::int32_t j = 0; j < survey.transects; ++j) {
       const std::int32_t count = survey.counts[static_cast<std::size_t>(k * survey.transects + j)];
-      if (count < 0 || count > kLargestCount) refuse(survey, "a count is outside 0 to 32767");
+      if (count < 0 || count > kLargestCount) refuse(survey, "a count is missing or outside 0 to 32767");
       grid.set(j, k, count);
     }
   }

@@ -80,8 +80,9 @@ struct NightsProducts {
 };
 
 // The nights in the order given; a survey whose values do not fit together
-// (counts of another shape than its header's, a count outside 0 to 32767)
-// is a refusal.
+// (a header without its nine names in order, counts that are not a table of
+// its times by its transects, a count outside 0 to 32767: a host gives a
+// missing count as -1) is a refusal.
 NightsProducts analyseNights(const std::vector<SurveyValues>& nights);
 
 // A file's name and its text.
