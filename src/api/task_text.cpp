@@ -1,6 +1,6 @@
 #include "api/task_text.hpp"
 
-#include <bit>
+#include <cstring>
 #include <cstdint>
 #include <optional>
 #include <sstream>
@@ -28,6 +28,16 @@ constexpr float engine::ReplicateEstimate::*kEstimates[] = {
     &engine::ReplicateEstimate::MHAT,  &engine::ReplicateEstimate::VARM, &engine::ReplicateEstimate::VARTR,
     &engine::ReplicateEstimate::VARTI, &engine::ReplicateEstimate::LCL,  &engine::ReplicateEstimate::UCL};
 
+// A value's bits as another type of the same size (std::bit_cast, which
+// not every standard library of the hosts' compilers has yet).
+template <typename To, typename From>
+To sameBits(From value) {
+  static_assert(sizeof(To) == sizeof(From));
+  To to;
+  std::memcpy(&to, &value, sizeof to);
+  return to;
+}
+
 // FNV-1a of the settings text.
 std::uint64_t fingerprint(const std::string& text) {
   std::uint64_t hash = 14695981039346656037ull;
@@ -42,7 +52,7 @@ class Writer {
     out_ << ' ' << value;
     return *this;
   }
-  Writer& real(double value) { return word(std::bit_cast<std::uint64_t>(value)); }
+  Writer& real(double value) { return word(sameBits<std::uint64_t>(value)); }
   Writer& line(const std::string& key) {
     out_ << (started_ ? "\n" : "") << key;
     started_ = true;
@@ -72,7 +82,7 @@ class Reader {
     return value;
   }
   std::int32_t whole() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(word())); }
-  double real() { return std::bit_cast<double>(word()); }
+  double real() { return sameBits<double>(word()); }
   std::string rest() {
     std::string text;
     std::getline(words_ >> std::ws, text);
@@ -98,7 +108,7 @@ void writeOutcome(Writer& w, const design::DesignOutcome& o) {
   }
   w.line("estimates");
   for (const engine::ReplicateEstimate& e : o.replicates) {
-    for (auto member : kEstimates) w.word(std::bit_cast<std::uint32_t>(e.*member));
+    for (auto member : kEstimates) w.word(sameBits<std::uint32_t>(e.*member));
   }
   w.line("skipped " + o.skipped);
 }
@@ -123,7 +133,7 @@ design::DesignOutcome readOutcome(Reader& r, const design::Design& d) {
   r.line("estimates");
   for (std::uint64_t i = 0; i < estimates; ++i) {
     engine::ReplicateEstimate e;
-    for (auto member : kEstimates) e.*member = std::bit_cast<float>(static_cast<std::uint32_t>(r.word()));
+    for (auto member : kEstimates) e.*member = sameBits<float>(static_cast<std::uint32_t>(r.word()));
     o.replicates.push_back(e);
   }
   r.line("skipped");
