@@ -99,6 +99,8 @@ inline constexpr std::uintmax_t kLargestSurveyFile = 64u * 1024u * 1024u;
 // the weights LENGTH's shares). A RunTimeError for a file that cannot be
 // opened or read, or one larger than kLargestSurveyFile.
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings = text::Warnings{});
+// The same from the file's bytes, without the file system (a page's upload).
+SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Warnings warnings = text::Warnings{});
 
 // Analyses the nights. A RunTimeError when none is given, when nights give
 // MEANT's standard error but not the same MEANT and standard error, when a

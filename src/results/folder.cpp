@@ -53,12 +53,7 @@ void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
 void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis,
                         const std::function<bool()>& goOn) {
   StagedFolder staged(folder);
-  {
-    std::unique_ptr<CsvFile> table;
-    const std::string name = staged.path() + "/" + kFieldTable;
-    for (const fielddata::FieldRow& night : analysis.nights) writeRow(table, name, nightRow(night));
-    writeRow(table, name, nightRow(analysis.total));
-  }
+  writeNewFile(staged.path() + "/" + kFieldTable, csvText(nightRows(analysis)));
   writeNewFile(staged.path() + "/" + kFieldPicture, nightsPicture(analysis));
   if (goOn && !goOn()) throw text::RunTimeError("interrupted while writing the results folder '" + folder + "'");
   staged.publish();

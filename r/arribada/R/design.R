@@ -67,7 +67,7 @@ arribada_design <- function(..., parallel = FALSE) {
 #' process, a cluster job); `arribada_collect()` combines the tasks' results
 #' into what [arribada_design()] returns. A task and its result are plain R
 #' lists (the design search's arguments as the text of a design file, the
-#' scenario's number, and the scenario's replicates and measures), which
+#' scenario's number, and the scenario's replicates and measures as text), which
 #' `saveRDS()` can carry between machines; the results may come back in any
 #' order.
 #'
@@ -103,7 +103,7 @@ arribada_run_task <- function(task) run_task(task)
 run_task <- function(task, progress = NULL) {
   if (!inherits(task, "arribada_task")) stop("task must be one of arribada_tasks()'s tasks", call. = FALSE)
   result <- design_run_scenario(task$settings, as.integer(task$scenario) - 1L, instruction_set_asked(), progress)
-  structure(c(list(settings = task$settings), result), class = "arribada_task_result")
+  structure(list(settings = task$settings, scenario = task$scenario, result = result), class = "arribada_task_result")
 }
 
 #' @rdname arribada_tasks
@@ -116,7 +116,7 @@ arribada_collect <- function(results) {
   if (!all(vapply(results, function(result) identical(result$settings, settings), TRUE))) {
     stop("the results come from different design searches", call. = FALSE)
   }
-  search <- design_combine(settings, results)
+  search <- design_combine(settings, vapply(results, function(result) result$result, ""))
   structure(as_frame(search$table), recommendation = search$recommendation, text = search$text,
             TARGET_CV = search$TARGET_CV, class = c("arribada_design", "data.frame"))
 }

@@ -20,17 +20,17 @@ extern "C" SEXP _arribada_design_size(SEXP settings) {
   END_CPP11
 }
 // r_design.cpp
-cpp11::list design_run_scenario(std::string settings, int index, std::string instructionSet, SEXP progress);
+std::string design_run_scenario(std::string settings, int index, std::string instructionSet, SEXP progress);
 extern "C" SEXP _arribada_design_run_scenario(SEXP settings, SEXP index, SEXP instructionSet, SEXP progress) {
   BEGIN_CPP11
     return cpp11::as_sexp(design_run_scenario(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<int>>(index), cpp11::as_cpp<cpp11::decay_t<std::string>>(instructionSet), cpp11::as_cpp<cpp11::decay_t<SEXP>>(progress)));
   END_CPP11
 }
 // r_design.cpp
-cpp11::list design_combine(std::string settings, cpp11::list results);
+cpp11::list design_combine(std::string settings, std::vector<std::string> results);
 extern "C" SEXP _arribada_design_combine(SEXP settings, SEXP results) {
   BEGIN_CPP11
-    return cpp11::as_sexp(design_combine(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(results)));
+    return cpp11::as_sexp(design_combine(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<std::vector<std::string>>>(results)));
   END_CPP11
 }
 // r_field.cpp
@@ -41,10 +41,10 @@ extern "C" SEXP _arribada_read_survey(SEXP name) {
   END_CPP11
 }
 // r_field.cpp
-cpp11::list survey_from_table(cpp11::strings times, cpp11::list counts, cpp11::list values, std::string description);
+cpp11::list survey_from_table(std::vector<std::string> times, cpp11::list counts, cpp11::list values, std::string description);
 extern "C" SEXP _arribada_survey_from_table(SEXP times, SEXP counts, SEXP values, SEXP description) {
   BEGIN_CPP11
-    return cpp11::as_sexp(survey_from_table(cpp11::as_cpp<cpp11::decay_t<cpp11::strings>>(times), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(counts), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(values), cpp11::as_cpp<cpp11::decay_t<std::string>>(description)));
+    return cpp11::as_sexp(survey_from_table(cpp11::as_cpp<cpp11::decay_t<std::vector<std::string>>>(times), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(counts), cpp11::as_cpp<cpp11::decay_t<cpp11::list>>(values), cpp11::as_cpp<cpp11::decay_t<std::string>>(description)));
   END_CPP11
 }
 // r_field.cpp
@@ -71,15 +71,15 @@ extern "C" SEXP _arribada_instruction_sets() {
 
 extern "C" {
 static const R_CallMethodDef CallEntries[] = {
-    {"_arribada_analyse_nights",      (DL_FUNC) &_arribada_analyse_nights,      1},
-    {"_arribada_design_combine",      (DL_FUNC) &_arribada_design_combine,      2},
-    {"_arribada_design_run_scenario", (DL_FUNC) &_arribada_design_run_scenario, 4},
-    {"_arribada_design_size",         (DL_FUNC) &_arribada_design_size,         1},
-    {"_arribada_design_settings_text",    (DL_FUNC) &_arribada_design_settings_text,    1},
-    {"_arribada_instruction_sets",    (DL_FUNC) &_arribada_instruction_sets,    0},
-    {"_arribada_read_survey",         (DL_FUNC) &_arribada_read_survey,         1},
-    {"_arribada_simulate_job",        (DL_FUNC) &_arribada_simulate_job,        7},
-    {"_arribada_survey_from_table",   (DL_FUNC) &_arribada_survey_from_table,   4},
+    {"_arribada_analyse_nights",       (DL_FUNC) &_arribada_analyse_nights,       1},
+    {"_arribada_design_combine",       (DL_FUNC) &_arribada_design_combine,       2},
+    {"_arribada_design_run_scenario",  (DL_FUNC) &_arribada_design_run_scenario,  4},
+    {"_arribada_design_settings_text", (DL_FUNC) &_arribada_design_settings_text, 1},
+    {"_arribada_design_size",          (DL_FUNC) &_arribada_design_size,          1},
+    {"_arribada_instruction_sets",     (DL_FUNC) &_arribada_instruction_sets,     0},
+    {"_arribada_read_survey",          (DL_FUNC) &_arribada_read_survey,          1},
+    {"_arribada_simulate_job",         (DL_FUNC) &_arribada_simulate_job,         7},
+    {"_arribada_survey_from_table",    (DL_FUNC) &_arribada_survey_from_table,    4},
     {NULL, NULL, 0}
 };
 }

@@ -1,110 +1,65 @@
-// read_arribada_field() and arribada_field(): surveys in the field-data or
-// the CSV layout read by the program's readers, carried in R as plain
-// values, and analysed night by night with their total as `arribada
-// --field` analyses them.
+// read_arribada_field() and arribada_field(): surveys read by the library,
+// carried in R as plain values, and analysed night by night with their
+// total as `arribada --field` analyses them.
 
-#include <cpp11.hpp>
-
-#include <optional>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "fielddata/csv_survey.hpp"
-#include "fielddata/nights.hpp"
 #include "r_tables.h"
-#include "results/rows.hpp"
 
 namespace arribada::r {
 namespace {
 
-using fielddata::FieldHeader;
-
-// FieldHeader's reals and whole numbers, named once for the trip to R and back.
-constexpr std::pair<const char*, float FieldHeader::*> kHeaderReals[] = {
-    {"AREA", &FieldHeader::AREA},     {"WIDTH", &FieldHeader::WIDTH},   {"HOURS", &FieldHeader::HOURS},
-    {"MEANT", &FieldHeader::MEANT},   {"LENGTH", &FieldHeader::LENGTH}, {"CODE", &FieldHeader::CODE}};
-constexpr std::pair<const char*, std::int32_t FieldHeader::*> kHeaderWholes[] = {
-    {"NTR", &FieldHeader::NTR}, {"NT1", &FieldHeader::NT1}, {"JCODE", &FieldHeader::JCODE}};
-
-cpp11::writable::list headerToR(const FieldHeader& h) {
+cpp11::writable::list headerToR(const std::vector<api::HeaderValue>& header) {
   cpp11::writable::list out;
   cpp11::writable::strings names;
-  for (const auto& [name, member] : kHeaderReals) {
-    out.push_back(cpp11::as_sexp(double{h.*member}));
-    names.push_back(name);
-  }
-  for (const auto& [name, member] : kHeaderWholes) {
-    out.push_back(cpp11::as_sexp(h.*member));
-    names.push_back(name);
+  for (const api::HeaderValue& h : header) {
+    out.push_back(h.whole ? cpp11::as_sexp(static_cast<int>(h.value)) : cpp11::as_sexp(h.value));
+    names.push_back(h.name);
   }
   out.names() = names;
   return out;
 }
 
-FieldHeader headerFromR(cpp11::list in) {
-  FieldHeader h;
-  for (const auto& [name, member] : kHeaderReals) h.*member = static_cast<float>(cpp11::as_cpp<double>(in[name]));
-  for (const auto& [name, member] : kHeaderWholes) h.*member = cpp11::as_cpp<int>(in[name]);
-  return h;
-}
-
-// The counts as an integer matrix, one row per sampling time, one column per transect.
-cpp11::writable::integers_matrix<> countsToR(const fielddata::SurveyCounts& grid) {
-  cpp11::writable::integers_matrix<> counts(grid.times(), grid.transects());
-  for (std::int32_t k = 0; k < grid.times(); ++k) {
-    for (std::int32_t j = 0; j < grid.transects(); ++j) counts(k, j) = grid.at(j, k);
+cpp11::list nightToR(const api::SurveyValues& s) {
+  cpp11::writable::integers_matrix<> counts(s.times, s.transects);
+  for (int k = 0; k < s.times; ++k) {
+    for (int j = 0; j < s.transects; ++j) counts(k, j) = s.counts[static_cast<std::size_t>(k * s.transects + j)];
   }
-  return counts;
-}
-
-fielddata::SurveyCounts countsFromR(cpp11::integers_matrix<> counts) {
-  fielddata::SurveyCounts grid(counts.ncol(), counts.nrow());
-  for (int k = 0; k < counts.nrow(); ++k) {
-    for (int j = 0; j < counts.ncol(); ++j) {
-      const int count = counts(k, j);
-      if (count == NA_INTEGER || count < 0 || count > 32767) cpp11::stop("a count is missing or outside 0 to 32767");
-      grid.set(j, k, count);
-    }
-  }
-  return grid;
-}
-
-cpp11::writable::list nightToR(const fielddata::SurveyNight& night) {
   cpp11::writable::list out;
-  out.push_back(cpp11::as_sexp(night.file));
-  out.push_back(cpp11::as_sexp(night.title));
-  out.push_back(headerToR(night.survey.header));
-  out.push_back(countsToR(night.survey.counts));
-  out.push_back(cpp11::writable::doubles(night.survey.weights.begin(), night.survey.weights.end()));
-  out.push_back(cpp11::as_sexp(night.MEANT_SE ? double{*night.MEANT_SE} : NA_REAL));
-  out.push_back(cpp11::writable::doubles(night.times.hours.begin(), night.times.hours.end()));
-  out.push_back(cpp11::as_sexp(night.times.clock));
-  out.push_back(cpp11::as_sexp(night.survey.description));
+  out.push_back(cpp11::as_sexp(s.file));
+  out.push_back(cpp11::as_sexp(s.title));
+  out.push_back(headerToR(s.header));
+  out.push_back(counts);
+  out.push_back(cpp11::writable::doubles(s.weights.begin(), s.weights.end()));
+  out.push_back(cpp11::as_sexp(s.MEANT_SE.value_or(NA_REAL)));
+  out.push_back(cpp11::writable::doubles(s.hours.begin(), s.hours.end()));
+  out.push_back(cpp11::as_sexp(s.clock));
+  out.push_back(cpp11::as_sexp(s.description));
   out.names() = {"file", "title", "header", "counts", "weights", "MEANT_SE", "hours", "clock", "description"};
   return out;
 }
 
-fielddata::SurveyNight nightFromR(cpp11::list in) {
-  std::optional<float> MEANT_SE;
+api::SurveyValues nightFromR(cpp11::list in) {
+  api::SurveyValues s;
+  s.file = cpp11::as_cpp<std::string>(in["file"]);
+  s.title = cpp11::as_cpp<std::string>(in["title"]);
+  s.description = cpp11::as_cpp<std::string>(in["description"]);
+  const cpp11::list header(in["header"]);
+  const cpp11::strings names(header.names());
+  for (R_xlen_t i = 0; i < header.size(); ++i) {
+    s.header.push_back({std::string(names[i]), cpp11::as_cpp<double>(header[i]), TYPEOF(header[i]) == INTSXP});
+  }
+  const cpp11::integers_matrix<> counts(in["counts"]);
+  s.times = counts.nrow();
+  s.transects = counts.ncol();
+  for (int k = 0; k < s.times; ++k) {
+    for (int j = 0; j < s.transects; ++j) s.counts.push_back(counts(k, j) == NA_INTEGER ? -1 : counts(k, j));
+  }
+  const cpp11::doubles weights(in["weights"]), hours(in["hours"]);
+  s.weights.assign(weights.begin(), weights.end());
   const double se = cpp11::as_cpp<double>(in["MEANT_SE"]);
-  if (!ISNA(se)) MEANT_SE = static_cast<float>(se);
-  std::vector<float> weights;
-  for (double weight : cpp11::doubles(in["weights"])) weights.push_back(static_cast<float>(weight));
-  const cpp11::doubles hours(in["hours"]);
-  return {cpp11::as_cpp<std::string>(in["file"]),
-          cpp11::as_cpp<std::string>(in["title"]),
-          {cpp11::as_cpp<std::string>(in["description"]), headerFromR(in["header"]), countsFromR(in["counts"]),
-           std::move(weights)},
-          MEANT_SE,
-          {std::vector<double>(hours.begin(), hours.end()), cpp11::as_cpp<bool>(in["clock"])}};
-}
-
-// A cell of a CSV line between double quotes, a quote inside doubled.
-std::string quoted(const std::string& text) {
-  std::string cell = "\"";
-  for (char c : text) cell += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return cell + "\"";
+  if (!ISNA(se)) s.MEANT_SE = se;
+  s.hours.assign(hours.begin(), hours.end());
+  s.clock = cpp11::as_cpp<bool>(in["clock"]);
+  return s;
 }
 
 }  // namespace
@@ -112,70 +67,39 @@ std::string quoted(const std::string& text) {
 
 [[cpp11::register]]
 cpp11::list read_survey(std::string name) {
-  arribada::r::CollectedWarnings collected;
-  const arribada::fielddata::SurveyNight night =
-      arribada::fielddata::readSurveyFile(name, arribada::text::Warnings(collected.stream()));
-  collected.raise();
-  return arribada::r::nightToR(night);
+  const arribada::api::SurveyRead read = arribada::api::readSurveyFile(name);
+  arribada::r::raiseWarnings(read.warnings);
+  return arribada::r::nightToR(read.survey);
 }
 
 // A survey given as a table of counts (one column per transect, one row per
-// sampling time, after the time column) and its values: written in the CSV
-// layout and read by its reader, so that the same faults are refused.
+// sampling time, after the time column) and its values, read by the CSV
+// layout's reader, so that the same faults are refused.
 [[cpp11::register]]
-cpp11::list survey_from_table(cpp11::strings times, cpp11::list counts, cpp11::list values, std::string description) {
-  using arribada::r::decimal;
-  std::ostringstream text;
-  const cpp11::strings valueNames(values.names());
-  for (R_xlen_t i = 0; i < values.size(); ++i) {
-    const std::string name(valueNames[i]);
-    if (TYPEOF(values[i]) == STRSXP) {
-      text << arribada::r::quoted("# " + name + " = " + cpp11::as_cpp<std::string>(values[i])) << '\n';
-      continue;
-    }
-    text << "# " << name << " =";
-    const char* separator = " ";
-    for (double value : cpp11::as_doubles(values[i])) {
-      text << separator << decimal(value);
-      separator = ",";
-    }
-    text << '\n';
+cpp11::list survey_from_table(std::vector<std::string> times, cpp11::list counts, cpp11::list values,
+                              std::string description) {
+  using namespace arribada;
+  std::vector<api::CountColumn> columns;
+  const cpp11::strings names(counts.names());
+  for (R_xlen_t c = 0; c < counts.size(); ++c) {
+    const cpp11::doubles column(counts[c]);
+    columns.push_back({std::string(names[c]), std::vector<double>(column.begin(), column.end())});
   }
-  text << "time";
-  const cpp11::strings transects(counts.names());
-  for (cpp11::r_string transect : transects) text << ',' << arribada::r::quoted(std::string(transect));
-  text << '\n';
-  for (R_xlen_t k = 0; k < times.size(); ++k) {
-    text << arribada::r::quoted(std::string(times[k]));
-    for (SEXP column : counts) {
-      const double count = cpp11::doubles(column)[k];
-      text << ',' << (ISNAN(count) ? std::string() : decimal(count));
-    }
-    text << '\n';
-  }
-  arribada::fielddata::CsvSurvey csv = arribada::fielddata::readCsvSurvey(text.str(), description);
-  return arribada::r::nightToR({description, csv.title, std::move(csv.survey), csv.MEANT_SE, csv.times});
+  return r::nightToR(api::surveyFromTable(times, columns, r::namedValues(values), description));
 }
 
 [[cpp11::register]]
 cpp11::list analyse_nights(cpp11::list surveys) {
   using namespace arribada;
-  std::vector<fielddata::SurveyNight> nights;
+  std::vector<api::SurveyValues> nights;
   for (SEXP survey : surveys) nights.push_back(r::nightFromR(survey));
-  const fielddata::FieldAnalysis analysis = fielddata::analyseNights(nights);
-  std::vector<results::NamedRow> rows;
-  for (const fielddata::FieldRow& night : analysis.nights) rows.push_back(results::nightRow(night));
-  rows.push_back(results::nightRow(analysis.total));
-  cpp11::writable::integers night;
+  const api::NightsProducts analysis = api::analyseNights(nights);
+  cpp11::writable::integers night, total;
   cpp11::writable::doubles hours;
-  cpp11::writable::integers total;
-  for (std::size_t n = 0; n < analysis.counts.size(); ++n) {
-    const fielddata::NightCounts& counts = analysis.counts[n];
-    for (std::size_t k = 0; k < counts.totals.size(); ++k) {
-      night.push_back(static_cast<int>(n + 1));
-      hours.push_back(k < counts.times.hours.size() ? counts.times.hours[k] : NA_REAL);
-      total.push_back(counts.totals[k]);
-    }
+  for (const api::TimeTotal& time : analysis.times) {
+    night.push_back(time.night);
+    hours.push_back(time.hours.value_or(NA_REAL));
+    total.push_back(time.total);
   }
   cpp11::writable::list times;
   times.push_back(night);
@@ -183,7 +107,7 @@ cpp11::list analyse_nights(cpp11::list surveys) {
   times.push_back(total);
   times.names() = {"night", "hours", "total"};
   cpp11::writable::list out;
-  out.push_back(r::columnsOf(rows));
+  out.push_back(r::columnsOf(analysis.estimate));
   out.push_back(times);
   out.names() = {"estimate", "times"};
   return out;

@@ -1,8 +1,5 @@
 #include "r_tables.h"
 
-#include <charconv>
-#include <cmath>
-#include <string_view>
 #include <variant>
 
 namespace arribada::r {
@@ -11,7 +8,7 @@ namespace {
 // The kind of a column: that of its first field that is not missing.
 enum class Kind { real, integer, text, logical };
 
-Kind kindOf(const std::vector<results::NamedRow>& rows, std::size_t column) {
+Kind kindOf(const api::Rows& rows, std::size_t column) {
   // A column with a text anywhere is a column of texts (a night's number beside "total").
   for (const results::NamedRow& row : rows) {
     if (std::holds_alternative<std::string>(row[column].value)) return Kind::text;
@@ -27,7 +24,7 @@ Kind kindOf(const std::vector<results::NamedRow>& rows, std::size_t column) {
 }
 
 template <typename Value, typename Vector>
-SEXP column(const std::vector<results::NamedRow>& rows, std::size_t c, Vector out, auto missing) {
+SEXP column(const api::Rows& rows, std::size_t c, Vector out, auto missing) {
   for (const results::NamedRow& row : rows) {
     const auto* value = std::get_if<Value>(&row[c].value);
     if (value != nullptr) {
@@ -40,7 +37,7 @@ SEXP column(const std::vector<results::NamedRow>& rows, std::size_t c, Vector ou
 }
 
 // Texts, and whole numbers written as the CSV writes them.
-SEXP textColumn(const std::vector<results::NamedRow>& rows, std::size_t c) {
+SEXP textColumn(const api::Rows& rows, std::size_t c) {
   cpp11::writable::strings out;
   for (const results::NamedRow& row : rows) {
     const results::CsvField& field = row[c].value;
@@ -55,7 +52,7 @@ SEXP textColumn(const std::vector<results::NamedRow>& rows, std::size_t c) {
   return out;
 }
 
-SEXP columnOf(const std::vector<results::NamedRow>& rows, std::size_t c) {
+SEXP columnOf(const api::Rows& rows, std::size_t c) {
   switch (kindOf(rows, c)) {
     case Kind::integer:
       return column<std::int32_t>(rows, c, cpp11::writable::integers(), NA_INTEGER);
@@ -71,7 +68,7 @@ SEXP columnOf(const std::vector<results::NamedRow>& rows, std::size_t c) {
 
 }  // namespace
 
-cpp11::writable::list columnsOf(const std::vector<results::NamedRow>& rows) {
+cpp11::writable::list columnsOf(const api::Rows& rows) {
   const std::size_t columns = rows.empty() ? 0 : rows.front().size();
   cpp11::writable::list out(static_cast<R_xlen_t>(columns));
   cpp11::writable::strings names(static_cast<R_xlen_t>(columns));
@@ -83,30 +80,35 @@ cpp11::writable::list columnsOf(const std::vector<results::NamedRow>& rows) {
   return out;
 }
 
-void CollectedWarnings::raise() const {
-  std::istringstream lines(text_.str());
-  std::string line;
-  while (std::getline(lines, line)) {
-    constexpr std::string_view kPrefix = "arribada: warning: ";  // the program's, which R's warning() replaces
-    if (line.starts_with(kPrefix)) line.erase(0, kPrefix.size());
-    if (!line.empty()) cpp11::warning("%s", line.c_str());
+namespace {
+
+api::NamedValue namedValue(const std::string& name, SEXP value) {
+  if (TYPEOF(value) == STRSXP) {
+    const cpp11::strings texts(value);
+    return {name, api::Texts(texts.begin(), texts.end())};
   }
+  const cpp11::doubles numbers(cpp11::as_doubles(value));
+  return {name, api::Numbers(numbers.begin(), numbers.end())};
 }
 
-std::string decimal(double value) {
-  char buffer[64];
-  const bool whole = value == std::trunc(value) && std::fabs(value) < 1e15;
-  const auto [end, error] = whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value))
-                                  : std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, end);
+}  // namespace
+
+api::NamedValues namedValues(cpp11::list values) {
+  api::NamedValues out;
+  const cpp11::strings names(values.names());
+  for (R_xlen_t i = 0; i < values.size(); ++i) {
+    const std::string name(names[i]);
+    if (TYPEOF(values[i]) == VECSXP) {
+      for (SEXP element : cpp11::list(values[i])) out.push_back(namedValue(name, element));
+    } else {
+      out.push_back(namedValue(name, values[i]));
+    }
+  }
+  return out;
 }
 
-engine::InstructionSet instructionSetNamed(const std::string& name) {
-  if (name.empty()) return engine::bestInstructionSet();
-  for (engine::InstructionSet set : engine::runnableInstructionSets()) {
-    if (name == engine::nameOf(set)) return set;
-  }
-  cpp11::stop("the instruction set '%s' is not one this processor and build run", name.c_str());
+void raiseWarnings(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) cpp11::warning("%s", line.c_str());
 }
 
 }  // namespace arribada::r

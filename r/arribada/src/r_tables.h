@@ -1,41 +1,26 @@
 #pragma once
-// The package's glue between the library and R: rows of the results tables
-// as R columns, the library's warnings and progress as R's, and the
-// instruction set a session asks for.
+// The package's glue: conversions between R's values and the library's
+// host-facing calls (api/api.hpp), nothing more.
 
 #include <cpp11.hpp>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "engine/fast/instruction_sets.hpp"
-#include "results/csv.hpp"
+#include "api/api.hpp"
 
 namespace arribada::r {
 
 // The rows as a named list of columns (make it a data frame in R): a column
 // of reals becomes doubles (every float is a double exactly), of integers
 // integers, of texts character, of TRUE/FALSE logical; a missing field is NA.
-cpp11::writable::list columnsOf(const std::vector<results::NamedRow>& rows);
+cpp11::writable::list columnsOf(const api::Rows& rows);
 
-// The library's warnings, collected while it reads, handed to R's warning().
-class CollectedWarnings {
- public:
-  std::ostream* stream() { return &text_; }
-  void raise() const;
+// A named R list as named values: numbers as doubles, texts as texts; a
+// list element (DENSITY = list(...)) gives one value per element.
+api::NamedValues namedValues(cpp11::list values);
 
- private:
-  std::ostringstream text_;
-};
-
-// The shortest decimal that reads back as `value` (a whole number in full):
-// the text a user would have typed in the program's files, which its
-// readers turn into a 32-bit real with one rounding.
-std::string decimal(double value);
-
-// The instruction set named by `name` ("" for the fastest this processor
-// runs); an R error when the processor does not run it.
-engine::InstructionSet instructionSetNamed(const std::string& name);
+// Each line an R warning.
+void raiseWarnings(const std::vector<std::string>& lines);
 
 }  // namespace arribada::r
