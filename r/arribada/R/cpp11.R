@@ -8,6 +8,10 @@ design_size <- function(settings) {
   .Call(`_arribada_design_size`, settings)
 }
 
+design_task_order <- function(settings) {
+  .Call(`_arribada_design_task_order`, settings)
+}
+
 design_run_scenario <- function(settings, index, instructionSet, progress) {
   .Call(`_arribada_design_run_scenario`, settings, index, instructionSet, progress)
 }

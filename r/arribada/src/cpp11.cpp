@@ -20,6 +20,13 @@ extern "C" SEXP _arribada_design_size(SEXP settings) {
   END_CPP11
 }
 // r_design.cpp
+cpp11::integers design_task_order(std::string settings);
+extern "C" SEXP _arribada_design_task_order(SEXP settings) {
+  BEGIN_CPP11
+    return cpp11::as_sexp(design_task_order(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings)));
+  END_CPP11
+}
+// r_design.cpp
 cpp11::list design_run_scenario(std::string settings, int index, std::string instructionSet, SEXP progress);
 extern "C" SEXP _arribada_design_run_scenario(SEXP settings, SEXP index, SEXP instructionSet, SEXP progress) {
   BEGIN_CPP11
@@ -71,15 +78,16 @@ extern "C" SEXP _arribada_instruction_sets() {
 
 extern "C" {
 static const R_CallMethodDef CallEntries[] = {
-    {"_arribada_analyse_nights",      (DL_FUNC) &_arribada_analyse_nights,      1},
-    {"_arribada_design_combine",      (DL_FUNC) &_arribada_design_combine,      2},
-    {"_arribada_design_run_scenario", (DL_FUNC) &_arribada_design_run_scenario, 4},
-    {"_arribada_design_size",         (DL_FUNC) &_arribada_design_size,         1},
-    {"_arribada_design_settings_text",    (DL_FUNC) &_arribada_design_settings_text,    1},
-    {"_arribada_instruction_sets",    (DL_FUNC) &_arribada_instruction_sets,    0},
-    {"_arribada_read_survey",         (DL_FUNC) &_arribada_read_survey,         1},
-    {"_arribada_simulate_job",        (DL_FUNC) &_arribada_simulate_job,        7},
-    {"_arribada_survey_from_table",   (DL_FUNC) &_arribada_survey_from_table,   4},
+    {"_arribada_analyse_nights",       (DL_FUNC) &_arribada_analyse_nights,       1},
+    {"_arribada_design_combine",       (DL_FUNC) &_arribada_design_combine,       2},
+    {"_arribada_design_run_scenario",  (DL_FUNC) &_arribada_design_run_scenario,  4},
+    {"_arribada_design_settings_text", (DL_FUNC) &_arribada_design_settings_text, 1},
+    {"_arribada_design_size",          (DL_FUNC) &_arribada_design_size,          1},
+    {"_arribada_design_task_order",    (DL_FUNC) &_arribada_design_task_order,    1},
+    {"_arribada_instruction_sets",     (DL_FUNC) &_arribada_instruction_sets,     0},
+    {"_arribada_read_survey",          (DL_FUNC) &_arribada_read_survey,          1},
+    {"_arribada_simulate_job",         (DL_FUNC) &_arribada_simulate_job,         7},
+    {"_arribada_survey_from_table",    (DL_FUNC) &_arribada_survey_from_table,    4},
     {NULL, NULL, 0}
 };
 }

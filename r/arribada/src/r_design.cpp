@@ -5,6 +5,7 @@
 
 #include <cpp11.hpp>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -211,6 +212,24 @@ cpp11::integers design_size(std::string settings) {
                                     static_cast<int>(arribada::design::listDesigns(s).size()), s.IREP};
   size.names() = {"scenarios", "designs", "IREP"};
   return size;
+}
+
+// The scenarios (1-based) longest first, for schedulers that start tasks in
+// order: those of an uneven beach (the plain path) first, then by the draws expected.
+[[cpp11::register]]
+cpp11::integers design_task_order(std::string settings) {
+  const arribada::design::SearchSettings s = arribada::r::specOf(settings);
+  const std::vector<arribada::design::Scenario> scenarios = arribada::design::listScenarios(s);
+  std::vector<std::pair<bool, double>> work;
+  for (const arribada::design::Scenario& scenario : scenarios) {
+    work.emplace_back(arribada::design::usesFastPath(s, scenario), -arribada::design::expectedDraws(s, scenario));
+  }
+  std::vector<int> order(scenarios.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::stable_sort(order.begin(), order.end(), [&work](int a, int b) { return work[a] < work[b]; });
+  cpp11::writable::integers out;
+  for (int i : order) out.push_back(i + 1);
+  return out;
 }
 
 [[cpp11::register]]

@@ -65,12 +65,10 @@ Job jobFrom(cpp11::list values, cpp11::doubles marks, cpp11::doubles weights, bo
   }
   if (useDefaultJX) {
     job.p.NTI = job.p.IHR + 1;  // the dialogue's NTI, which its default uses
-    const auto seed = entry::keyboardDefaultSeed(job.p);
-    if (!seed) {
-      cpp11::stop("the default JX, NN x (IHR + 1) x NTR x IC x MIN, leaves the range 1 to 2147483646 for these "
-                  "values; give JX");
-    }
-    job.p.JX = *seed;
+    // Where that product leaves the generator's range, the value the
+    // dialogue itself proposes then (the default JX of its default values).
+    constexpr std::int32_t kProposedJX = 762500001;
+    job.p.JX = entry::keyboardDefaultSeed(job.p).value_or(kProposedJX);
   }
   entry::finishParameters(job.p, kSource);
   return job;
