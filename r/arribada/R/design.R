@@ -204,9 +204,11 @@ print.arribada_design <- function(x, ...) {
     cat(attr(x, "text"))
     return(invisible(x))
   }
-  cat(sprintf("Designs of a search: %d row%s of %d\n", nrow(x), if (nrow(x) == 1L) "" else "s",
-              length(attr(x, "keys"))))
-  print(summary(x), ...)
+  whole <- attr(x, "keys")
+  cat(sprintf("Designs of a search: %d row%s%s\n", nrow(x), if (nrow(x) == 1L) "" else "s",
+              if (is.null(whole)) "" else sprintf(" of %d", length(whole))))
+  # The main columns when it holds them all, else the columns it holds.
+  print(if (identical(names(x), attr(x, "columns"))) summary(x) else as.data.frame(x), ...)
   if (holds_recommendation(x)) cat(attr(x, "recommendation"), "\n", sep = "")
   invisible(x)
 }

@@ -103,6 +103,8 @@ test_that("R idioms: conditions, subsets, data frames, JX = NULL", {
     expect_identical(nrow(summary(case[[2]])), as.integer(case[[4]]), label = case[[1]])
   }
   expect_match(paste(capture.output(print(designs[other, ])), collapse = "\n"), "1 row of 8", fixed = TRUE)
+  # Columns taken: those columns shown.
+  expect_match(capture.output(print(designs[, c("scenario", "NN")]))[2L], "scenario +NN")
 
   # Three nights filtered to two: both rows shown, the total too.
   nights <- arribada_field(example_file(c("night-1.csv", "night-2.csv", "night-3.csv")))
