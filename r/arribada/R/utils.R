@@ -24,13 +24,14 @@ warn_arribada <- function(message, call) {
   warning(structure(class = c("arribada_warning", "warning", "condition"), list(message = message, call = call)))
 }
 
-# Evaluates `code` (a call into the engine) with its errors raised again as
-# errors of `class` and its warnings as arribada_warning, all with `call`.
-# Interrupts pass through untouched.
+# Evaluates `code` (a call into the engine) with the engine's errors raised
+# again as errors of `class` and its warnings as arribada_warning, all with
+# `call`. The engine's conditions come without a call; others (a time limit,
+# an error of a progress handler) and interrupts pass through untouched.
 engine_call <- function(code, call, class = "arribada_input_error") {
   withCallingHandlers(
     tryCatch(code, error = function(e) {
-      if (inherits(e, "arribada_error")) stop(e)
+      if (inherits(e, "arribada_error") || !is.null(conditionCall(e))) stop(e)
       stop_arribada(conditionMessage(e), class, call)
     }),
     warning = function(w) {
