@@ -222,16 +222,16 @@ summary.arribada_design <- function(object, ...) {
 }
 
 #' @export
-as.data.frame.arribada_design <- function(x, ...) {
+as.data.frame.arribada_design <- function(x, row.names = NULL, optional = FALSE, ...) {
   attributes(x) <- list(names = names(x), row.names = .set_row_names(nrow(x)), class = "data.frame")
   x
 }
 
 #' @export
-as.data.frame.arribada_task <- function(x, ...) data.frame(scenario = x$scenario)
+as.data.frame.arribada_task <- function(x, row.names = NULL, optional = FALSE, ...) data.frame(scenario = x$scenario)
 
 #' @export
-as.data.frame.arribada_task_result <- function(x, ...) {
+as.data.frame.arribada_task_result <- function(x, row.names = NULL, optional = FALSE, ...) {
   designs <- x$designs
   as_frame(list(scenario = rep(x$index + 1L, length(designs)),
                 skipped = vapply(designs, function(d) as.character(d$skipped), ""),

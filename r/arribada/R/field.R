@@ -158,7 +158,7 @@ print.arribada_field_data <- function(x, ...) {
 summary.arribada_field_data <- function(object, ...) arribada_field(object)
 
 #' @export
-as.data.frame.arribada_field_data <- function(x, ...) {
+as.data.frame.arribada_field_data <- function(x, row.names = NULL, optional = FALSE, ...) {
   counts <- as.data.frame(unclass(x$counts))
   names(counts) <- if (is.null(colnames(x$counts))) paste0("T", seq_len(ncol(counts))) else colnames(x$counts)
   time <- if (isTRUE(x$clock)) sprintf("%02d:%02d", (x$hours %/% 1) %% 24, round(x$hours %% 1 * 60)) else x$hours
@@ -166,7 +166,7 @@ as.data.frame.arribada_field_data <- function(x, ...) {
 }
 
 #' @export
-as.data.frame.arribada_field <- function(x, ...) {
+as.data.frame.arribada_field <- function(x, row.names = NULL, optional = FALSE, ...) {
   attributes(x) <- list(names = names(x), row.names = .set_row_names(nrow(x)), class = "data.frame")
   x
 }

@@ -128,7 +128,7 @@ print.arribada_simulation <- function(x, ...) {
 summary.arribada_simulation <- function(object, ...) object$summary
 
 #' @export
-as.data.frame.arribada_simulation <- function(x, ...) x$replicates
+as.data.frame.arribada_simulation <- function(x, row.names = NULL, optional = FALSE, ...) x$replicates
 
 #' Plot a simulation's estimates
 #'
