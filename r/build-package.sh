@@ -7,6 +7,15 @@
 # wildcards), then runs R CMD build on that copy.
 #
 # Run from the repository's root: r/build-package.sh [options of R CMD build]
+#
+# r/build-package.sh --install [options of R CMD INSTALL] instead installs
+# the package from that copy with one compile of the library (R CMD build
+# then R CMD INSTALL of the tarball compile it twice: once to build the
+# vignette): R CMD INSTALL of the copy, the vignette built with the package
+# just installed, and R CMD INSTALL again, which finds the objects made.
+#
+# Without knitr, rmarkdown or pandoc (apt-get install --no-install-recommends
+# r-base-dev leaves them out) the vignette is not built, and a line says so.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 staging="$(mktemp -d)"
@@ -54,4 +63,37 @@ write_makevars Makevars "-I." ""
 # parts; WaitOnAddress (synchronization) and the UTF-16 command line (shell32).
 write_makevars Makevars.win "-I. -DNOMINMAX -DWIN32_LEAN_AND_MEAN" "-lsynchronization -lshell32"
 
+# Whether the vignette can be built here: knitr, rmarkdown and pandoc.
+vignette_tools() {
+  Rscript -e 'quit(status = !all(vapply(c("knitr", "rmarkdown"), requireNamespace, TRUE, quietly = TRUE)) ||
+                              !rmarkdown::pandoc_available())' > /dev/null 2>&1
+}
+
+if [ "${1:-}" = "--install" ]; then
+  shift
+  # The vignette is built with the package just installed: its library first.
+  library=""
+  for ((i = 1; i <= $#; i++)); do
+    case "${!i}" in
+      -l) j=$((i + 1)); library="${!j}" ;;
+      --library=*) library="${!i#--library=}" ;;
+    esac
+  done
+  [ -z "$library" ] || export R_LIBS="$library${R_LIBS:+:$R_LIBS}"
+  R CMD INSTALL "$@" "$package"
+  if vignette_tools; then
+    (cd "$package/vignettes" && Rscript -e 'tools::buildVignettes(dir = "..", quiet = TRUE)')
+    mkdir -p "$package/inst/doc"
+    cp "$package"/vignettes/*.Rmd "$package"/vignettes/*.html "$package/inst/doc/"
+    R CMD INSTALL "$@" "$package"
+  else
+    echo "build-package.sh: knitr, rmarkdown or pandoc missing: installed without the vignette" >&2
+  fi
+  exit 0
+fi
+
+if ! vignette_tools && [[ " $* " != *" --no-build-vignettes "* ]]; then
+  echo "build-package.sh: knitr, rmarkdown or pandoc missing: building without the vignette (--no-build-vignettes)" >&2
+  set -- --no-build-vignettes "$@"
+fi
 R CMD build "$@" "$package"

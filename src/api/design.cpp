@@ -41,8 +41,10 @@ design::SearchSettings settingsOf(const std::string& text, const std::string& na
 }
 
 // Every task's result once, read back from its text, in the order of the
-// scenarios; the results must be those of the search whose settings text is given.
-std::vector<design::ScenarioResult> resultsOf(const std::vector<std::string>& texts, const std::string& settingsText) {
+// scenarios (or, not asking for every task, the results as given); the
+// results must be those of the search whose settings text is given.
+std::vector<design::ScenarioResult> resultsOf(const std::vector<std::string>& texts, const std::string& settingsText,
+                                              bool everyTask = true) {
   std::vector<design::NamedPart> parts;
   for (std::size_t k = 0; k < texts.size(); ++k) {
     const std::string name = "task result " + std::to_string(k + 1);
@@ -51,6 +53,7 @@ std::vector<design::ScenarioResult> resultsOf(const std::vector<std::string>& te
       throw text::RunTimeError(name + " is a part of another search than this one");
     }
   }
+  if (!everyTask) return {parts.front().part.result};
   return design::collectParts(parts).results;
 }
 
@@ -86,6 +89,15 @@ std::string DesignSearch::runTask(std::int32_t task, const DesignProgress& progr
                              std::to_string(result.replicates) + ": a stopped task has no result");
   }
   return design::partText({text_, task + 1, tasks(), result});
+}
+
+Rows DesignSearch::taskRows(const std::string& result) const {
+  const design::ScenarioResult scenario = resultsOf({result}, text_, false).front();
+  Rows rows;
+  for (const design::DesignOutcome& outcome : scenario.designs) {
+    rows.push_back(design::designRow(settings_, {&scenario, &outcome, false}));
+  }
+  return rows;
 }
 
 DesignProducts DesignSearch::collect(const std::vector<std::string>& texts) const {

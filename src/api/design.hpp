@@ -58,6 +58,10 @@ class DesignSearch {
   // text carries what collect() needs and nothing of the process that made it.
   std::string runTask(std::int32_t task, const DesignProgress& progress = {}, const EngineChoice& engine = {}) const;
 
+  // One task's result as designs.csv's rows for its scenario (nothing
+  // recommended: that needs every task); a result of another search is a refusal.
+  Rows taskRows(const std::string& result) const;
+
   // Every task's result, once each, in any order; a result of another
   // search, a task missing or given twice is a refusal.
   DesignProducts collect(const std::vector<std::string>& results) const;

@@ -66,15 +66,14 @@ Job readValues(const SimulationValues& values, const std::string& caller) {
   return job;
 }
 
-// The job as it runs: the dialogue's default JX when none is given, then
+// The job as it runs: the dialogue's default JX when none is given (the
+// value the dialogue proposes where its default cannot be formed), then
 // the finishing steps every simulation takes.
 Job jobFrom(const SimulationValues& values, const std::string& caller) {
   Job job = readValues(values, caller);
   if (!values.JX) {
     job.p.NTI = entry::keyboardNTI(job.p.IHR);
-    const auto seed = entry::keyboardDefaultSeed(job.p);
-    if (!seed) throw text::RunTimeError(caller + ": " + entry::whyNoDefaultSeed(job.p));
-    job.p.JX = *seed;
+    job.p.JX = entry::keyboardDefaultSeed(job.p).value_or(entry::kProposedSeed);
   }
   entry::finishParameters(job.p, caller);
   return job;

@@ -25,7 +25,8 @@ struct SimulationValues {
   double IREP = 100;
   double STDDEV = 2;
   double KSW = 1;
-  // None: the keyboard dialogue's default (dialogueDefaultJX); 0: the
+  // None: the keyboard dialogue's default (dialogueDefaultJX), or where it
+  // cannot be formed the value the dialogue proposes then (762500001); 0: the
   // parameter file's rule; any other value is the starting value (made odd).
   std::optional<double> JX;
   // A short arribada's nesting-time table: the hours at which its intervals
@@ -61,8 +62,7 @@ struct Simulation {
 // Called after replicate `done` (from 1); may throw to abandon the job.
 using ReplicateProgress = std::function<void(std::int32_t done)>;
 
-// Runs the job. Values the parameter-file reader refuses, a default JX
-// that cannot be formed (dialogueDefaultJX is empty) and values that stop
+// Runs the job. Values the parameter-file reader refuses and values that stop
 // the program (NTR, IHR below 1, KSW outside 1 to 3) are refusals, in the
 // reader's words, naming `caller` where it would name the file.
 Simulation runSimulation(const SimulationValues& values, const EngineChoice& engine = {},

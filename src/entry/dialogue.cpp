@@ -69,7 +69,7 @@ std::string whyNoDefaultSeed(const engine::SimulationParameters& p) {
   return "the default JX, NN x NTI x NTR x IC x MIN = " + std::to_string(p.NN) + " x " + std::to_string(p.NTI) +
          " x " + std::to_string(p.NTR) + " x " + std::to_string(p.IC) + " x " + text::shortReal(p.MIN) + " = " +
          digits + ", is beyond the largest starting value " + std::to_string(engine::kLargestSeed) +
-         "; type an odd number from 1 to " + std::to_string(engine::kLargestSeed - 1) + ", such as 762500001";
+         "; type an odd number from 1 to " + std::to_string(engine::kLargestSeed - 1) + ", such as " + std::to_string(kProposedSeed);
 }
 
 bool KeyboardDialogue::askYesNo(const char* question) {

@@ -61,6 +61,11 @@ constexpr std::int32_t keyboardNTI(std::int32_t IHR) { return IHR + 1; }
 // NTR 1000 on; the defaults with MIN 15 already pass 2147483647).
 std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParameters& p);
 
+// The starting value the dialogue proposes where its default cannot be
+// formed (the default JX of the default values); hosts without a dialogue
+// use it there (api::runSimulation).
+inline constexpr std::int32_t kProposedSeed = 762500001;
+
 // Why the default JX cannot be used for `p` (keyboardDefaultSeed is empty)
 // and what range to type instead, for the error output.
 std::string whyNoDefaultSeed(const engine::SimulationParameters& p);

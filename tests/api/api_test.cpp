@@ -121,19 +121,15 @@ TEST(HostSimulation, RefusalsNameTheValue) {
     EngineChoice engine;
     const char* message;
   };
-  SimulationValues noReplicates, stop, tooLarge, uneven = shortArribada(), strips;
+  SimulationValues noReplicates, stop, uneven = shortArribada(), strips;
   noReplicates.IREP = 0;
   stop.KSW = 4;
-  tooLarge.NN = 1000000;
-  tooLarge.NTR = 1000;
-  tooLarge.IC = 1000;
   uneven.tableWeights.pop_back();
   strips.IC = 11;
   const Case cases[] = {
       {"no replicates", noReplicates, {}, "IREP = 0 replicates, outside 1 to 1000"},
       {"IC beyond NTR", strips, {}, "IC = 11 strips sampled, outside 1 to NTR = 10"},
       {"a stopping KSW", stop, {}, "stop the program"},
-      {"no default JX", tooLarge, {}, "the default JX"},
       {"a table short of a weight", uneven, {}, "6 hours but 5 weights"},
       {"three threads", SimulationValues{}, {3, ""}, "1 or 2 threads"},
       {"an unknown instruction set", SimulationValues{}, {1, "z80"}, "the instruction set 'z80' is not one"},
@@ -142,6 +138,16 @@ TEST(HostSimulation, RefusalsNameTheValue) {
     EXPECT_NE(refusal([&] { runSimulation(c.values, c.engine, {}, "the host"); }).find(c.message), std::string::npos)
         << c.name << ": " << refusal([&] { runSimulation(c.values, c.engine, {}, "the host"); });
   }
+}
+
+// Where the dialogue's default cannot be formed (150000 x 61 x 10 x 5 x 5 =
+// 2287500000 passes 2147483646), the job takes the value the dialogue proposes.
+TEST(HostSimulation, WithoutAFormableDefaultTheProposedJXIsUsed) {
+  SimulationValues v;
+  v.NN = 150000;
+  v.IREP = 2;
+  EXPECT_FALSE(dialogueDefaultJX(v).has_value());
+  EXPECT_EQ(runSimulation(v).JX, 762500001);
 }
 
 // ---- the design search's tasks ---------------------------------------------

@@ -16,6 +16,10 @@ design_combine <- function(settings, results) {
   .Call(`_arribada_design_combine`, settings, results)
 }
 
+design_task_rows <- function(settings, result) {
+  .Call(`_arribada_design_task_rows`, settings, result)
+}
+
 read_survey <- function(name) {
   .Call(`_arribada_read_survey`, name)
 }

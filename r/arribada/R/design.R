@@ -27,13 +27,55 @@
 #' for row. [arribada_tasks()], [arribada_run_task()] and [arribada_collect()]
 #' give the same split to those who schedule the tasks their own way.
 #'
+#' @section Parallel runs and clusters: With `parallel = TRUE` every
+#'   scenario is one future (a cluster job under future.batchtools), and
+#'   they are started longest first: the scenarios of an uneven beach (which
+#'   the engine builds female by female) before those of an even one, then
+#'   by the random draws expected (females x replicates), so that the last
+#'   to finish is a short one. A search's time is that of its longest
+#'   scenario at best: the crowded beach of the shipped example takes about
+#'   four times the even one's. The package never sets a plan; on a cluster
+#'   with Slurm, SGE or PBS, future.batchtools' own templates pass the
+#'   `resources` on as the scheduler's options (one job per scenario):
+#'   ```
+#'   # Slurm: sbatch --mem=1G --time=01:00:00
+#'   future::plan(future.batchtools::batchtools_slurm,
+#'                resources = list(mem = "1G", time = "01:00:00"))
+#'   # SGE: qsub -l h_rt=01:00:00,mem_free=1G
+#'   future::plan(future.batchtools::batchtools_sge,
+#'                resources = list(h_rt = "01:00:00", mem_free = "1G"))
+#'   # PBS / Torque: qsub -l walltime=01:00:00,mem=1gb
+#'   future::plan(future.batchtools::batchtools_torque,
+#'                resources = list(walltime = "01:00:00", mem = "1gb"))
+#'   designs <- arribada_design(..., parallel = TRUE)
+#'   ```
+#' @section Interrupting a parallel search: After an interrupt (Ctrl-C, or
+#'   Esc in RStudio) during a search on `future::plan(future::multisession)`,
+#'   the workers are still busy with the stopped futures, and the next
+#'   parallel call waits for them, which looks like a hang. This is a limit
+#'   of the future framework, not of the search. Reset the plan, which ends
+#'   those workers and starts new ones:
+#'   ```
+#'   future::plan(future::sequential)
+#'   future::plan(future::multisession, workers = 2)
+#'   ```
+#'   A sequential search stops between two replicates and leaves the session
+#'   as it was.
+#' @section Errors: Arguments of the wrong type (a factor, `NA`, text with a
+#'   line break, several values where one is wanted) and values the design
+#'   file refuses stop with an error of class `arribada_input_error` naming
+#'   the argument, with the call.
 #' @param ... The design file's names and values.
 #' @param parallel `TRUE` to run the scenarios with future.apply (which must
-#'   then be installed) on the current `future::plan()`.
+#'   then be installed) on the current `future::plan()`, one future each.
 #' @return A data frame of class `arribada_design` with the columns of the
 #'   program's `designs.csv`, one row per design and scenario, cheapest
 #'   first; the attribute `recommendation` holds the recommendation's line
-#'   and `text` the program's table as printed.
+#'   and `text` the program's table as printed. It prints as the program's
+#'   table; a subset of its rows (`[`, `head()`, `dplyr::filter()`) prints
+#'   the rows it holds, with the recommendation only when the recommended
+#'   row is among them. `summary()` gives the main columns and
+#'   `as.data.frame()` a plain data frame.
 #' @export
 #' @examples
 #' designs <- arribada_design(NTR = 10, NN = 50000, IC = c(2, 5, 10), EVERY = c(2, 4), IREP = 20,
@@ -41,23 +83,27 @@
 #' designs
 #' plot(designs)
 arribada_design <- function(..., parallel = FALSE) {
-  tasks <- arribada_tasks(...)
-  if (isTRUE(parallel)) {
-    if (!requireNamespace("future.apply", quietly = TRUE)) {
-      stop("parallel = TRUE needs the future.apply package", call. = FALSE)
-    }
+  call <- sys.call()
+  if (!is.logical(parallel) || length(parallel) != 1L || is.na(parallel)) {
+    input_error(sprintf("parallel (TRUE or FALSE) must be one logical value, not %s", kind_of(parallel)), call)
+  }
+  tasks <- design_tasks(list(...), call)
+  if (parallel) {
+    if (!requireNamespace("future.apply", quietly = TRUE)) input_error("parallel = TRUE needs the future.apply package", call)
     advance <- progress_function(length(tasks))
+    # One future per task, in the tasks' order: the longest scenario first.
     results <- future.apply::future_lapply(tasks, function(task) {
       result <- arribada::arribada_run_task(task)
       if (!is.null(advance)) advance(1L)
       result
-    }, future.seed = NULL, future.packages = "arribada")
+    }, future.seed = NULL, future.packages = "arribada",
+    future.chunk.size = 1L)
   } else {
     size <- design_size(tasks[[1L]]$settings)
     advance <- progress_function(length(tasks) * size[["IREP"]])
-    results <- lapply(tasks, run_task, progress = advance)
+    results <- lapply(tasks, run_task, progress = advance, call = call)
   }
-  arribada_collect(results)
+  collect(results, call)
 }
 
 #' The design search split into tasks, one per scenario
@@ -67,7 +113,7 @@ arribada_design <- function(..., parallel = FALSE) {
 #' process, a cluster job); `arribada_collect()` combines the tasks' results
 #' into what [arribada_design()] returns. A task and its result are plain R
 #' lists (the design search's arguments as the text of a design file, the
-#' scenario's number, and the scenario's replicates and measures as text), which
+#' task's number, and the scenario's replicates as text), which
 #' `saveRDS()` can carry between machines; the results may come back in any
 #' order.
 #'
@@ -83,48 +129,87 @@ arribada_design <- function(..., parallel = FALSE) {
 #'                         ROUND_MINUTES = 20, STRIP_MINUTES = 6, TARGET_CV = 0.1)
 #' results <- lapply(tasks, arribada_run_task)   # or one cluster job per task
 #' arribada_collect(results)
-arribada_tasks <- function(...) {
-  arguments <- list(...)
+arribada_tasks <- function(...) design_tasks(list(...), sys.call())
+
+# The tasks of a search whose arguments are `arguments`. Task k runs the k-th longest scenario, so that a scheduler that starts them
+# in order finishes soonest.
+design_tasks <- function(arguments, call) {
   if (length(arguments) && (is.null(names(arguments)) || any(names(arguments) == ""))) {
-    stop("every argument of the design search is named (NTR = 20, IC = c(2, 5), ...)", call. = FALSE)
+    input_error("every argument of the design search is named (NTR = 20, IC = c(2, 5), ...)", call)
   }
-  settings <- design_settings_text(arguments)
-  size <- design_size(settings)
-  lapply(seq_len(size[["scenarios"]]), function(scenario) {
+  for (name in names(arguments)) {
+    value <- arguments[[name]]
+    if (is.list(value) && !is.data.frame(value)) {
+      for (i in seq_along(value)) check_values(value[[i]], sprintf("%s[[%d]]", name, i), call)
+    } else {
+      check_values(value, name, call)
+    }
+  }
+  settings <- engine_call(design_settings_text(arguments), call)
+  size <- engine_call(design_size(settings), call)
+  tasks <- lapply(seq_len(size[["scenarios"]]), function(scenario) {
     structure(list(settings = settings, scenario = scenario), class = "arribada_task")
   })
+  tasks
 }
 
 #' @rdname arribada_tasks
 #' @export
-arribada_run_task <- function(task) run_task(task)
+arribada_run_task <- function(task) run_task(task, call = sys.call())
 
 # One task, with `progress` called after every replicate.
-run_task <- function(task, progress = NULL) {
-  if (!inherits(task, "arribada_task")) stop("task must be one of arribada_tasks()'s tasks", call. = FALSE)
-  result <- design_run_scenario(task$settings, as.integer(task$scenario) - 1L, instruction_set_asked(), progress)
+run_task <- function(task, progress = NULL, call = sys.call(-1)) {
+  if (!inherits(task, "arribada_task")) input_error("task must be one of arribada_tasks()'s tasks", call)
+  result <- engine_call(design_run_scenario(task$settings, as.integer(task$scenario) - 1L, instruction_set_asked(),
+                                            progress), call)
   structure(list(settings = task$settings, scenario = task$scenario, result = result), class = "arribada_task_result")
 }
 
 #' @rdname arribada_tasks
 #' @export
-arribada_collect <- function(results) {
-  if (!length(results) || !all(vapply(results, inherits, TRUE, "arribada_task_result"))) {
-    stop("results must be arribada_run_task()'s results", call. = FALSE)
+arribada_collect <- function(results) collect(results, sys.call())
+
+# The key of each row of a design table: its scenario and design.
+design_keys <- function(x) paste(x$scenario, x$IC, x$EVERY, x$START)
+
+collect <- function(results, call) {
+  if (!is.list(results) || !length(results) || !all(vapply(results, inherits, TRUE, "arribada_task_result"))) {
+    input_error("results must be a list of arribada_run_task()'s results", call)
   }
   settings <- results[[1L]]$settings
   if (!all(vapply(results, function(result) identical(result$settings, settings), TRUE))) {
-    stop("the results come from different design searches", call. = FALSE)
+    input_error("the results come from different design searches", call)
   }
-  search <- design_combine(settings, vapply(results, function(result) result$result, ""))
-  structure(as_frame(search$table), recommendation = search$recommendation, text = search$text,
-            TARGET_CV = search$TARGET_CV, class = c("arribada_design", "data.frame"))
+  search <- engine_call(design_combine(settings, vapply(results, function(result) result$result, "")), call)
+  table <- as_frame(search$table)
+  structure(table, recommendation = search$recommendation, text = search$text, TARGET_CV = search$TARGET_CV,
+            keys = design_keys(table), columns = names(table), class = c("arribada_design", "data.frame"))
+}
+
+# Whether `x` holds every row and column of its search, in the search's
+# order: then the program's table describes it. `[`, head() and
+# dplyr::filter() keep the attributes but not always the rows.
+whole_search <- function(x) {
+  identical(names(x), attr(x, "columns")) && identical(design_keys(x), attr(x, "keys"))
+}
+
+# Whether the recommended design's row is among those `x` holds.
+holds_recommendation <- function(x) {
+  !is.null(attr(x, "recommendation")) && is.logical(x$recommended) && any(x$recommended, na.rm = TRUE)
 }
 
 #' @export
 print.arribada_design <- function(x, ...) {
-  if (is.null(attr(x, "text"))) return(invisible(print(as.data.frame(x), ...)))  # a subset of the rows
-  cat(attr(x, "text"))
+  if (whole_search(x)) {
+    cat(attr(x, "text"))
+    return(invisible(x))
+  }
+  whole <- attr(x, "keys")
+  cat(sprintf("Designs of a search: %d row%s%s\n", nrow(x), if (nrow(x) == 1L) "" else "s",
+              if (is.null(whole)) "" else sprintf(" of %d", length(whole))))
+  # The main columns when it holds them all, else the columns it holds.
+  print(if (identical(names(x), attr(x, "columns"))) summary(x) else as.data.frame(x), ...)
+  if (holds_recommendation(x)) cat(attr(x, "recommendation"), "\n", sep = "")
   invisible(x)
 }
 
@@ -132,7 +217,22 @@ print.arribada_design <- function(x, ...) {
 summary.arribada_design <- function(object, ...) {
   columns <- c("scenario", "IC", "EVERY", "START", "observer_hours", "relative_rmse", "coverage", "meets_targets",
                "recommended")
-  as.data.frame(object)[, columns]
+  frame <- as.data.frame(object)
+  if (any(columns %in% names(frame))) frame[intersect(columns, names(frame))] else frame
+}
+
+#' @export
+as.data.frame.arribada_design <- function(x, row.names = NULL, optional = FALSE, ...) {
+  attributes(x) <- list(names = names(x), row.names = .set_row_names(nrow(x)), class = "data.frame")
+  x
+}
+
+#' @export
+as.data.frame.arribada_task <- function(x, row.names = NULL, optional = FALSE, ...) data.frame(scenario = x$scenario)
+
+#' @export
+as.data.frame.arribada_task_result <- function(x, row.names = NULL, optional = FALSE, ...) {
+  as_frame(design_task_rows(x$settings, x$result))
 }
 
 #' Plot a design search's frontier

@@ -25,10 +25,12 @@
 #' survey
 #' plot(survey)
 #' read_arribada_field(system.file("extdata", "night-2.csv", package = "arribada"))
-read_arribada_field <- function(file) {
-  if (!is.character(file) || length(file) != 1L || is.na(file)) stop("file must be one file name", call. = FALSE)
-  if (!file.exists(file) || dir.exists(file)) stop("the survey file '", file, "' does not exist", call. = FALSE)
-  structure(read_survey(file), class = "arribada_field_data")
+read_arribada_field <- function(file) read_field(file, sys.call())
+
+read_field <- function(file, call) {
+  check_text(file, "file", "a survey file's name", call)
+  if (!file.exists(file) || dir.exists(file)) file_error(sprintf("the survey file '%s' does not exist", file), call)
+  structure(engine_call(read_survey(file), call, "arribada_file_error"), class = "arribada_field_data")
 }
 
 #' Estimate the number of nesting females from field surveys
@@ -68,31 +70,60 @@ read_arribada_field <- function(file) {
 #' counts <- data.frame(time = c("20:00", "22:00", "00:00"), T1 = c(3, 9, 7), T2 = c(7, 12, 20))
 #' arribada_field(counts, AREA = 0.08, WIDTH = 2, HOURS = 6, MEANT = 58, LENGTH = 100)
 arribada_field <- function(x, ...) {
+  call <- sys.call()
   if (is.data.frame(x)) {
-    surveys <- list(survey_of_table(x, list(...)))
+    surveys <- list(survey_of_table(x, list(...), call))
   } else {
-    if (...length()) stop("the survey's values in ... go with a data frame of counts only", call. = FALSE)
-    surveys <- lapply(if (inherits(x, "arribada_field_data")) list(x) else as.list(x), function(survey) {
-      if (is.character(survey)) survey <- read_arribada_field(survey)
+    if (...length()) input_error("the survey's values in ... go with a data frame of counts only", call)
+    if (is.character(x) || inherits(x, "arribada_field_data")) x <- list(x)
+    if (!is.list(x) || !length(x)) {
+      input_error(sprintf("x must hold surveys from read_arribada_field(), survey file names or a data frame of counts, not %s",
+                          kind_of(x)), call)
+    }
+    surveys <- lapply(unlist(lapply(x, function(s) if (is.character(s)) as.list(s) else list(s)), recursive = FALSE),
+                      function(survey) {
+      if (is.character(survey)) survey <- read_field(survey, call)
       if (!inherits(survey, "arribada_field_data")) {
-        stop("x must hold surveys from read_arribada_field(), survey file names or a data frame of counts",
-             call. = FALSE)
+        input_error("x must hold surveys from read_arribada_field(), survey file names or a data frame of counts", call)
       }
       survey
     })
   }
-  analysis <- analyse_nights(surveys)
-  structure(as_frame(analysis$estimate), times = as_frame(analysis$times), class = c("arribada_field", "data.frame"))
+  analysis <- engine_call(analyse_nights(surveys), call)
+  structure(as_frame(analysis$estimate), times = as_frame(analysis$times), nights = length(surveys),
+            class = c("arribada_field", "data.frame"))
 }
 
-# A data frame of counts and the survey's values as a survey.
-survey_of_table <- function(counts, values) {
+# The survey's values a data frame of counts takes, with their kind in words.
+table_values <- c(AREA = "km2, above 0", WIDTH = "m, above 0", HOURS = "hours, above 0", MEANT = "minutes, above 0",
+                  LENGTH = "m, above 0", WEIGHTS = "one per transect", MEANT_SE = "minutes, not negative",
+                  DURATIONS = "the timed females' minutes", TITLE = "one line of text")
+
+# A data frame of counts and the survey's values as a survey. Its counts
+# are checked here, so that a fault names the data frame's row and column.
+survey_of_table <- function(counts, values, call) {
   if (!length(values) || is.null(names(values)) || any(names(values) == "")) {
-    stop("a data frame of counts needs the survey's values as named arguments (AREA = , WIDTH = , ...)",
-         call. = FALSE)
+    input_error("a data frame of counts needs the survey's values as named arguments (AREA = , WIDTH = , ...)", call)
+  }
+  for (name in names(values)) {
+    if (!name %in% names(table_values)) {
+      input_error(sprintf("unknown survey value '%s': the values are %s", name,
+                          paste(names(table_values), collapse = ", ")), call)
+    }
+    value <- values[[name]]
+    if (name == "TITLE") {
+      check_text(value, name, table_values[[name]], call)
+    } else if (name %in% c("WEIGHTS", "DURATIONS")) {
+      check_values(value, name, call)
+    } else {
+      check_number(value, name, table_values[[name]], call)
+    }
   }
   if ("time" %in% names(counts)) {
-    times <- as.character(counts$time)
+    times <- counts$time
+    if (is.factor(times)) times <- as.character(times)
+    if (anyNA(times)) input_error(sprintf("the data frame of counts has no time in row %d", which(is.na(times))[1L]), call)
+    times <- as.character(times)
     counts <- counts[names(counts) != "time"]
   } else {
     # Hours since the first count, evenly spread over HOURS when it is given
@@ -100,10 +131,20 @@ survey_of_table <- function(counts, values) {
     step <- if (is.numeric(values$HOURS) && length(values$HOURS) == 1L) values$HOURS / nrow(counts) else 1
     times <- format((seq_len(nrow(counts)) - 1L) * step, digits = 15, trim = TRUE)
   }
-  if (!ncol(counts) || !all(vapply(counts, is.numeric, TRUE))) {
-    stop("the data frame's columns (but time) must be the transects' counts", call. = FALSE)
+  if (!ncol(counts) || !nrow(counts)) input_error("the data frame of counts has no transect's counts", call)
+  for (column in names(counts)) {
+    count <- counts[[column]]
+    if (!is.numeric(count) || is.factor(count)) {
+      input_error(sprintf("column '%s' of the data frame of counts must hold counts (numbers), not %s", column,
+                          if (is.factor(count)) "a factor" else class(count)[1L]), call)
+    }
+    bad <- which(is.na(count) | count < 0 | count > 32767 | count != round(count))
+    if (length(bad)) {
+      input_error(sprintf("row %d, column '%s' of the data frame of counts: %s is not a count (a whole number, 0 to 32767)",
+                          bad[1L], column, format(count[bad[1L]])), call)
+    }
   }
-  survey <- survey_from_table(times, lapply(counts, as.double), values, "the data frame of counts")
+  survey <- engine_call(survey_from_table(times, lapply(counts, as.double), values, "the data frame of counts"), call)
   structure(survey, class = "arribada_field_data")
 }
 
@@ -120,6 +161,20 @@ print.arribada_field_data <- function(x, ...) {
 summary.arribada_field_data <- function(object, ...) arribada_field(object)
 
 #' @export
+as.data.frame.arribada_field_data <- function(x, row.names = NULL, optional = FALSE, ...) {
+  counts <- as.data.frame(unclass(x$counts))
+  names(counts) <- if (is.null(colnames(x$counts))) paste0("T", seq_len(ncol(counts))) else colnames(x$counts)
+  time <- if (isTRUE(x$clock)) sprintf("%02d:%02d", (x$hours %/% 1) %% 24, round(x$hours %% 1 * 60)) else x$hours
+  cbind(data.frame(time = time), counts)
+}
+
+#' @export
+as.data.frame.arribada_field <- function(x, row.names = NULL, optional = FALSE, ...) {
+  attributes(x) <- list(names = names(x), row.names = .set_row_names(nrow(x)), class = "data.frame")
+  x
+}
+
+#' @export
 print.arribada_field <- function(x, ...) {
   shown <- c("night", "estimate", "se", "LCL", "UCL", "variance_with_MEANT", "lognormal_LCL", "lognormal_UCL")
   if (!all(shown %in% names(x))) return(invisible(print(as.data.frame(x), ...)))  # a subset of the columns
@@ -127,7 +182,9 @@ print.arribada_field <- function(x, ...) {
   shown <- data.frame(row.names = label, estimate = x$estimate, SE = x$se, lower = x$LCL, upper = x$UCL,
                       SE_with_MEANT = sqrt(x$variance_with_MEANT), lognormal_lower = x$lognormal_LCL,
                       lognormal_upper = x$lognormal_UCL)
-  if (nrow(x) == 2L) shown <- shown[1L, , drop = FALSE]  # one night: its total is itself
+  # One night alone: its total is itself. After `[` or dplyr::filter() the
+  # rows held are shown, whatever they are.
+  if (identical(attr(x, "nights"), 1L) && identical(x$night, c("1", "total"))) shown <- shown[1L, , drop = FALSE]
   print(shown, digits = 7)
   invisible(x)
 }

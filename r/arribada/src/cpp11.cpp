@@ -33,6 +33,13 @@ extern "C" SEXP _arribada_design_combine(SEXP settings, SEXP results) {
     return cpp11::as_sexp(design_combine(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<std::vector<std::string>>>(results)));
   END_CPP11
 }
+// r_design.cpp
+cpp11::list design_task_rows(std::string settings, std::string result);
+extern "C" SEXP _arribada_design_task_rows(SEXP settings, SEXP result) {
+  BEGIN_CPP11
+    return cpp11::as_sexp(design_task_rows(cpp11::as_cpp<cpp11::decay_t<std::string>>(settings), cpp11::as_cpp<cpp11::decay_t<std::string>>(result)));
+  END_CPP11
+}
 // r_field.cpp
 cpp11::list read_survey(std::string name);
 extern "C" SEXP _arribada_read_survey(SEXP name) {
@@ -76,6 +83,7 @@ static const R_CallMethodDef CallEntries[] = {
     {"_arribada_design_run_scenario",  (DL_FUNC) &_arribada_design_run_scenario,  4},
     {"_arribada_design_settings_text", (DL_FUNC) &_arribada_design_settings_text, 1},
     {"_arribada_design_size",          (DL_FUNC) &_arribada_design_size,          1},
+    {"_arribada_design_task_rows",     (DL_FUNC) &_arribada_design_task_rows,     2},
     {"_arribada_instruction_sets",     (DL_FUNC) &_arribada_instruction_sets,     0},
     {"_arribada_read_survey",          (DL_FUNC) &_arribada_read_survey,          1},
     {"_arribada_simulate_job",         (DL_FUNC) &_arribada_simulate_job,         7},

@@ -49,3 +49,8 @@ cpp11::list design_combine(std::string settings, std::vector<std::string> result
   out.names() = {"table", "recommendation", "text", "TARGET_CV"};
   return out;
 }
+
+[[cpp11::register]]
+cpp11::list design_task_rows(std::string settings, std::string result) {
+  return arribada::r::columnsOf(searchOf(settings).taskRows(result));
+}
