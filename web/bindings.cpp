@@ -28,7 +28,7 @@ EM_JS(void, postProgress, (int done, int total), {
 
 // JSON ----------------------------------------------------------------------
 
-std::string quoted(std::string_view text) {
+std::string jsonText(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
     switch (c) {
@@ -60,15 +60,15 @@ std::string fixed6(double value) {
 // One JSON object, built field by field.
 class Json {
  public:
-  Json& text(const char* name, std::string_view value) { return raw(name, quoted(value)); }
+  Json& text(const char* name, std::string_view value) { return raw(name, jsonText(value)); }
   Json& number(const char* name, double value) { return raw(name, std::isfinite(value) ? fixedShort(value) : "null"); }
   Json& texts(const char* name, const std::vector<std::string>& values) {
     std::string list = "[";
-    for (const auto& value : values) list += (list.size() > 1 ? "," : "") + quoted(value);
+    for (const auto& value : values) list += (list.size() > 1 ? "," : "") + jsonText(value);
     return raw(name, list + "]");
   }
   Json& raw(const char* name, const std::string& value) {
-    body_ += (body_.empty() ? "" : ",") + quoted(name) + ":" + value;
+    body_ += (body_.empty() ? "" : ",") + jsonText(name) + ":" + value;
     return *this;
   }
   std::string str() const { return "{" + body_ + "}"; }

@@ -51,7 +51,7 @@ em++ -O2 -fexceptions "$scratch"/obj/*.o -o "$scratch/arribada-module.js" \
   -sSINGLE_FILE=1 -sMODULARIZE=1 -sEXPORT_NAME=createArribada -sENVIRONMENT=worker \
   -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0 \
   -sEXPORTED_FUNCTIONS="$(tr -d ' \n' < "$web_dir/exports.txt")" \
-  -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8
+  -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8,writeArrayToMemory
 
 python3 "$web_dir/assemble.py" --web "$web_dir" --examples "$source_dir/examples" \
   --module "$scratch/arribada-module.js" --version "$version" --out "$scratch/arribada.html"
