@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "api/api.hpp"
+#include "api/report_text.hpp"
 
 namespace {
 
@@ -48,13 +49,6 @@ std::string jsonText(std::string_view text) {
     }
   }
   return out + "\"";
-}
-
-// A number as the program prints its report's reals (six decimals).
-std::string fixed6(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.6f", value);
-  return text;
 }
 
 // One JSON object, built field by field.
@@ -252,11 +246,11 @@ EMSCRIPTEN_KEEPALIVE const char* arribada_simulate(double NN, double IHR, double
     return Json()
         .number("JX", run.JX)
         .number("IHR", run.IHR)
-        .text("averageEstimate", fixed6(f.averageEstimate))
-        .text("averageVARM", fixed6(f.averageVARM))
-        .text("averageVARTR", fixed6(f.averageVARTR))
-        .text("averageVARTI", fixed6(f.averageVARTI))
-        .text("empiricalVariance", fixed6(f.empiricalVariance))
+        .text("averageEstimate", api::reportReal(f.averageEstimate))
+        .text("averageVARM", api::reportReal(f.averageVARM))
+        .text("averageVARTR", api::reportReal(f.averageVARTR))
+        .text("averageVARTI", api::reportReal(f.averageVARTI))
+        .text("empiricalVariance", api::reportReal(f.empiricalVariance))
         .number("misses", f.misses)
         .number("replicates", f.replicates)
         .text("summaryCsv", run.summaryCsv)

@@ -556,9 +556,10 @@ function start() {
   $('design-save-file').addEventListener('click', saveFormDesignFile);
   $('design-cancel').addEventListener('click', () => designCalculator.stop());
 
+  // The browser holds back a value outside the dialogue's range (the form's min and max) with its own words.
   $('simulation-form').addEventListener('submit', (event) => {
     event.preventDefault();
-    runSimulation();
+    if ($('simulation-form').reportValidity()) runSimulation();
   });
   $('simulation-cancel').addEventListener('click', () => simulationCalculator.stop());
 
