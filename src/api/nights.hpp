@@ -8,12 +8,19 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "api/values.hpp"
 
 namespace arribada::api {
+
+// A value of the field-data header: its name, its value and whether the
+// program holds it as a whole number (NTR, NT1, JCODE) or a real.
+struct HeaderValue {
+  std::string name;
+  double value = 0.0;
+  bool whole = false;
+};
 
 // A night as plain values.
 struct SurveyValues {
@@ -21,8 +28,8 @@ struct SurveyValues {
   std::string title;
   std::string description;  // names the survey in messages: "'night-1.csv'"
   // The field-data header's nine values in the file's order (AREA, WIDTH,
-  // HOURS, MEANT, LENGTH, NTR, NT1, CODE, JCODE), each with its name.
-  std::vector<std::pair<std::string, double>> header;
+  // HOURS, MEANT, LENGTH, NTR, NT1, CODE, JCODE).
+  std::vector<HeaderValue> header;
   std::int32_t times = 0;      // sampling times (rows of the counts)
   std::int32_t transects = 0;  // columns of the counts
   std::vector<std::int32_t> counts;  // time by time: the count of transect j at time k is counts[k x transects + j]

@@ -63,9 +63,10 @@ using ReplicateProgress = std::function<void(std::int32_t done)>;
 
 // Runs the job. Values the parameter-file reader refuses, a default JX
 // that cannot be formed (dialogueDefaultJX is empty) and values that stop
-// the program (NTR, IHR below 1, KSW outside 1 to 3) are refusals.
+// the program (NTR, IHR below 1, KSW outside 1 to 3) are refusals, in the
+// reader's words, naming `caller` where it would name the file.
 Simulation runSimulation(const SimulationValues& values, const EngineChoice& engine = {},
-                         const ReplicateProgress& progress = {});
+                         const ReplicateProgress& progress = {}, const std::string& caller = "the simulation");
 
 // The keyboard dialogue's default JX for these values, NN x (IHR + 1) x NTR
 // x IC x MIN made odd, IHR rounded as the job runs it; none when it leaves

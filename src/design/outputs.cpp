@@ -1,6 +1,8 @@
 #include "design/outputs.hpp"
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "design/measures.hpp"
 #include "engine/estimate.hpp"
@@ -140,19 +142,29 @@ std::string searchTable(const SearchSettings& settings, const SearchResult& sear
   return out + key + skipped + search.recommendation.text + "\n";
 }
 
-void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,
-                      const std::vector<ScenarioResult>& results) {
-  std::unique_ptr<results::CsvFile> designs;
-  std::unique_ptr<results::CsvFile> replicates;
-  for (const DesignRow& row : search.rows) {
-    results::writeRow(designs, folder + "/designs.csv", designRow(settings, row));
-  }
+std::string designsCsv(const SearchSettings& settings, const SearchResult& search) {
+  std::vector<NamedRow> rows;
+  for (const DesignRow& row : search.rows) rows.push_back(designRow(settings, row));
+  return results::csvText(rows);
+}
+
+std::string designReplicatesCsv(const SearchSettings& settings, const SearchResult& search) {
+  std::vector<NamedRow> rows;
   for (const DesignRow& row : search.rows) {
     const auto& reps = row.outcome->replicates;
     for (std::size_t L = 0; L < reps.size(); ++L) {
-      results::writeRow(replicates, folder + "/design-replicates.csv",
-                        replicateRow(settings, row, static_cast<std::int32_t>(L + 1), reps[L]));
+      rows.push_back(replicateRow(settings, row, static_cast<std::int32_t>(L + 1), reps[L]));
     }
+  }
+  return results::csvText(rows);
+}
+
+void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,
+                      const std::vector<ScenarioResult>& results) {
+  // A table without rows is not written, as the folder's tables never are.
+  for (const auto& [name, text] : {std::pair{"/designs.csv", designsCsv(settings, search)},
+                                   std::pair{"/design-replicates.csv", designReplicatesCsv(settings, search)}}) {
+    if (!text.empty()) results::writeNewFile(folder + name, text);
   }
   results::writeNewFile(folder + "/designs.svg", searchPicture(settings, search, results));
 }

@@ -23,6 +23,10 @@ results::NamedRow designRow(const SearchSettings& settings, const DesignRow& row
 // recommendation on its own last line.
 std::string searchTable(const SearchSettings& settings, const SearchResult& search);
 
+// The texts of designs.csv and design-replicates.csv (empty when the search has no such rows).
+std::string designsCsv(const SearchSettings& settings, const SearchResult& search);
+std::string designReplicatesCsv(const SearchSettings& settings, const SearchResult& search);
+
 // Writes the three files into the existing folder `folder` (each created
 // new; a RunTimeError when one exists or cannot be written).
 void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,

@@ -172,7 +172,7 @@ void KeyboardDialogue::ihrBlock(engine::SimulationParameters& p) {
   });
   console_.writeEmpty();
   console_.write({std::string("THE NUMBER OF SAMPLING PERIODS IS NTI = IHR + 1")});
-  p.NTI = p.IHR + 1;
+  p.NTI = keyboardNTI(p.IHR);
   console_.writeEmpty();
 }
 

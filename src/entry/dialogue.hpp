@@ -51,8 +51,12 @@ class KeyboardDialogue {
   char& answer_;
 };
 
-// The keyboard rule for the default JX: NN x (IHR + 1) x NTR x IC x MIN,
-// truncated, made odd. Empty when the result leaves the generator's range
+// The dialogue's number of sampling periods for an arribada of IHR hours
+// (IHR as rounded): one at every hour from 0 to IHR.
+constexpr std::int32_t keyboardNTI(std::int32_t IHR) { return IHR + 1; }
+
+// The keyboard rule for the default JX: NN x NTI x NTR x IC x MIN (NTI as
+// keyboardNTI gives it), truncated, made odd. Empty when the result leaves the generator's range
 // 1 ... 2147483646 (the 32-bit products overflow from about NN 1000000,
 // NTR 1000 on; the defaults with MIN 15 already pass 2147483647).
 std::optional<std::int32_t> keyboardDefaultSeed(const engine::SimulationParameters& p);

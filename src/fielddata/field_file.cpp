@@ -106,7 +106,6 @@ void warnAboutHeader(const FieldHeader& h, const text::ReadOutcome& read, const 
 }  // namespace
 
 FieldHeader readHeader(text::LineSource& file, std::int32_t NTR, text::Warnings& warnings) {
-  static constexpr const char* kNames[] = {"AREA", "WIDTH", "HOURS", "MEANT", "LENGTH", "NTR", "NT1", "CODE", "JCODE"};
   static constexpr const char* kExamples[] = {"1.0", "250", "60", "60", "1000", "10", "30", "1", "0"};
   FieldHeader h;
   h.NTR = NTR;
@@ -114,7 +113,7 @@ FieldHeader readHeader(text::LineSource& file, std::int32_t NTR, text::Warnings&
   const text::ReadOutcome read =
       text::readFreeFormat(file, {&h.AREA, &h.WIDTH, &h.HOURS, &h.MEANT, &h.LENGTH, &h.NTR, &h.NT1, &h.CODE, &h.JCODE},
                            text::AtEndOfInput::Fail, [&where](std::size_t i) {
-                             return text::ValueName{kNames[i] + where, kExamples[i]};
+                             return text::ValueName{kHeaderFields[i].name + where, kExamples[i]};
                            });
   // The warnings come first: decimal commas may be why the header is refused.
   warnAboutHeader(h, read, file, warnings);

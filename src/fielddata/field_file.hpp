@@ -3,9 +3,11 @@
 // turtles in unambiguous egg-laying activity (UELA) per sample transect and
 // sampling time, in one of two layouts, and the optional transect weights.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "engine/parameters.hpp"
@@ -35,6 +37,23 @@ struct FieldHeader {
   bool freeLayout() const { return CODE == 1.0f; }
   bool weighted() const { return JCODE == 1; }
 };
+
+// The header's nine values by name, in the file's order: the one list that
+// the reader's messages, the results tables' columns and the hosts' named
+// values all take their names from.
+struct HeaderField {
+  const char* name;
+  std::variant<float FieldHeader::*, std::int32_t FieldHeader::*> member;
+};
+inline constexpr std::array<HeaderField, 9> kHeaderFields = {{{"AREA", &FieldHeader::AREA},
+                                                              {"WIDTH", &FieldHeader::WIDTH},
+                                                              {"HOURS", &FieldHeader::HOURS},
+                                                              {"MEANT", &FieldHeader::MEANT},
+                                                              {"LENGTH", &FieldHeader::LENGTH},
+                                                              {"NTR", &FieldHeader::NTR},
+                                                              {"NT1", &FieldHeader::NT1},
+                                                              {"CODE", &FieldHeader::CODE},
+                                                              {"JCODE", &FieldHeader::JCODE}}};
 
 // What makes a header unusable: a survey larger than the grid, one without
 // counts, or one whose areas or activity time would make the estimate a

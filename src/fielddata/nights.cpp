@@ -165,7 +165,10 @@ FieldRow programRow(const FieldResult& r) {
 }
 
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings) {
-  std::string bytes = fileBytes(name);
+  return readSurveyBytes(name, fileBytes(name), warnings);
+}
+
+SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Warnings warnings) {
   if (!isCsvSurvey(name, bytes)) return readFieldDataFile(name, std::move(bytes), warnings);
   CsvSurvey csv = readCsvSurvey(bytes, "'" + name + "'");
   return {name, std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times)};

@@ -81,6 +81,8 @@ struct FieldAnalysis {
 // field-data layout is read as the dialogue reads it, with its warnings on
 // `warnings`. A RunTimeError for a file that cannot be opened or read.
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings = text::Warnings{});
+// The same from the file's bytes, without the file system (a page's upload).
+SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Warnings warnings = text::Warnings{});
 
 // Analyses the nights. A RunTimeError when none is given, or when nights
 // give MEANT's standard error but not the same MEANT and standard error.

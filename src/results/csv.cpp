@@ -18,6 +18,26 @@
 namespace arribada::results {
 namespace {
 
+constexpr const char* kLineEnd = "\r\n";
+
+std::string headerLine(const std::vector<std::string>& columns) {
+  std::string header;
+  for (const std::string& column : columns) header += (header.empty() ? "" : ",") + column;
+  return header;
+}
+
+std::vector<std::string> columnsOf(const NamedRow& row) {
+  std::vector<std::string> columns;
+  for (const NamedField& field : row) columns.push_back(field.column);
+  return columns;
+}
+
+CsvRow valuesOf(const NamedRow& row) {
+  CsvRow values;
+  for (const NamedField& field : row) values.push_back(field.value);
+  return values;
+}
+
 std::string quoted(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
@@ -81,9 +101,7 @@ std::string csvLine(const CsvRow& row) {
 
 CsvFile::CsvFile(const std::string& name, const std::vector<std::string>& columns)
     : name_(name), columns_(columns.size()), file_(openNewFile(name), &std::fclose) {
-  std::string header;
-  for (const std::string& column : columns) header += (header.empty() ? "" : ",") + column;
-  writeLine(header);
+  writeLine(headerLine(columns));
 }
 
 void CsvFile::write(const CsvRow& row) {
@@ -92,17 +110,18 @@ void CsvFile::write(const CsvRow& row) {
   writeLine(csvLine(row));
 }
 
-void CsvFile::writeLine(const std::string& line) { writeWhole(file_.get(), name_, line + "\r\n"); }
+void CsvFile::writeLine(const std::string& line) { writeWhole(file_.get(), name_, line + kLineEnd); }
 
 void writeRow(std::unique_ptr<CsvFile>& table, const std::string& name, const NamedRow& row) {
-  CsvRow values;
-  std::vector<std::string> columns;
-  for (const NamedField& field : row) {
-    columns.push_back(field.column);
-    values.push_back(field.value);
-  }
-  if (!table) table = std::make_unique<CsvFile>(name, columns);
-  table->write(values);
+  if (!table) table = std::make_unique<CsvFile>(name, columnsOf(row));
+  table->write(valuesOf(row));
+}
+
+std::string csvText(const std::vector<NamedRow>& rows) {
+  if (rows.empty()) return {};
+  std::string text = headerLine(columnsOf(rows.front())) + kLineEnd;
+  for (const NamedRow& row : rows) text += csvLine(valuesOf(row)) + kLineEnd;
+  return text;
 }
 
 }  // namespace arribada::results

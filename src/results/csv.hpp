@@ -57,6 +57,10 @@ class CsvFile {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
 };
 
+// The text of a whole table: the header row of the first row's column
+// names, then every row, each line ending as a CsvFile's do. No rows, no text.
+std::string csvText(const std::vector<NamedRow>& rows);
+
 // Writes `row` to `table`, first creating the table named `name` with the
 // row's column names when it is not open yet.
 void writeRow(std::unique_ptr<CsvFile>& table, const std::string& name, const NamedRow& row);

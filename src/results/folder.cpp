@@ -37,10 +37,7 @@ void ResultsFolder::fieldDataAnalysed(const FieldRecord& field) {
 
 void writeFieldAnalysis(const std::string& folder, const fielddata::FieldAnalysis& analysis) {
   createFolder(folder);
-  std::unique_ptr<CsvFile> table;
-  const std::string name = folder + "/field.csv";
-  for (const fielddata::FieldRow& night : analysis.nights) writeRow(table, name, nightRow(night));
-  writeRow(table, name, nightRow(analysis.total));
+  writeNewFile(folder + "/field.csv", csvText(nightRows(analysis)));
   writeNewFile(folder + "/field.svg", nightsPicture(analysis));
 }
 

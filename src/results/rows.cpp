@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <variant>
 
 #include "engine/real.hpp"
 
@@ -21,31 +22,24 @@ CsvField ifComputed(const Coverage& c, float value) {
 
 // The columns of the field-data job's figures, for a night or the total.
 NamedRow programColumns(const fielddata::FieldRow& row) {
-  const auto header = [&row](auto member) -> CsvField {
-    if (!row.header) return Missing{};
-    return (*row.header).*member;
-  };
-  using H = fielddata::FieldHeader;
-  return {{"AREA", header(&H::AREA)},
-          {"WIDTH", header(&H::WIDTH)},
-          {"HOURS", header(&H::HOURS)},
-          {"MEANT", header(&H::MEANT)},
-          {"LENGTH", header(&H::LENGTH)},
-          {"NTR", header(&H::NTR)},
-          {"NT1", header(&H::NT1)},
-          {"CODE", header(&H::CODE)},
-          {"JCODE", header(&H::JCODE)},
-          {"sample_area", orMissing(row.sampleArea)},
-          {"area_ratio", orMissing(row.areaRatio)},
-          {"samples", row.samples},
-          {"uelas_counted", orMissing(row.uelasCounted)},
-          {"uelas_weighted", orMissing(row.uelasWeighted)},
-          {"estimate", orMissing(row.estimate)},
-          {"variance", orMissing(row.variance)},
-          {"se", orMissing(row.se)},
-          {"cv", orMissing(row.cv)},
-          {"LCL", orMissing(row.LCL)},
-          {"UCL", orMissing(row.UCL)}};
+  NamedRow columns;
+  for (const fielddata::HeaderField& field : fielddata::kHeaderFields) {
+    const auto value = [&row](auto member) -> CsvField { return (*row.header).*member; };
+    columns.push_back({field.name, row.header ? std::visit(value, field.member) : CsvField{Missing{}}});
+  }
+  const NamedRow figures = {{"sample_area", orMissing(row.sampleArea)},
+                            {"area_ratio", orMissing(row.areaRatio)},
+                            {"samples", row.samples},
+                            {"uelas_counted", orMissing(row.uelasCounted)},
+                            {"uelas_weighted", orMissing(row.uelasWeighted)},
+                            {"estimate", orMissing(row.estimate)},
+                            {"variance", orMissing(row.variance)},
+                            {"se", orMissing(row.se)},
+                            {"cv", orMissing(row.cv)},
+                            {"LCL", orMissing(row.LCL)},
+                            {"UCL", orMissing(row.UCL)}};
+  columns.insert(columns.end(), figures.begin(), figures.end());
+  return columns;
 }
 
 }  // namespace
@@ -111,6 +105,13 @@ NamedRow nightRow(const fielddata::FieldRow& r) {
                          {"lognormal_UCL", orMissing(r.logUCL)},
                          {"lognormal_from", std::string(r.logWithMEANT ? "variance_with_MEANT" : "variance")}});
   return row;
+}
+
+std::vector<NamedRow> nightRows(const fielddata::FieldAnalysis& analysis) {
+  std::vector<NamedRow> rows;
+  for (const fielddata::FieldRow& night : analysis.nights) rows.push_back(nightRow(night));
+  rows.push_back(nightRow(analysis.total));
+  return rows;
 }
 
 NamedRow fieldTimeRow(std::int32_t job, std::size_t k, const fielddata::FieldResult& r) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "engine/estimate.hpp"
 #include "fielddata/nights.hpp"
@@ -22,6 +23,8 @@ NamedRow replicateRow(std::int32_t job, std::int32_t L, const engine::ReplicateE
 NamedRow fieldRow(const FieldRecord& field);
 // field.csv of an analysis of nights: a night's row or the total's.
 NamedRow nightRow(const fielddata::FieldRow& r);
+// field.csv of an analysis of nights: every night's row, then the total's.
+std::vector<NamedRow> nightRows(const fielddata::FieldAnalysis& analysis);
 // field-times.csv: sampling time k (0-based) of the field-data job.
 NamedRow fieldTimeRow(std::int32_t job, std::size_t k, const fielddata::FieldResult& r);
 

@@ -1,0 +1,189 @@
+#include "api/nights.hpp"
+
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
+
+#include "api/conversions.hpp"
+#include "fielddata/nights.hpp"
+#include "fielddata/nights_table.hpp"
+#include "results/charts.hpp"
+#include "results/rows.hpp"
+#include "text/errors.hpp"
+
+namespace arribada::api {
+namespace {
+
+using fielddata::FieldHeader;
+using fielddata::kHeaderFields;
+
+constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
+
+SurveyValues valuesOf(const fielddata::SurveyNight& night) {
+  SurveyValues out;
+  out.file = night.file;
+  out.title = night.title;
+  out.description = night.survey.description;
+  for (const fielddata::HeaderField& field : kHeaderFields) {
+    const auto value = [&night](auto member) { return static_cast<double>(night.survey.header.*member); };
+    const bool whole = std::holds_alternative<std::int32_t FieldHeader::*>(field.member);
+    out.header.push_back({field.name, std::visit(value, field.member), whole});
+  }
+  const fielddata::SurveyCounts& grid = night.survey.counts;
+  out.times = grid.times();
+  out.transects = grid.transects();
+  for (std::int32_t k = 0; k < grid.times(); ++k) {
+    for (std::int32_t j = 0; j < grid.transects(); ++j) out.counts.push_back(grid.at(j, k));
+  }
+  out.weights.assign(night.survey.weights.begin(), night.survey.weights.end());
+  if (night.MEANT_SE) out.MEANT_SE = *night.MEANT_SE;
+  out.hours = night.times.hours;
+  out.clock = night.times.clock;
+  return out;
+}
+
+[[noreturn]] void refuse(const SurveyValues& survey, const std::string& why) {
+  throw text::RunTimeError("the survey " + survey.description + ": " + why);
+}
+
+FieldHeader headerOf(const SurveyValues& survey) {
+  if (survey.header.size() != kHeaderFields.size()) refuse(survey, "its header does not hold the nine values");
+  FieldHeader h;
+  for (std::size_t i = 0; i < kHeaderFields.size(); ++i) {
+    const std::string& name = survey.header[i].name;
+    const double value = survey.header[i].value;
+    if (name != kHeaderFields[i].name || !std::isfinite(value)) refuse(survey, "the header's " + name + " is unusable");
+    if (const auto* real = std::get_if<float FieldHeader::*>(&kHeaderFields[i].member)) {
+      h.**real = static_cast<float>(value);
+    } else if (value != std::trunc(value) || std::fabs(value) > 2147483647.0) {
+      refuse(survey, "the header's " + name + " must be a whole number");
+    } else {
+      h.*std::get<std::int32_t FieldHeader::*>(kHeaderFields[i].member) = static_cast<std::int32_t>(value);
+    }
+  }
+  return h;
+}
+
+fielddata::SurveyCounts countsOf(const SurveyValues& survey) {
+  if (survey.times < 0 || survey.transects < 0 || survey.times > fielddata::kMaxSamplingTimes ||
+      survey.transects > fielddata::kMaxTransects ||
+      survey.counts.size() != static_cast<std::size_t>(survey.times) * static_cast<std::size_t>(survey.transects)) {
+    refuse(survey, "its counts are not a table of its sampling times by its transects");
+  }
+  fielddata::SurveyCounts grid(survey.transects, survey.times);
+  for (std::int32_t k = 0; k < survey.times; ++k) {
+    for (std::int32_t j = 0; j < survey.transects; ++j) {
+      const std::int32_t count = survey.counts[static_cast<std::size_t>(k * survey.transects + j)];
+      if (count < 0 || count > kLargestCount) refuse(survey, "a count is outside 0 to 32767");
+      grid.set(j, k, count);
+    }
+  }
+  return grid;
+}
+
+fielddata::SurveyNight nightOf(const SurveyValues& survey) {
+  std::optional<float> MEANT_SE;
+  if (survey.MEANT_SE) MEANT_SE = static_cast<float>(*survey.MEANT_SE);
+  return {survey.file,
+          survey.title,
+          {survey.description, headerOf(survey), countsOf(survey),
+           std::vector<float>(survey.weights.begin(), survey.weights.end())},
+          MEANT_SE,
+          {survey.hours, survey.clock}};
+}
+
+std::vector<TimeTotal> timeTotals(const fielddata::FieldAnalysis& analysis) {
+  std::vector<TimeTotal> times;
+  for (std::size_t n = 0; n < analysis.counts.size(); ++n) {
+    const fielddata::NightCounts& counts = analysis.counts[n];
+    for (std::size_t k = 0; k < counts.totals.size(); ++k) {
+      TimeTotal time{.night = static_cast<std::int32_t>(n + 1), .hours = std::nullopt, .total = counts.totals[k]};
+      if (k < counts.times.hours.size()) time.hours = counts.times.hours[k];
+      times.push_back(time);
+    }
+  }
+  return times;
+}
+
+// A cell of the CSV text between double quotes, a quote inside doubled.
+std::string quoted(const std::string& text) {
+  std::string cell = "\"";
+  for (char c : text) cell += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return cell + "\"";
+}
+
+// A table of counts as the CSV layout writes it: the values' lines, the
+// header row, one row per sampling time.
+std::string csvLayout(const std::vector<std::string>& times, const std::vector<CountColumn>& columns,
+                      const NamedValues& values) {
+  std::ostringstream text;
+  for (const NamedValue& value : values) {
+    if (std::holds_alternative<Texts>(value.value)) {
+      text << quoted("# " + value.name + " = " + detail::joined(value, " ")) << '\n';
+    } else {
+      text << "# " << value.name << " = " << detail::joined(value, ",") << '\n';
+    }
+  }
+  text << "time";
+  for (const CountColumn& column : columns) text << ',' << quoted(column.name);
+  text << '\n';
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    text << quoted(times[k]);
+    for (const CountColumn& column : columns) {
+      const double count = k < column.counts.size() ? column.counts[k] : NAN;
+      text << ',' << (std::isnan(count) ? std::string() : detail::decimalText(count));
+    }
+    text << '\n';
+  }
+  return text.str();
+}
+
+}  // namespace
+
+SurveyRead readSurveyFile(const std::string& name) {
+  detail::CollectedWarnings collected;
+  const fielddata::SurveyNight night = fielddata::readSurveyFile(name, collected.warnings());
+  return {valuesOf(night), collected.lines()};
+}
+
+SurveyRead readSurveyText(const std::string& name, const std::string& text) {
+  detail::CollectedWarnings collected;
+  const fielddata::SurveyNight night = fielddata::readSurveyBytes(name, text, collected.warnings());
+  return {valuesOf(night), collected.lines()};
+}
+
+SurveyValues surveyFromTable(const std::vector<std::string>& times, const std::vector<CountColumn>& columns,
+                             const NamedValues& values, const std::string& description) {
+  fielddata::CsvSurvey csv = fielddata::readCsvSurvey(csvLayout(times, columns, values), description);
+  return valuesOf({description, csv.title, std::move(csv.survey), csv.MEANT_SE, csv.times});
+}
+
+NightsProducts analyseNights(const std::vector<SurveyValues>& surveys) {
+  std::vector<fielddata::SurveyNight> nights;
+  for (const SurveyValues& survey : surveys) nights.push_back(nightOf(survey));
+  fielddata::FieldAnalysis analysis;
+  try {
+    analysis = fielddata::analyseNights(nights);
+  } catch (const std::invalid_argument&) {
+    throw text::RunTimeError("a survey's counts or weights are not of the shape its header gives");
+  }
+  NightsProducts out;
+  out.estimate = results::nightRows(analysis);
+  out.times = timeTotals(analysis);
+  out.table = fielddata::nightsTable(analysis);
+  out.fieldCsv = results::csvText(out.estimate);
+  out.fieldSvg = results::nightsPicture(analysis);
+  return out;
+}
+
+NightsProducts analyseSurveyTexts(const std::vector<SurveyText>& files, std::vector<std::string>* warnings) {
+  std::vector<SurveyValues> surveys;
+  for (const SurveyText& file : files) {
+    SurveyRead read = readSurveyText(file.name, file.text);
+    if (warnings != nullptr) warnings->insert(warnings->end(), read.warnings.begin(), read.warnings.end());
+    surveys.push_back(std::move(read.survey));
+  }
+  return analyseNights(surveys);
+}
+
+}  // namespace arribada::api
