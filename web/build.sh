@@ -31,7 +31,7 @@ trap 'rm -rf "$scratch"' EXIT
 # kernels only (no x86 here); the page runs it on one thread.
 mapfile -t sources < <(cd "$source_dir" && find src web -name '*.cpp' ! -path 'src/driver/*' ! -name main.cpp | sort)
 version="$(sed -n 's/^project(arribada VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")"
-flags=(-std=c++20 -O2 -fexceptions -ffp-contract=off -Wall -Wextra -I"$source_dir/src" -include "$web_dir/bit_cast.hpp"
+flags=(-std=c++20 -O2 -fexceptions -ffp-contract=off -Wall -Wextra -Wno-unused-private-field -I"$source_dir/src" -include "$web_dir/bit_cast.hpp"
        -DARRIBADA_VERSION="\"$version\"")
 mkdir -p "$scratch/obj"
 jobs_at_once="${ARRIBADA_WEB_JOBS:-$(nproc)}"

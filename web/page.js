@@ -230,6 +230,7 @@ function showAnswer(where, answer, show) {
   clear(where);
   if (answer.ok) show(answer);
   else where.appendChild(faultBox(answer));
+  where.scrollIntoView({ block: 'start' });
 }
 
 // Progress of a long calculation: replicates done and the time left.

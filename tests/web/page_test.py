@@ -112,7 +112,12 @@ class PageTest(unittest.TestCase):
         return self.wait_for(f'#{result_id} pre, #{result_id} .fault')
 
     def shot(self, name):
+        """The whole page as it now stands, at the window's width."""
+        width = self.driver.get_window_size()['width']
+        height = self.driver.execute_script('return document.documentElement.scrollHeight')
+        self.driver.set_window_size(width, min(height + 140, 8000))
         self.driver.save_screenshot(str(self.shots / f'page-{name}.png'))
+        self.driver.set_window_size(width, 1400 if width > 400 else 800)
 
     @classmethod
     def console_errors(cls):
