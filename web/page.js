@@ -445,11 +445,11 @@ function buildSimulationForm() {
     input.value = String(field.value);
     box.append(label, input);
     if (!field.choices) {
-      const range = field.range ? word(field.range) : word('to', { low: field.min, high: field.max });
-      const note = worded('span', 'allowed', { range });
+      const note = worded('span', 'allowed', { range: '' });
       note.className = 'range';
       note.id = `${id}-range`;
-      if (field.range) note.dataset.wRange = field.range;
+      note.dataset.wRange = field.range || 'to';
+      note.dataset.wRangeValues = JSON.stringify({ low: field.min, high: field.max });
       input.setAttribute('aria-describedby', note.id);
       box.appendChild(note);
     }
@@ -460,7 +460,7 @@ function buildSimulationForm() {
 // The allowed ranges that are words rather than numbers follow the language too.
 function rewordRanges() {
   document.querySelectorAll('[data-w-range]').forEach((note) => {
-    note.dataset.wValues = JSON.stringify({ range: word(note.dataset.wRange) });
+    note.dataset.wValues = JSON.stringify({ range: word(note.dataset.wRange, JSON.parse(note.dataset.wRangeValues)) });
   });
 }
 
