@@ -1,0 +1,9 @@
+#include "api/report_text.hpp"
+
+#include "text/format.hpp"
+
+namespace arribada::api {
+
+std::string reportReal(double value) { return text::realText(static_cast<float>(value)); }
+
+}  // namespace arribada::api
