@@ -90,7 +90,9 @@ bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings
 
 std::string designName(const Design& d) {
   return "IC " + std::to_string(d.IC) + ", every " + std::to_string(d.EVERY) + " h, " +
-         (d.START == Start::random ? "random start" : "first strip");
+         (d.START == Start::random ? "random start" : "first strip") +
+         (d.observers > 1 ? ", " + std::to_string(d.observers) + " observers" : std::string()) +
+         (d.allocation == Allocation::density ? ", density allocation" : std::string());
 }
 
 std::string fixed(double value, int decimals) { return results::decimalText(value, decimals); }

@@ -28,7 +28,8 @@ bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings
 // to its target; 0 when it meets them, 1 without a coverage.
 double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
 
-// "IC 5, every 2 h, first strip": a design as people read it.
+// "IC 5, every 2 h, first strip": a design as people read it (then ", 2
+// observers" for a crew, ", density allocation" for effort by density).
 std::string designName(const Design& d);
 // `value` with `decimals` decimals and a point.
 std::string fixed(double value, int decimals);

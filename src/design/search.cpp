@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "design/effort.hpp"
 #include "design/measures.hpp"
 #include "design/scenario_setup.hpp"
 #include "engine/counts.hpp"
@@ -26,15 +27,54 @@ std::int32_t randomStart(float u, std::int32_t IT) {
   return std::min(IT, start);
 }
 
-// A design as it counts in one scenario.
+// A design as it counts in one scenario: one systematic sample (even
+// allocation) or a sample in each stratum (density allocation).
 struct Counter {
   engine::SamplingPlan plan;
   engine::EstimateConstants constants;
+  std::vector<Stratum> strata;
 };
 
-DesignCost costOf(const SearchSettings& settings, const Design& d, std::int32_t rounds) {
-  const double roundMinutes = settings.ROUND_MINUTES + d.IC * settings.STRIP_MINUTES;
-  return {rounds, rounds * roundMinutes / 60.0, roundMinutes <= d.EVERY * 60.0};
+// Why a design cannot run in this scenario, though it can on the beach; empty when it can.
+std::string whyNotHere(const Design& d, const engine::SamplingSchedule& schedule, std::int32_t IHR,
+                       const std::vector<Stretch>& stretches) {
+  if (schedule.NT1 < 2) {
+    return "EVERY = " + std::to_string(d.EVERY) + " leaves " + std::to_string(schedule.NT1) +
+           " counting time in an arribada of " + std::to_string(IHR) + " hours (2 are needed)";
+  }
+  if (d.allocation == Allocation::density && static_cast<std::size_t>(d.IC) < stretches.size()) {
+    return "ALLOCATION = density needs a strip in each of the density's " + std::to_string(stretches.size()) +
+           " stretches, more than IC = " + std::to_string(d.IC);
+  }
+  return {};
+}
+
+Counter counterOf(const Design& d, const engine::SimulationParameters& p, const engine::SamplingSchedule& schedule,
+                  const std::vector<Stretch>& stretches) {
+  engine::SimulationParameters withIC = p;
+  withIC.IC = d.IC;
+  Counter counter{engine::makeSamplingPlan(withIC, schedule), engine::makeEstimateConstants(withIC, schedule), {}};
+  if (d.allocation == Allocation::density) {
+    const std::vector<std::int32_t> n = neymanAllocation(stretches, d.IC);
+    for (std::size_t h = 0; h < n.size(); ++h) {
+      engine::SimulationParameters stratum = p;
+      stratum.NTR = stretches[h].strips();
+      stratum.IC = n[h];
+      counter.strata.push_back({stretches[h], n[h], engine::makeEstimateConstants(stratum, schedule)});
+    }
+  }
+  return counter;
+}
+
+// One replicate's estimate by a design from the grid and the start's draw u.
+engine::ReplicateEstimate countReplicate(const engine::CountGrid& grid, Counter& counter, const Design& d, float u,
+                                         engine::SampleWork& work, text::RecordSink& quiet) {
+  const float draw = d.START == Start::random ? u : 0.0f;
+  if (d.allocation == Allocation::density) {
+    return stratifiedEstimate(grid, counter.strata, counter.plan.schedule, draw, work);
+  }
+  counter.plan.firstStrip = d.START == Start::random ? randomStart(u, counter.plan.IT) : 1;
+  return engine::estimateReplicate(engine::countSample(grid, counter.plan, work, quiet), counter.constants, quiet);
 }
 
 }  // namespace
@@ -45,20 +85,20 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   const engine::SimulationParameters& p = setup.parameters;
   ScenarioResult result;
   result.scenario = setup.scenario;
+  const std::vector<Stretch> stretches =
+      densityStretches(settings.densities[static_cast<std::size_t>(setup.scenario.density)], settings.NTR);
   std::vector<Counter> counters;
   for (const Design& d : listDesigns(settings)) {
     DesignOutcome outcome{d, d.skipped, {}, {}, {}, false};
     const engine::SamplingSchedule schedule = engine::samplingSchedule(p.IHR, d.EVERY);
-    if (outcome.skipped.empty() && schedule.NT1 < 2) {
-      outcome.skipped = "EVERY = " + std::to_string(d.EVERY) + " leaves " + std::to_string(schedule.NT1) +
-                        " counting time in an arribada of " + std::to_string(p.IHR) + " hours (2 are needed)";
-    }
-    outcome.cost = costOf(settings, d, schedule.NT1);
-    engine::SimulationParameters withIC = p;
-    withIC.IC = d.IC;
+    if (outcome.skipped.empty()) outcome.skipped = whyNotHere(d, schedule, p.IHR, stretches);
+    const double minutes = outcome.skipped.empty()
+                               ? roundMinutes(settings, d.observers, sampledStrips(d, settings.NTR, stretches, 0.0f))
+                               : settings.ROUND_MINUTES + d.IC * settings.STRIP_MINUTES;
+    outcome.cost = crewCost(schedule.NT1, d.observers, minutes, d.EVERY);
     if (outcome.skipped.empty()) {
       outcome.replicates.reserve(static_cast<std::size_t>(settings.IREP));
-      counters.push_back({engine::makeSamplingPlan(withIC, schedule), engine::makeEstimateConstants(withIC, schedule)});
+      counters.push_back(counterOf(d, p, schedule, stretches));
     } else {
       counters.push_back({});
     }
@@ -69,16 +109,20 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   engine::SimulationJob job(p, setup.table, engineOptions, setup.strips);
   engine::SampleWork work;
   std::int32_t startIX = startSeed(p.JX);
+  std::optional<CountError> countError;
+  engine::CountGrid erred(settings.NTR, 1);
+  if (setup.scenario.countCV > 0.0) countError.emplace(setup.scenario.countCV, p.JX);
   for (std::int32_t L = 1; L <= settings.IREP; ++L) {
-    const engine::CountGrid& grid = job.buildGrid(quiet);
+    const engine::CountGrid* grid = &job.buildGrid(quiet);
+    if (countError) {
+      countError->apply(*grid, erred);
+      grid = &erred;
+    }
     const float u = engine::RANDOM(startIX, quiet);
     for (std::size_t i = 0; i < counters.size(); ++i) {
       DesignOutcome& outcome = result.designs[i];
       if (!outcome.skipped.empty()) continue;
-      Counter& counter = counters[i];
-      counter.plan.firstStrip = outcome.design.START == Start::random ? randomStart(u, counter.plan.IT) : 1;
-      const engine::SampleTotals totals = engine::countSample(grid, counter.plan, work, quiet);
-      outcome.replicates.push_back(engine::estimateReplicate(totals, counter.constants, quiet));
+      outcome.replicates.push_back(countReplicate(*grid, counters[i], outcome.design, u, work, quiet));
     }
     result.replicates = L;
     result.independentReplicates = job.period().independentReplicates();

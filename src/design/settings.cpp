@@ -124,6 +124,20 @@ void checkArribadas(const SearchSettings& settings, Faults& faults) {
   }
 }
 
+// The largest counting error's CV taken: beyond it a count is more error than count.
+constexpr double kLargestCountCV = 1.0;
+
+void checkCrewAndEffort(const SearchSettings& settings, Faults& faults) {
+  faults.eachValue("OBSERVERS", settings.OBSERVERS, [](std::int32_t v) { return v >= 1 && v <= engine::kMaxStrips; },
+                   "a number of observers from 1 to " + std::to_string(engine::kMaxStrips));
+  if (!finite(settings.WALK_MINUTES) || settings.WALK_MINUTES < 0.0) {
+    faults.add("WALK_MINUTES", "WALK_MINUTES needs a number of minutes of 0 or more");
+  }
+  if (settings.ALLOCATION.empty()) faults.add("ALLOCATION", "needs at least one value (even or density)");
+  faults.eachValue("COUNT_CV", settings.COUNT_CV, [](double v) { return finite(v) && v >= 0.0 && v <= kLargestCountCV; },
+                   "a coefficient of variation from 0 to 1");
+}
+
 void checkDesigns(const SearchSettings& settings, Faults& faults) {
   faults.eachValue("IC", settings.IC, [](std::int32_t v) { return v >= 1; }, "a number of strips of 1 or more (required)");
   faults.eachValue("EVERY", settings.EVERY, [](std::int32_t v) { return v >= 1 && v <= engine::kMaxHours; },
@@ -134,6 +148,7 @@ void checkDesigns(const SearchSettings& settings, Faults& faults) {
   };
   minutes("ROUND_MINUTES", settings.ROUND_MINUTES);
   minutes("STRIP_MINUTES", settings.STRIP_MINUTES);
+  checkCrewAndEffort(settings, faults);
   if (!finite(settings.TARGET_CV) || !(settings.TARGET_CV > 0.0)) {
     faults.add("TARGET_CV", "TARGET_CV needs a relative error above 0, for example 0.10 (required)");
   }
@@ -154,6 +169,19 @@ std::string realText(double value) {
   std::ostringstream text;
   text << value;
   return text.str();
+}
+
+// Why a design cannot run on the beach at all; empty when it can.
+std::string whyNot(const SearchSettings& settings, const Design& d) {
+  const std::string IC = "IC = " + std::to_string(d.IC);
+  if (d.IC > settings.NTR) return IC + " is more strips than the beach's NTR = " + std::to_string(settings.NTR);
+  if (d.allocation == Allocation::even && settings.NTR % d.IC != 0) {
+    return IC + " does not divide NTR = " + std::to_string(settings.NTR) + " into a systematic sample";
+  }
+  if (d.observers > d.IC) {
+    return "OBSERVERS = " + std::to_string(d.observers) + " is more observers than the " + IC + " strips counted";
+  }
+  return {};
 }
 
 }  // namespace
@@ -184,12 +212,13 @@ std::vector<Scenario> listScenarios(const SearchSettings& settings) {
       for (float MIN : settings.MIN)
         for (float STDDEV : settings.STDDEV)
           for (std::int32_t KSW : settings.KSW)
-            for (std::size_t d = 0; d < settings.densities.size(); ++d) {
-              Scenario s{static_cast<std::int32_t>(scenarios.size()), NN, IHR, MIN, STDDEV, KSW,
-                         static_cast<std::int32_t>(d), densityLabel(settings.densities[d])};
-              if (IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(IHR);
-              scenarios.push_back(s);
-            }
+            for (std::size_t d = 0; d < settings.densities.size(); ++d)
+              for (double countCV : settings.COUNT_CV) {
+                Scenario s{static_cast<std::int32_t>(scenarios.size()), NN, IHR, MIN, STDDEV, KSW,
+                           static_cast<std::int32_t>(d), densityLabel(settings.densities[d]), countCV};
+                if (IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(IHR);
+                scenarios.push_back(s);
+              }
   return scenarios;
 }
 
@@ -198,16 +227,13 @@ std::vector<Design> listDesigns(const SearchSettings& settings) {
   std::vector<Design> designs;
   for (std::int32_t IC : settings.IC)
     for (std::int32_t EVERY : settings.EVERY)
-      for (Start START : settings.START) {
-        Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, {}};
-        if (IC > settings.NTR) {
-          d.skipped = "IC = " + std::to_string(IC) + " is more strips than the beach's NTR = " + std::to_string(settings.NTR);
-        } else if (settings.NTR % IC != 0) {
-          d.skipped = "IC = " + std::to_string(IC) + " does not divide NTR = " + std::to_string(settings.NTR) +
-                      " into a systematic sample";
-        }
-        designs.push_back(d);
-      }
+      for (Start START : settings.START)
+        for (std::int32_t observers : settings.OBSERVERS)
+          for (Allocation allocation : settings.ALLOCATION) {
+            Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, observers, allocation, {}};
+            d.skipped = whyNot(settings, d);
+            designs.push_back(d);
+          }
   return designs;
 }
 
