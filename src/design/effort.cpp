@@ -34,12 +34,15 @@ std::vector<Stretch> densityStretches(const std::vector<double>& density, std::i
 }
 
 std::vector<std::int32_t> neymanAllocation(const std::vector<Stretch>& stretches, std::int32_t IC) {
-  const auto H = static_cast<std::int32_t>(stretches.size());
+  std::vector<std::int32_t> n;
   std::int32_t strips = 0;
-  for (const Stretch& s : stretches) strips += s.strips();
-  if (IC < H || IC > strips) return {};
-  std::vector<std::int32_t> n(stretches.size(), 1);
-  for (std::int32_t given = H; given < IC; ++given) {
+  for (const Stretch& s : stretches) {
+    strips += s.strips();
+    n.push_back(std::min(kLeastStripsAStretch, s.strips()));
+  }
+  std::int32_t given = leastDensityStrips(stretches);
+  if (IC < given || IC > strips) return {};
+  for (; given < IC; ++given) {
     std::size_t best = stretches.size();
     double bestGain = -1.0;
     for (std::size_t h = 0; h < stretches.size(); ++h) {
@@ -54,6 +57,12 @@ std::vector<std::int32_t> neymanAllocation(const std::vector<Stretch>& stretches
     ++n[best];
   }
   return n;
+}
+
+std::int32_t leastDensityStrips(const std::vector<Stretch>& stretches) {
+  std::int32_t least = 0;
+  for (const Stretch& s : stretches) least += std::min(kLeastStripsAStretch, s.strips());
+  return least;
 }
 
 std::vector<std::int32_t> systematicStrips(const Stretch& stretch, std::int32_t n, float u) {
@@ -92,7 +101,10 @@ double roundMinutes(const SearchSettings& settings, std::int32_t observers, cons
 }
 
 DesignCost crewCost(std::int32_t rounds, std::int32_t observers, double minutes, std::int32_t EVERY) {
-  return {rounds, minutes, rounds * (observers * minutes) / 60.0, minutes <= EVERY * 60.0};
+  return {.rounds = rounds,
+          .observerHours = rounds * (observers * minutes) / 60.0,
+          .feasible = minutes <= EVERY * 60.0,
+          .roundMinutes = minutes};
 }
 
 engine::SampleTotals countStrips(const engine::CountGrid& grid, const std::vector<std::int32_t>& strips,

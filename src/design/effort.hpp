@@ -28,12 +28,20 @@ struct Stretch {
 // stretch. An even (or empty) density is one stretch of the whole beach.
 std::vector<Stretch> densityStretches(const std::vector<double>& density, std::int32_t NTR);
 
-// Neyman allocation of IC strips over the stretches: one strip each, then
-// one at a time to the stretch whose variance it lowers most, the largest
-// (strips x sqrt(density))^2 / (n (n + 1)) among stretches not yet counted
-// whole (ties to the stretch nearer strip 1). Empty when IC is fewer than
-// the stretches or more than the strips.
+// The fewest strips a stretch is counted in (fewer when it has fewer): a
+// stretch counted in one strip has no variance between its strips, and its
+// intervals would claim a precision they do not have.
+inline constexpr std::int32_t kLeastStripsAStretch = 2;
+
+// Neyman allocation of IC strips over the stretches: kLeastStripsAStretch
+// each, then one at a time to the stretch whose variance it lowers most, the
+// largest (strips x sqrt(density))^2 / (n (n + 1)) among stretches not yet
+// counted whole (ties to the stretch nearer strip 1). Empty when IC is fewer
+// than those least strips or more than the strips.
 std::vector<std::int32_t> neymanAllocation(const std::vector<Stretch>& stretches, std::int32_t IC);
+
+// The strips a density allocation needs at least on these stretches.
+std::int32_t leastDensityStrips(const std::vector<Stretch>& stretches);
 
 // The n strips a systematic sample counts in a stretch: strip
 // first + floor((i + u) x strips / n), i = 0 ... n - 1, u the start's draw

@@ -27,7 +27,7 @@ constexpr double kCoverageHeight = 70.0;
 constexpr double kPanelHeight = kPlotTop + kPlotHeight + kCoverageGap + kCoverageHeight + 60.0;
 constexpr double kHeader = 70.0;
 constexpr double kLegendLine = 19.0;
-constexpr double kCharWidth = 6.6;  // a generous width of a 12-pixel character, for fitting text
+constexpr double kCharWidth = 7.2;  // a generous width of a 12-pixel character (0.6 of it), for fitting text
 
 const std::string kFirstColour = "#2166ac";
 const std::string kRandomColour = "#d95f02";

@@ -42,9 +42,10 @@ std::string whyNotHere(const Design& d, const engine::SamplingSchedule& schedule
     return "EVERY = " + std::to_string(d.EVERY) + " leaves " + std::to_string(schedule.NT1) +
            " counting time in an arribada of " + std::to_string(IHR) + " hours (2 are needed)";
   }
-  if (d.allocation == Allocation::density && static_cast<std::size_t>(d.IC) < stretches.size()) {
-    return "ALLOCATION = density needs a strip in each of the density's " + std::to_string(stretches.size()) +
-           " stretches, more than IC = " + std::to_string(d.IC);
+  if (d.allocation == Allocation::density && d.IC < leastDensityStrips(stretches)) {
+    return "ALLOCATION = density needs 2 strips in each of the density's " + std::to_string(stretches.size()) +
+           " stretches, " + std::to_string(leastDensityStrips(stretches)) + " in all, more than IC = " +
+           std::to_string(d.IC);
   }
   return {};
 }

@@ -161,9 +161,9 @@ struct DesignMeasures {
 // A design's cost in a scenario and its verdict.
 struct DesignCost {
   std::int32_t rounds = 0;  // counting times
-  double roundMinutes = 0.0;  // a round's elapsed time, the crew sharing it
   double observerHours = 0.0;  // rounds x observers x roundMinutes / 60
   bool feasible = false;  // a round fits in EVERY hours
+  double roundMinutes = 0.0;  // a round's elapsed time, the crew sharing it
 };
 
 // A round longer than this is no longer an instantaneous count: the
