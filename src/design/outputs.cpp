@@ -165,7 +165,7 @@ std::string wideTable(const SearchSettings& settings, const SearchResult& search
 // short line per design and scenario; every other column is in designs.csv.
 std::string narrowTable(const SearchSettings& settings, const SearchResult& search) {
   std::string out = wrapped(search.recommendation.text, kScreenColumns) + "\n\n";
-  out += "  IC EVERY  START OBS   ALLOC  SC  OBS-H  REL.RMSE (SE)   COVERAGE (SE) MEETS\n";
+  out += "  IC EVERY  START OBS   ALLOC  SC  OBS-H  REL.RMSE (SE)  COVERAGE (SE) MEETS\n";
   bool late = false;
   for (const DesignRow& row : search.rows) {
     const DesignOutcome& o = *row.outcome;
