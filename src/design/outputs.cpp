@@ -1,5 +1,6 @@
 #include "design/outputs.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "design/measures.hpp"
@@ -60,6 +61,8 @@ NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
       {"misses", measured(m.misses)},
       {"coverage", orMissing(m.coverage)},
       {"coverage_se", orMissing(m.coverageSE)},
+      {"coverage_log_normal", orMissing(m.coverageLogNormal)},
+      {"coverage_log_normal_se", orMissing(m.coverageLogNormalSE)},
       {"coverage_2se_VARM", orMissing(m.coverageVARM)},
       {"coverage_2se_VARM_se", orMissing(m.coverageVARMSE)},
       {"coverage_2se_VARTR", orMissing(m.coverageVARTR)},
@@ -68,6 +71,7 @@ NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
       {"coverage_2se_VARTI_se", orMissing(m.coverageVARTISE)},
       {"half_width_percent", measured(real(m.halfWidthPercent))},
       {"half_width_percent_se", measured(real(m.halfWidthPercentSE))},
+      {"judged", o.judged},
       {"meets_targets", o.meetsTargets},
       {"recommended", row.recommended}};
   fields.insert(fields.end(), rest.begin(), rest.end());
@@ -105,9 +109,35 @@ std::string scenarioKey(const Scenario& s) {
          (s.countCV > 0.0 ? ", count CV " + results::shortestReal(static_cast<float>(s.countCV)) : std::string());
 }
 
+// One line for each scenario whose designs were not judged for want of independent replicates.
+std::string unjudgedLines(const SearchResult& search, std::size_t width) {
+  std::string lines;
+  std::vector<const ScenarioResult*> said;
+  for (const DesignRow& row : search.rows) {
+    const ScenarioResult* r = row.scenario;
+    if (!row.outcome->skipped.empty() || row.outcome->judged) continue;
+    if (std::find(said.begin(), said.end(), r) != said.end()) continue;
+    said.push_back(r);
+    lines += wrapped("not judged in scenario " + std::to_string(r->scenario.index + 1) + ": " +
+                         std::to_string(std::min(r->replicates, r->independentReplicates)) +
+                         " independent replicates, fewer than the " + std::to_string(kMinJudgedReplicates) +
+                         " needed to judge a design against the targets",
+                     width) +
+             "\n";
+  }
+  return lines;
+}
+
+// A design's verdict in a scenario: "-" when not judged, "late" (when `late` is
+// asked) for a round that does not fit, else whether it meets the targets.
+std::string verdict(const DesignOutcome& o, bool late) {
+  if (!o.judged) return "-";
+  if (late && !o.cost.feasible) return "late";
+  return o.meetsTargets ? "yes" : "no";
+}
+
 std::string targetsLine(const SearchSettings& settings) {
-  return "Targets: relative RMSE (rmse / NN) <= " + fixed(settings.TARGET_CV, 3) + " and coverage + 2 SE >= " +
-         fixed(settings.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.";
+  return "Targets: " + targetsText(settings) + " (relative RMSE = rmse / NN); (SE) are Monte Carlo standard errors.";
 }
 
 // The key of every scenario in the table, each wrapped to `width`.
@@ -155,10 +185,11 @@ std::string wideTable(const SearchSettings& settings, const SearchResult& search
            padded(hoursText(o.cost.roundMinutes), 11) + padded(hoursText(o.cost.observerHours), 11) +
            padded(o.cost.feasible ? "yes" : "no", 10) + padded(withSE(m.rmse / N, m.rmseSE / N, 3), 16) +
            padded(withSE(m.coverage, m.coverageSE, 3), 16) + padded(withSE(m.percentBias, m.percentBiasSE, 2), 14) +
-           padded(o.meetsTargets ? "yes" : "no", 10) + (row.recommended ? "  <- recommended" : "") + "\n";
+           padded(verdict(o, false), 10) + (row.recommended ? "  <- recommended" : "") + "\n";
   }
   out += targetsLine(settings) + "\n";
-  return out + scenarioKeys(search, kNoWrap) + skippedLines(search, kNoWrap) + search.recommendation.text + "\n";
+  return out + scenarioKeys(search, kNoWrap) + unjudgedLines(search, kNoWrap) + skippedLines(search, kNoWrap) +
+         search.recommendation.text + "\n";
 }
 
 // The table for an 80-column screen: the recommendation first, then one
@@ -178,13 +209,14 @@ std::string narrowTable(const SearchSettings& settings, const SearchResult& sear
            padded(std::to_string(d.observers), 4) + padded(allocationName(d.allocation), 8) +
            padded(std::to_string(row.scenario->scenario.index + 1), 4) + padded(hoursText(o.cost.observerHours), 7) +
            padded(withSE(m.rmse / N, m.rmseSE / N, 3), 15) + padded(withSE(m.coverage, m.coverageSE, 3), 15) +
-           padded(!o.cost.feasible ? "late" : o.meetsTargets ? "yes" : "no", 6) + (row.recommended ? " *" : "") +
+           padded(verdict(o, true), 6) + (row.recommended ? " *" : "") +
            "\n";
   }
   out += wrapped(targetsLine(settings) + " * recommended" +
                      (late ? "; late: a round does not fit in the hours between rounds." : "."),
                  kScreenColumns);
-  out += "\n" + scenarioKeys(search, kScreenColumns) + skippedLines(search, kScreenColumns);
+  out += "\n" + scenarioKeys(search, kScreenColumns) + unjudgedLines(search, kScreenColumns) +
+         skippedLines(search, kScreenColumns);
   return out + wrapped("Every column, and every replicate, is in designs.csv and design-replicates.csv; "
                        "--wide prints the full table here.",
                        kScreenColumns) +
