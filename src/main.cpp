@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
       return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
     case arribada::driver::Options::Action::Design:
       arribada::driver::surviveClosedOutputs();
-      return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
+      return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr,
+                                                 options.wide);
     case arribada::driver::Options::Action::Tasks:
       return arribada::driver::printTaskCount(*options.designFile, std::cout, std::cerr);
     case arribada::driver::Options::Action::Task:
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
     case arribada::driver::Options::Action::Collect:
       arribada::driver::surviveClosedOutputs();
       return arribada::driver::collectDesignTasks(*options.partsDirectory, *options.resultsDirectory, std::cout,
-                                                  std::cerr);
+                                                  std::cerr, options.wide);
     case arribada::driver::Options::Action::Run:
       break;
   }

@@ -31,10 +31,16 @@ bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings
 // to its target; 0 when it meets them, 1 without a coverage.
 double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
 
+// Each target alone, as the figure draws them: the relative RMSE less 2 SE
+// at most TARGET_CV; the coverage plus 2 SE at least TARGET_COVERAGE.
+bool meetsPrecision(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
+bool meetsCoverage(const DesignMeasures& m, const SearchSettings& settings);
+
 // The targets' rule as people read it: "relative RMSE - 2 SE <= 0.100, coverage + 2 SE >= 0.950".
 std::string targetsText(const SearchSettings& settings);
 
-// "IC 5, every 2 h, first strip": a design as people read it.
+// "IC 5, every 2 h, first strip": a design as people read it (then ", 2
+// observers" for a crew, ", density allocation" for effort by density).
 std::string designName(const Design& d);
 // `value` with `decimals` decimals and a point.
 std::string fixed(double value, int decimals);

@@ -54,7 +54,8 @@ std::string estimateLine(const engine::ReplicateEstimate& e) {
 
 std::string outcomeText(const DesignOutcome& o) {
   std::string text = "design " + std::to_string(o.design.index) + " rounds " + std::to_string(o.cost.rounds) +
-                     " hours " + hex(o.cost.observerHours) + " feasible " + (o.cost.feasible ? "1" : "0") +
+                     " hours " + hex(o.cost.observerHours) +
+                     " minutes " + hex(o.cost.roundMinutes) + " feasible " + (o.cost.feasible ? "1" : "0") +
                      " replicates " + std::to_string(o.replicates.size()) + '\n';
   text += "skipped " + o.skipped + '\n';
   for (const engine::ReplicateEstimate& e : o.replicates) text += estimateLine(e);
@@ -138,6 +139,8 @@ DesignOutcome readOutcome(PartReader& reader, const Design& design) {
   o.cost.rounds = reader.number<std::int32_t>(w, "number of rounds");
   reader.expectWord(w, "hours");
   o.cost.observerHours = reader.number<double>(w, "number of hours");
+  reader.expectWord(w, "minutes");
+  o.cost.roundMinutes = reader.number<double>(w, "number of minutes");
   reader.expectWord(w, "feasible");
   o.cost.feasible = reader.number<std::int32_t>(w, "feasibility") != 0;
   reader.expectWord(w, "replicates");

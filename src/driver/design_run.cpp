@@ -108,14 +108,23 @@ std::string inScenario(const design::ScenarioResult& reached, std::size_t scenar
          " after replicate " + std::to_string(reached.replicates);
 }
 
+// Where the table goes, and whether in full (--wide) or in 80 columns.
+struct Screen {
+  std::ostream& out;
+  bool wide = false;
+};
+
 // The end that the one-shot search and --collect share: the table on `out`,
 // the three files in the unfinished folder, which then takes its name. A
 // table that cannot be shown stops nothing; it is said after the files.
 int finishSearch(const design::SearchSettings& settings, const std::vector<design::ScenarioResult>& results,
-                 results::StagedFolder& folder, const StopRequest& stop, std::ostream& out, std::ostream& errors) {
+                 results::StagedFolder& folder, const StopRequest& stop, const Screen& screen, std::ostream& errors) {
   const design::SearchResult search = design::combineResults(settings, results);
+  for (const std::string& warning : design::longRoundWarnings(search)) errors << "arribada: warning: " << warning << '\n';
+  std::ostream& out = screen.out;
   errno = 0;
-  out << design::searchTable(settings, search) << std::flush;
+  out << design::searchTable(settings, search, screen.wide ? design::TableWidth::wide : design::TableWidth::narrow)
+      << std::flush;
   const int screenFault = out ? 0 : errno;
   design::writeSearchFiles(folder.path(), settings, search, results);
   if (stop.signal() != 0) return interrupted(stop.signal(), "while writing its results", folder.finalName(), errors);
@@ -183,7 +192,7 @@ std::string defaultDesignFolder(const std::string& designFile) {
 }
 
 int runDesignSearch(const std::string& designFile, const std::optional<std::string>& resultsDirectory,
-                    std::ostream& out, std::ostream& errors) {
+                    std::ostream& out, std::ostream& errors, bool wide) {
   try {
     const design::SearchSettings settings = design::readDesignFile(designFile);
     results::StagedFolder folder(resultsDirectory.value_or(defaultDesignFolder(designFile)));
@@ -206,7 +215,7 @@ int runDesignSearch(const std::string& designFile, const std::optional<std::stri
         return interrupted(stop.signal(), inScenario(results.back(), scenarios.size()), folder.finalName(), errors);
       doneBefore += share;
     }
-    return finishSearch(settings, results, folder, stop, out, errors);
+    return finishSearch(settings, results, folder, stop, {out, wide}, errors);
   } catch (const text::RunTimeError& error) {
     errors << "arribada: " << error.what() << '\n';
     return text::kRunTimeErrorStatus;
@@ -271,14 +280,14 @@ int runDesignTask(const std::string& designFile, std::int32_t task, const std::s
 }
 
 int collectDesignTasks(const std::string& partsDirectory, const std::string& resultsDirectory, std::ostream& out,
-                       std::ostream& errors) {
+                       std::ostream& errors, bool wide) {
   try {
     const design::CollectedSearch search = design::collectParts(readParts(partsDirectory));
     errors << "arribada: " << search.results.size() << " part(s) of one search collected from " << partsDirectory
            << '\n';
     results::StagedFolder folder(resultsDirectory);
     const StopRequest stop;
-    return finishSearch(search.settings, search.results, folder, stop, out, errors);
+    return finishSearch(search.settings, search.results, folder, stop, {out, wide}, errors);
   } catch (const text::RunTimeError& error) {
     errors << "arribada: " << error.what() << '\n';
     return text::kRunTimeErrorStatus;

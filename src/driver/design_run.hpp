@@ -25,14 +25,15 @@
 namespace arribada::driver {
 
 // Each returns the exit status: 0; 2 after a fault (its message on
-// `errors`); 128 + the signal after an interrupt.
+// `errors`); 128 + the signal after an interrupt. `wide` prints the full
+// table instead of the one that fits 80 columns.
 int runDesignSearch(const std::string& designFile, const std::optional<std::string>& resultsDirectory,
-                    std::ostream& out, std::ostream& errors);
+                    std::ostream& out, std::ostream& errors, bool wide = false);
 int printTaskCount(const std::string& designFile, std::ostream& out, std::ostream& errors);
 int runDesignTask(const std::string& designFile, std::int32_t task, const std::string& partsDirectory,
                   std::ostream& errors);
 int collectDesignTasks(const std::string& partsDirectory, const std::string& resultsDirectory, std::ostream& out,
-                       std::ostream& errors);
+                       std::ostream& errors, bool wide = false);
 
 // The folder a design file's results go to without --results: beach.design -> beach-designs.
 std::string defaultDesignFolder(const std::string& designFile);

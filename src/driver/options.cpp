@@ -14,7 +14,7 @@ constexpr std::string_view kResults = "--results";
 constexpr const char* kFieldUsage = "arribada --field FILE [FILE ...] [--results DIR]";
 
 constexpr std::string_view kDesign = "--design";
-constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR]";
+constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR] [--wide]";
 constexpr const char* kTaskUsage =
     "arribada --design FILE --tasks, arribada --design FILE --task K --results DIR, "
     "arribada --collect DIR --results OUT";
@@ -106,6 +106,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
       task = number;
     } else if (const auto parts = valueOf(arguments, i, "--collect", "the folder of parts: --collect DIR")) {
       options.partsDirectory = parts;
+    } else if (argument == "--wide") {
+      options.wide = true;
     } else if (const auto folder = valueOf(arguments, i, kResults, "a folder name: --results DIR")) {
       options.resultsDirectory = folder;
     } else if (const auto file = valueOf(arguments, i, kDesign, "a design file: --design FILE")) {
@@ -127,6 +129,9 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                                 kDesignUsage);
   }
   checkTaskModes(options, tasks, task);
+  if (options.wide && options.action != Options::Action::Design && options.action != Options::Action::Collect) {
+    throw std::invalid_argument(std::string("--wide goes with --design or --collect: ") + kDesignUsage);
+  }
   if (field && options.names.empty()) {
     throw std::invalid_argument(std::string("--field needs the survey files to analyse: ") + kFieldUsage);
   }
@@ -156,8 +161,8 @@ std::string helpText() {
          "                 field.svg in DIR)\n"
          "  --design FILE  compare survey designs as the design file FILE asks, without the\n"
          "                 dialogue (README, \"Choosing a design\"); results in FILE-designs/\n"
-         "                 or in DIR\n"
-         "  --tasks        with --design FILE: print the number of tasks of the search\n"
+         "                 or in DIR; the table fits 80 columns, --wide prints every column\n"
+"  --tasks        with --design FILE: print the number of tasks of the search\n"
          "                 (one per scenario), for a cluster's array of jobs\n"
          "  --task K       with --design FILE --results DIR: run task K (from 1) and\n"
          "                 write its part into DIR, which several tasks share\n"

@@ -16,6 +16,7 @@
 //                    write its part into DIR
 //   --collect DIR    (or --collect=DIR) with --results OUT: combine the parts
 //                    in DIR into the search's results in OUT
+//   --wide           with --design: the full table, one line per design and scenario
 //   --               every later argument is a name, even one beginning "--"
 
 #include <cstdint>
@@ -32,6 +33,7 @@ struct Options {
   std::optional<std::string> designFile;  // with --design
   std::int32_t task = 0;                  // with --task, from 1
   std::optional<std::string> partsDirectory;  // with --collect
+  bool wide = false;                      // --wide: the design search's full table
   std::vector<std::string> names;  // with --field, the survey files
 };
 

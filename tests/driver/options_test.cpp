@@ -47,7 +47,8 @@ TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
         {"--tasks"}, {"--design", "a.design", "--tasks", "--results", "out"}, {"--design", "a.design", "--task", "2"},
         {"--design", "a.design", "--task", "0", "--results", "p"}, {"--design", "a.design", "--task", "2x", "--results", "p"},
         {"--collect", "parts"}, {"--collect", "parts", "--design", "a.design", "--results", "out"},
-        {"--design", "a.design", "--tasks", "--task", "1", "--results", "p"}}) {
+        {"--design", "a.design", "--tasks", "--task", "1", "--results", "p"},
+        {"--wide"}, {"--field", "a.csv", "--wide"}}) {
     EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
   }
 }
@@ -57,6 +58,8 @@ TEST(ParseOptionsTest, DesignFileBesideResults) {
   EXPECT_EQ(options.designFile, "beach.design");
   EXPECT_EQ(options.resultsDirectory, "out");
   EXPECT_EQ(parseOptions({"--design", "b.design"}).designFile, "b.design");
+  EXPECT_FALSE(parseOptions({"--design", "b.design"}).wide);
+  EXPECT_TRUE(parseOptions({"--wide", "--design", "b.design"}).wide);
 }
 
 TEST(ParseOptionsTest, ClusterModes) {
