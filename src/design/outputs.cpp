@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "design/measures.hpp"
+#include "design/pilot.hpp"
 #include "engine/estimate.hpp"
 #include "results/csv.hpp"
 #include "results/files.hpp"
@@ -92,12 +93,24 @@ std::string withSE(const std::optional<double>& value, const std::optional<doubl
   return fixed(*value, decimals) + " (" + fixed(*se, decimals) + ")";
 }
 
-// What a scenario is, for the table's key: "scenario 2: NN 50000, IHR 60, ...".
-std::string scenarioKey(const Scenario& s) {
-  return "scenario " + std::to_string(s.index + 1) + ": NN " + std::to_string(s.NN) + ", IHR " +
-         std::to_string(s.IHR) + ", MIN " + results::shortestReal(s.MIN) + ", STDDEV " +
-         results::shortestReal(s.STDDEV) + ", " + engine::lawName(s.KSW) +
-         " nesting times, density " + s.densityLabel + "\n";
+// What a scenario is, for the table's key: "scenario 2: NN 50000, IHR 60, ...",
+// and for a pilot's scenario how its values came from the survey.
+std::string scenarioKey(const SearchSettings& settings, const Scenario& s) {
+  std::string key = "scenario " + std::to_string(s.index + 1) + ": NN " + std::to_string(s.NN) + ", IHR " +
+                    std::to_string(s.IHR) + ", MIN " + results::shortestReal(s.MIN) + ", STDDEV " +
+                    results::shortestReal(s.STDDEV) + ", " + engine::lawName(s.KSW) + " nesting times, density " +
+                    s.densityLabel + "\n";
+  if (s.pilot >= 0) key += "  " + pilotKey(settings.pilots[static_cast<std::size_t>(s.pilot)], s.NN_FACTOR) + "\n";
+  return key;
+}
+
+// Which designs are the pilots' own, for the table's key.
+std::string pilotDesignKey(const SearchSettings& settings) {
+  std::string key;
+  for (const Design& d : listDesigns(settings)) {
+    if (!d.pilot.empty()) key += designName(d) + " is how pilot " + d.pilot + " was counted\n";
+  }
+  return key;
 }
 
 }  // namespace
@@ -114,7 +127,7 @@ std::string searchTable(const SearchSettings& settings, const SearchResult& sear
     if (static_cast<std::size_t>(s.index) >= keyed.size()) keyed.resize(static_cast<std::size_t>(s.index) + 1);
     if (!keyed[static_cast<std::size_t>(s.index)]) {
       keyed[static_cast<std::size_t>(s.index)] = true;
-      key += scenarioKey(s);
+      key += scenarioKey(settings, s);
     }
   }
   for (const DesignRow& row : search.rows) {
@@ -137,7 +150,7 @@ std::string searchTable(const SearchSettings& settings, const SearchResult& sear
   }
   out += "Targets: relative RMSE (rmse / NN) <= " + fixed(settings.TARGET_CV, 3) + " and coverage + 2 SE >= " +
          fixed(settings.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.\n";
-  return out + key + skipped + search.recommendation.text + "\n";
+  return out + key + pilotDesignKey(settings) + skipped + search.recommendation.text + "\n";
 }
 
 void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "design/pilot.hpp"
 #include "engine/random.hpp"
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
@@ -36,6 +37,12 @@ class Faults {
  private:
   std::vector<SettingsFault> faults_;
 };
+
+std::string realText(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
 
 bool finite(double value) { return std::isfinite(value) && std::fabs(value) <= 1.0e30; }
 
@@ -105,7 +112,10 @@ void checkTable(const SearchSettings& settings, Faults& faults) {
 }
 
 void checkArribadas(const SearchSettings& settings, Faults& faults) {
-  faults.eachValue("NN", settings.NN, [](std::int32_t v) { return v >= 1; }, "a number of females of 1 or more (required)");
+  if (!settings.NN.empty() || settings.pilots.empty()) {
+    faults.eachValue("NN", settings.NN, [](std::int32_t v) { return v >= 1; },
+                     "a number of females of 1 or more (required without PILOT)");
+  }
   faults.eachValue("IHR", settings.IHR, [](std::int32_t v) { return v >= 2 && v <= kLongestArribada; },
                    "a length in hours from 2 to " + std::to_string(kLongestArribada));
   faults.eachValue("MIN", settings.MIN, [](float v) { return finite(v) && v > 0.0f; }, "a number of minutes above 0");
@@ -122,6 +132,46 @@ void checkArribadas(const SearchSettings& settings, Faults& faults) {
     faults.add("JX", "JX = " + std::to_string(settings.JX) + " is not a starting value from 1 to " +
                          std::to_string(engine::kLargestSeed) + " once made odd");
   }
+}
+
+// A pilot's values as pilotFromSurvey makes them; settings built by hand
+// (the R package) may hold anything.
+void checkPilots(const SearchSettings& settings, Faults& faults) {
+  for (std::size_t i = 0; i < settings.pilots.size(); ++i) {
+    const Pilot& p = settings.pilots[i];
+    const auto item = static_cast<std::int32_t>(i);
+    const std::string name = "pilot " + p.file + ": ";
+    if (!finite(p.estimate) || !(p.estimate > 0.0)) faults.add("PILOT", name + "needs an estimate above 0", item);
+    if (p.IHR < 2 || p.IHR > engine::kMaxHours) {
+      faults.add("PILOT", name + "needs an arribada of 2 to " + std::to_string(engine::kMaxHours) + " hours", item);
+    }
+    if (!finite(p.MIN) || !(p.MIN > 0.0f)) faults.add("PILOT", name + "needs a MEANT above 0 minutes", item);
+    const std::size_t rows = p.table.hourMarks.size();
+    const bool rising = std::is_sorted(p.table.hourMarks.begin(), p.table.hourMarks.end(), std::less_equal<>()) &&
+                        rows > 0 && p.table.hourMarks.front() > 0.0f;
+    if (rows == 0 || rows > static_cast<std::size_t>(engine::kMaxTableRows) || p.table.weights.size() != rows ||
+        !rising || static_cast<std::int32_t>(p.table.hourMarks.back()) != p.IHR) {
+      faults.add("PILOT", name + "needs 1 to " + std::to_string(engine::kMaxTableRows) +
+                              " rising hour marks ending in its hours, and a weight each", item);
+    }
+    const bool weightsUsable =
+        std::all_of(p.table.weights.begin(), p.table.weights.end(), [](float w) { return finite(w) && w >= 0.0f; }) &&
+        std::any_of(p.table.weights.begin(), p.table.weights.end(), [](float w) { return w > 0.0f; });
+    if (!weightsUsable) faults.add("PILOT", name + "needs counts of 0 or more over time, some above 0", item);
+    if (p.density.size() != static_cast<std::size_t>(std::max(settings.NTR, 0)) ||
+        std::any_of(p.density.begin(), p.density.end(), [](double w) { return !finite(w) || w < 0.0; }) ||
+        std::none_of(p.density.begin(), p.density.end(), [](double w) { return w > 0.0; })) {
+      faults.add("PILOT", name + "needs a density of 0 or more for each of the NTR strips, some above 0", item);
+    }
+    for (double factor : settings.NN_FACTOR) {
+      if (finite(factor) && factor > 0.0 && !pilotNN(p, factor)) {
+        faults.add("NN_FACTOR", "NN_FACTOR = " + realText(factor) + " makes pilot " + p.file +
+                                    "'s NN less than 1 female or more than a whole number holds");
+      }
+    }
+  }
+  faults.eachValue("NN_FACTOR", settings.NN_FACTOR, [](double v) { return finite(v) && v > 0.0; },
+                   "a factor above 0");
 }
 
 void checkDesigns(const SearchSettings& settings, Faults& faults) {
@@ -150,10 +200,21 @@ void requireValid(const SearchSettings& settings) {
   throw text::RunTimeError(text);
 }
 
-std::string realText(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
+// Each pilot's own design, with every START, unless the lists hold it already.
+void addPilotDesigns(const SearchSettings& settings, std::vector<Design>& designs) {
+  for (const Pilot& pilot : settings.pilots) {
+    const std::optional<PilotDesign> own = pilotDesign(pilot, settings.NTR);
+    if (!own) continue;
+    for (Start START : settings.START) {
+      const auto same = [&](const Design& d) { return d.IC == own->IC && d.EVERY == own->EVERY && d.START == START; };
+      const auto listed = std::find_if(designs.begin(), designs.end(), same);
+      if (listed != designs.end()) {
+        if (listed->pilot.empty()) listed->pilot = pilot.file;
+        continue;
+      }
+      designs.push_back({static_cast<std::int32_t>(designs.size()), own->IC, own->EVERY, START, {}, pilot.file});
+    }
+  }
 }
 
 }  // namespace
@@ -162,6 +223,7 @@ std::vector<SettingsFault> validateSettings(const SearchSettings& settings) {
   Faults faults;
   checkBeach(settings, faults);
   checkArribadas(settings, faults);
+  checkPilots(settings, faults);
   checkDesigns(settings, faults);
   return faults.take();
 }
@@ -190,6 +252,16 @@ std::vector<Scenario> listScenarios(const SearchSettings& settings) {
               if (IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(IHR);
               scenarios.push_back(s);
             }
+  for (std::size_t i = 0; i < settings.pilots.size(); ++i) {
+    const Pilot& pilot = settings.pilots[i];
+    for (double factor : settings.NN_FACTOR) {
+      Scenario s{static_cast<std::int32_t>(scenarios.size()), *pilotNN(pilot, factor), pilot.IHR, pilot.MIN,
+                 0.0f, kPilotLaw, -1, "pilot " + pilot.file};
+      s.pilot = static_cast<std::int32_t>(i);
+      s.NN_FACTOR = factor;
+      scenarios.push_back(s);
+    }
+  }
   return scenarios;
 }
 
@@ -199,7 +271,7 @@ std::vector<Design> listDesigns(const SearchSettings& settings) {
   for (std::int32_t IC : settings.IC)
     for (std::int32_t EVERY : settings.EVERY)
       for (Start START : settings.START) {
-        Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, {}};
+        Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, {}, {}};
         if (IC > settings.NTR) {
           d.skipped = "IC = " + std::to_string(IC) + " is more strips than the beach's NTR = " + std::to_string(settings.NTR);
         } else if (settings.NTR % IC != 0) {
@@ -208,7 +280,13 @@ std::vector<Design> listDesigns(const SearchSettings& settings) {
         }
         designs.push_back(d);
       }
+  addPilotDesigns(settings, designs);
   return designs;
+}
+
+const std::vector<double>& densityOf(const SearchSettings& settings, const Scenario& scenario) {
+  if (scenario.pilot >= 0) return settings.pilots[static_cast<std::size_t>(scenario.pilot)].density;
+  return settings.densities[static_cast<std::size_t>(scenario.density)];
 }
 
 ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index) {
@@ -229,14 +307,18 @@ ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index) 
   p.KSW = setup.scenario.KSW;
   p.IREP = settings.IREP;
   p.JX = static_cast<std::int32_t>(entry::madeOdd(settings.JX));
-  if (settings.table) {
+  const Pilot* pilot = setup.scenario.pilot >= 0 ? &settings.pilots[static_cast<std::size_t>(setup.scenario.pilot)]
+                                                 : nullptr;
+  if (pilot) {
+    setup.table = engine::userTable(pilot->table.hourMarks, pilot->table.weights, p.IHR);
+  } else if (settings.table) {
     setup.table = engine::userTable(settings.table->hourMarks, settings.table->weights, p.IHR);
   } else {
     std::int32_t hours = p.IHR;
     setup.table = engine::builtInTable(hours);
   }
   p.NTI = engine::samplingSchedule(p.IHR).NTI();
-  const std::vector<double>& density = settings.densities[static_cast<std::size_t>(setup.scenario.density)];
+  const std::vector<double>& density = densityOf(settings, setup.scenario);
   if (!engine::evenDensity(density)) setup.strips = engine::WeightedStrips(density, settings.NTR);
   return setup;
 }
@@ -248,7 +330,7 @@ double expectedDraws(const SearchSettings& settings, const Scenario& scenario) {
 }
 
 bool usesFastPath(const SearchSettings& settings, const Scenario& scenario) {
-  return engine::evenDensity(settings.densities[static_cast<std::size_t>(scenario.density)]);
+  return engine::evenDensity(densityOf(settings, scenario));
 }
 
 }  // namespace arribada::design

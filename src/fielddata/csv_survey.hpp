@@ -11,7 +11,9 @@
 // Values: AREA (km^2), WIDTH (transect half-width, m), HOURS, MEANT
 // (minutes) and LENGTH (m) are required; WEIGHTS (one per transect),
 // MEANT_SE (minutes), DURATIONS (the minutes of the timed females, which give
-// MEANT and its standard error instead) and TITLE are optional. A list's
+// MEANT and its standard error instead), TITLE and STRIPS (each transect's
+// strip on a beach of numbered strips, for a design search that takes the
+// survey as a pilot; the analysis does not use it) are optional. A list's
 // values run on across the line's cells; trailing empty cells are ignored.
 // The first column holds clock times (HH:MM, or HH:MM:SS; a night may cross
 // midnight once) or hours since the first count, increasing.
@@ -20,6 +22,8 @@
 // decimal mark is the comma. Every fault is a RunTimeError naming the file,
 // the row and the column.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,11 +39,20 @@ struct SamplingTimes {
   bool clock = false;                // hours are clock hours (19.5 for 19:30; past 24 after midnight)
 };
 
+// Where the transects lie: STRIPS, one whole number of 1 or more per
+// transect, all different, with the row and the columns they were read from.
+struct TransectStrips {
+  std::vector<std::int32_t> strips;  // in the order of the transect columns
+  std::size_t row = 0;
+  std::vector<std::size_t> columns;  // one per strip
+};
+
 struct CsvSurvey {
   Survey survey;  // CODE 1; JCODE 1 with weights
   std::string title;
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;
+  std::optional<TransectStrips> strips;
 };
 
 // Whether a file's text is in the CSV layout: its name ends in ".csv" (in

@@ -63,6 +63,7 @@ struct SurveyNight {
   Survey survey;
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;            // the field-data layout: (k - 1) x HOURS / NT1
+  std::optional<TransectStrips> strips;  // the CSV layout's STRIPS, when given
 };
 
 // The per-time totals of a night's counts, for its picture.
