@@ -5,6 +5,7 @@
 #include <numeric>
 #include <sstream>
 
+#include "design/measures.hpp"
 #include "engine/parameters.hpp"
 #include "engine/real.hpp"
 #include "fielddata/analysis.hpp"
@@ -125,6 +126,8 @@ Pilot pilotFromSurvey(const fielddata::SurveyNight& night, const std::string& fi
   pilot.transectStrips = stripsOf(night, file, NTR);
   pilot.stripsGiven = night.strips.has_value();
   pilot.density = stripDensities(pilot.transectStrips, transectTotals(night.survey.counts), NTR);
+  pilot.areaRatio = result.C;
+  if (result.VARTI && *result.VARTI >= 0.0f) pilot.cv = std::sqrt(engine::wide(*result.VARTI)) / pilot.estimate;
   const double hoursBetween = engine::wide(h.HOURS) / h.NT1;
   if (hoursBetween >= 1.0 && hoursBetween == std::floor(hoursBetween)) {
     pilot.EVERY = static_cast<std::int32_t>(hoursBetween);
@@ -155,7 +158,9 @@ std::string pilotKey(const Pilot& pilot, double factor) {
          shortNumber(factor) + ", MIN its MEANT, nesting curve its counts in " +
          std::to_string(pilot.table.hourMarks.size()) + " intervals (uniform within each), density its transects at strips " + strips +
          (pilot.stripsGiven ? " (its STRIPS)" : " (evenly spread)") +
-         ", strips between linear between their neighbours";
+         ", strips between linear between their neighbours; its own estimate's CV " +
+         (pilot.cv ? fixed(*pilot.cv, 3) : std::string("-")) + ", counting " + fixed(pilot.areaRatio, 4) +
+         " of the nesting area (a simulated strip is counted whole)";
 }
 
 }  // namespace arribada::design

@@ -58,7 +58,8 @@ std::optional<PilotDesign> pilotDesign(const Pilot& pilot, std::int32_t NTR);
 // the nearest female; none when that is below 1 or beyond a whole number's range.
 std::optional<std::int32_t> pilotNN(const Pilot& pilot, double factor);
 
-// One line for the table's key: how the scenario's values came from the pilot.
+// One line for the table's key: how the scenario's values came from the pilot,
+// and the pilot's own precision beside the share of the beach it counted.
 std::string pilotKey(const Pilot& pilot, double factor);
 
 }  // namespace arribada::design

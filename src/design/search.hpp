@@ -64,6 +64,8 @@ struct Pilot {
   std::vector<std::int32_t> transectStrips;  // each transect's strip, in column order
   bool stripsGiven = false;                  // from the survey's STRIPS line; else evenly spread
   std::optional<std::int32_t> EVERY;         // its hours between counts, when a whole number
+  double areaRatio = 0.0;                    // C: its sample area over the nesting area
+  std::optional<double> cv;                  // its own estimate's CV (its variance), when it has one
 };
 
 // The law of the nesting times in a pilot's scenario: uniform within each

@@ -84,6 +84,12 @@ TEST(PilotMapping, EachValueOfTheScenarioComesFromTheSurveyAsWorkedByHand) {
   for (std::size_t s = 0; s < density.size(); ++s) EXPECT_NEAR(pilot.density[s], density[s], 1e-12) << s + 1;
   ASSERT_TRUE(pilot.EVERY.has_value());
   EXPECT_EQ(*pilot.EVERY, 2);
+  EXPECT_FLOAT_EQ(pilot.areaRatio, 0.01);
+  // Its own CV, by hand: the time totals are 4, 8, 4, the squares add up to
+  // 1 + 9 + 4 + 36 + 9 + 1 = 60, so (NTR SS - SSTI) / (NTR - 1) = (2 x 60 - 96) / 1 = 24,
+  // VARTI = 24 x 400^2 and the CV sqrt(24) x 400 / 6400 = 0.30619.
+  ASSERT_TRUE(pilot.cv.has_value());
+  EXPECT_NEAR(*pilot.cv, std::sqrt(24.0) * 400.0 / 6400.0, 1e-6);
 
   struct Factor {
     double factor;
