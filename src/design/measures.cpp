@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "fielddata/nights.hpp"
 #include "results/svg.hpp"
 
 namespace arribada::design {
@@ -28,16 +29,30 @@ Moments momentsOf(const std::vector<engine::ReplicateEstimate>& reps,
   return m;
 }
 
-// The share of replicates whose interval MHAT -+ 2 sqrt(v) includes NN, and its binomial standard error.
-void coverageOf(const std::vector<engine::ReplicateEstimate>& reps, std::int32_t NN, double independent,
-                float engine::ReplicateEstimate::*variance, std::optional<double>& share,
+// The share of replicates whose interval includes NN, and its binomial standard error.
+void coverageOf(const std::vector<engine::ReplicateEstimate>& reps, double independent,
+                const std::function<bool(const engine::ReplicateEstimate&)>& includes, std::optional<double>& share,
                 std::optional<double>& se) {
-  const double covered = momentsOf(reps, [&](const engine::ReplicateEstimate& r) {
-                           const engine::ConfidenceLimits l = engine::twoStandardErrors(r.MHAT, r.*variance);
-                           return engine::intervalIncludes(l.LCL, l.UCL, NN) ? 1.0 : 0.0;
-                         }).mean;
+  const double covered = momentsOf(reps, [&](const engine::ReplicateEstimate& r) { return includes(r) ? 1.0 : 0.0; }).mean;
   share = covered;
   se = std::sqrt(covered * (1.0 - covered) / independent);
+}
+
+// Whether MHAT -+ 2 sqrt(v) includes NN, for the variance estimate v.
+std::function<bool(const engine::ReplicateEstimate&)> twoSEIncludes(std::int32_t NN,
+                                                                    float engine::ReplicateEstimate::*variance) {
+  return [NN, variance](const engine::ReplicateEstimate& r) {
+    const engine::ConfidenceLimits l = engine::twoStandardErrors(r.MHAT, r.*variance);
+    return engine::intervalIncludes(l.LCL, l.UCL, NN);
+  };
+}
+
+// Whether the log-normal interval from MHAT and VARTI includes NN; without
+// one (an estimate of 0) the interval is the estimate alone.
+bool logNormalIncludes(const engine::ReplicateEstimate& r, std::int32_t NN) {
+  const auto limits = fielddata::logNormalLimits(r.MHAT, r.VARTI);
+  if (!limits) return double{r.MHAT} == NN;
+  return limits->lower <= NN && NN <= limits->upper;
 }
 
 }  // namespace
@@ -70,22 +85,30 @@ DesignMeasures measureDesign(const std::vector<engine::ReplicateEstimate>& reps,
   if (withVariance) {
     m.coverage = 1.0 - m.misses / static_cast<double>(m.replicates);
     m.coverageSE = std::sqrt(*m.coverage * (1.0 - *m.coverage) / R);
-    coverageOf(reps, NN, R, &engine::ReplicateEstimate::VARM, m.coverageVARM, m.coverageVARMSE);
-    coverageOf(reps, NN, R, &engine::ReplicateEstimate::VARTR, m.coverageVARTR, m.coverageVARTRSE);
-    coverageOf(reps, NN, R, &engine::ReplicateEstimate::VARTI, m.coverageVARTI, m.coverageVARTISE);
+    using E = engine::ReplicateEstimate;
+    coverageOf(reps, R, twoSEIncludes(NN, &E::VARM), m.coverageVARM, m.coverageVARMSE);
+    coverageOf(reps, R, twoSEIncludes(NN, &E::VARTR), m.coverageVARTR, m.coverageVARTRSE);
+    coverageOf(reps, R, twoSEIncludes(NN, &E::VARTI), m.coverageVARTI, m.coverageVARTISE);
+    coverageOf(reps, R, [NN](const E& r) { return logNormalIncludes(r, NN); }, m.coverageLogNormal,
+               m.coverageLogNormalSE);
   }
   return m;
 }
 
 double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings) {
   if (!m.coverage) return 1.0;
-  const double precision = (m.rmse / NN - settings.TARGET_CV) / settings.TARGET_CV;
+  const double precision = ((m.rmse - 2.0 * m.rmseSE) / NN - settings.TARGET_CV) / settings.TARGET_CV;
   const double coverage = (settings.TARGET_COVERAGE - (*m.coverage + 2.0 * *m.coverageSE)) / settings.TARGET_COVERAGE;
   return std::max({0.0, precision, coverage});
 }
 
 bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings) {
   return m.coverage && m.replicates > 0 && shortfall(m, NN, settings) == 0.0;
+}
+
+std::string targetsText(const SearchSettings& settings) {
+  return "relative RMSE - 2 SE <= " + fixed(settings.TARGET_CV, 3) + ", coverage + 2 SE >= " +
+         fixed(settings.TARGET_COVERAGE, 3);
 }
 
 std::string designName(const Design& d) {

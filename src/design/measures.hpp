@@ -18,15 +18,21 @@ namespace arribada::design {
 DesignMeasures measureDesign(const std::vector<engine::ReplicateEstimate>& replicates, std::int32_t NN,
                              std::int32_t independent, bool withVariance);
 
-// The targets' rule: relative RMSE (rmse / NN) at most TARGET_CV, and
-// coverage + 2 coverage_se at least TARGET_COVERAGE (coverage not
-// significantly short). A design without a coverage does not meet them.
+// The targets' rule, the same way round for both: a design meets a target
+// unless it falls short of it by more than two of its Monte Carlo standard
+// errors, that is relative RMSE - 2 SE (rmse / NN) at most TARGET_CV, and
+// coverage + 2 SE at least TARGET_COVERAGE. A design without a coverage
+// does not meet them. Whether there were replicates enough to judge is the
+// caller's (kMinJudgedReplicates).
 bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
 
 // How far a design falls short of the targets: the larger of the relative
-// RMSE's excess over TARGET_CV and the coverage's shortfall, each relative
+// RMSE's (less 2 SE) excess over TARGET_CV and the coverage's shortfall, each relative
 // to its target; 0 when it meets them, 1 without a coverage.
 double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
+
+// The targets' rule as people read it: "relative RMSE - 2 SE <= 0.100, coverage + 2 SE >= 0.950".
+std::string targetsText(const SearchSettings& settings);
 
 // "IC 5, every 2 h, first strip": a design as people read it.
 std::string designName(const Design& d);

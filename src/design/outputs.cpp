@@ -1,5 +1,6 @@
 #include "design/outputs.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "design/measures.hpp"
@@ -57,6 +58,8 @@ NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
       {"misses", measured(m.misses)},
       {"coverage", orMissing(m.coverage)},
       {"coverage_se", orMissing(m.coverageSE)},
+      {"coverage_log_normal", orMissing(m.coverageLogNormal)},
+      {"coverage_log_normal_se", orMissing(m.coverageLogNormalSE)},
       {"coverage_2se_VARM", orMissing(m.coverageVARM)},
       {"coverage_2se_VARM_se", orMissing(m.coverageVARMSE)},
       {"coverage_2se_VARTR", orMissing(m.coverageVARTR)},
@@ -65,6 +68,7 @@ NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
       {"coverage_2se_VARTI_se", orMissing(m.coverageVARTISE)},
       {"half_width_percent", measured(real(m.halfWidthPercent))},
       {"half_width_percent_se", measured(real(m.halfWidthPercentSE))},
+      {"judged", o.judged},
       {"meets_targets", o.meetsTargets},
       {"recommended", row.recommended}};
   fields.insert(fields.end(), rest.begin(), rest.end());
@@ -113,6 +117,23 @@ std::string pilotDesignKey(const SearchSettings& settings) {
   return key;
 }
 
+// One line for each scenario whose designs were not judged for want of independent replicates.
+std::string unjudgedLines(const SearchResult& search) {
+  std::string lines;
+  std::vector<const ScenarioResult*> said;
+  for (const DesignRow& row : search.rows) {
+    const ScenarioResult* r = row.scenario;
+    if (!row.outcome->skipped.empty() || row.outcome->judged) continue;
+    if (std::find(said.begin(), said.end(), r) != said.end()) continue;
+    said.push_back(r);
+    lines += "not judged in scenario " + std::to_string(r->scenario.index + 1) + ": " +
+             std::to_string(std::min(r->replicates, r->independentReplicates)) +
+             " independent replicates, fewer than the " + std::to_string(kMinJudgedReplicates) +
+             " needed to judge a design against the targets\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 std::string searchTable(const SearchSettings& settings, const SearchResult& search) {
@@ -145,12 +166,11 @@ std::string searchTable(const SearchSettings& settings, const SearchResult& sear
            padded(std::to_string(row.scenario->scenario.index + 1), 10) + padded(std::to_string(o.cost.rounds), 8) +
            padded(fixed(o.cost.observerHours, 1), 11) + padded(o.cost.feasible ? "yes" : "no", 10) +
            padded(withSE(m.rmse / N, m.rmseSE / N, 3), 16) + padded(withSE(m.coverage, m.coverageSE, 3), 16) +
-           padded(withSE(m.percentBias, m.percentBiasSE, 2), 14) + padded(o.meetsTargets ? "yes" : "no", 10) +
+           padded(withSE(m.percentBias, m.percentBiasSE, 2), 14) + padded(!o.judged ? "-" : o.meetsTargets ? "yes" : "no", 10) +
            (row.recommended ? "  <- recommended" : "") + "\n";
   }
-  out += "Targets: relative RMSE (rmse / NN) <= " + fixed(settings.TARGET_CV, 3) + " and coverage + 2 SE >= " +
-         fixed(settings.TARGET_COVERAGE, 3) + "; (SE) are Monte Carlo standard errors.\n";
-  return out + key + pilotDesignKey(settings) + skipped + search.recommendation.text + "\n";
+  out += "Targets: " + targetsText(settings) + " (relative RMSE = rmse / NN); (SE) are Monte Carlo standard errors.\n";
+  return out + key + pilotDesignKey(settings) + unjudgedLines(search) + skipped + search.recommendation.text + "\n";
 }
 
 void writeSearchFiles(const std::string& folder, const SearchSettings& settings, const SearchResult& search,

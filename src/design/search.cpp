@@ -9,6 +9,7 @@
 #include "design/scenario_setup.hpp"
 #include "engine/counts.hpp"
 #include "engine/random.hpp"
+#include "results/csv.hpp"
 #include "text/channels.hpp"
 #include "text/errors.hpp"
 
@@ -32,6 +33,38 @@ struct Counter {
   engine::EstimateConstants constants;
 };
 
+// Why counts every EVERY hours cannot serve an arribada of IHR hours with
+// the nesting-time table `table`; empty when they can. Each count stands for
+// its share of the arribada, EVERY hours: the shares must add up to the
+// arribada, and none may straddle two intervals of the table (a count on one
+// side of the boundary would stand for hours of the other interval's activity).
+// A pilot's table is exempt from the last rule: its steps are the resolution
+// of the pilot's counts, standing for a curve that changes all the time, and
+// what counting less often than the pilot did costs is what the search must show.
+std::string scheduleFault(std::int32_t IHR, std::int32_t EVERY, const engine::SamplingSchedule& schedule,
+                          const engine::NestingTable& table, bool pilotCurve) {
+  const std::string every = "EVERY = " + std::to_string(EVERY);
+  const std::string hours = std::to_string(IHR) + " hours";
+  if (schedule.NT1 < 2) {
+    return every + " leaves " + std::to_string(schedule.NT1) + " counting time in an arribada of " + hours +
+           " (2 are needed)";
+  }
+  if (!engine::coversArribadaEvenly(IHR, EVERY)) {
+    return every + " does not divide the arribada's " + hours + ": " + std::to_string(schedule.NT1) + " counts x " +
+           std::to_string(EVERY) + " h = " + std::to_string(schedule.NT1 * EVERY) +
+           " h, so the estimate would be the schedule's as much as the arribada's";
+  }
+  for (std::int32_t i = 0; !pilotCurve && i + 1 < table.KK; ++i) {
+    const float boundary = table.UINT[static_cast<std::size_t>(i)];
+    if (std::fmod(double{boundary}, EVERY) != 0.0) {
+      return every + " would give a count the hours on both sides of hour " + results::shortestReal(boundary) +
+             ", where the nesting-time table passes from one interval to the next: the estimate would be the "
+             "schedule's as much as the arribada's";
+    }
+  }
+  return {};
+}
+
 DesignCost costOf(const SearchSettings& settings, const Design& d, std::int32_t rounds) {
   const double roundMinutes = settings.ROUND_MINUTES + d.IC * settings.STRIP_MINUTES;
   return {rounds, rounds * roundMinutes / 60.0, roundMinutes <= d.EVERY * 60.0};
@@ -49,10 +82,7 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   for (const Design& d : listDesigns(settings)) {
     DesignOutcome outcome{d, d.skipped, {}, {}, {}, false};
     const engine::SamplingSchedule schedule = engine::samplingSchedule(p.IHR, d.EVERY);
-    if (outcome.skipped.empty() && schedule.NT1 < 2) {
-      outcome.skipped = "EVERY = " + std::to_string(d.EVERY) + " leaves " + std::to_string(schedule.NT1) +
-                        " counting time in an arribada of " + std::to_string(p.IHR) + " hours (2 are needed)";
-    }
+    if (outcome.skipped.empty()) outcome.skipped = scheduleFault(p.IHR, d.EVERY, schedule, setup.table, setup.scenario.pilot >= 0);
     outcome.cost = costOf(settings, d, schedule.NT1);
     engine::SimulationParameters withIC = p;
     withIC.IC = d.IC;
@@ -91,7 +121,8 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
     if (!outcome.skipped.empty()) continue;
     outcome.measures = measureDesign(outcome.replicates, p.NN, result.independentReplicates,
                                      outcome.design.IC >= 2);
-    outcome.meetsTargets = meetsTargets(outcome.measures, p.NN, settings);
+    outcome.judged = std::min(result.replicates, result.independentReplicates) >= kMinJudgedReplicates;
+    outcome.meetsTargets = outcome.judged && meetsTargets(outcome.measures, p.NN, settings);
   }
   return result;
 }
@@ -103,6 +134,7 @@ struct Standing {
   bool runsEverywhere = true;
   bool feasibleEverywhere = true;
   bool meetsEverywhere = true;
+  bool judgedEverywhere = true;
   double worstCost = 0.0;
   double worstRelativeRmse = 0.0;
   double worstShortfall = 0.0;
@@ -120,6 +152,7 @@ std::vector<Standing> standings(const SearchSettings& settings, const std::vecto
       }
       d.feasibleEverywhere = d.feasibleEverywhere && o.cost.feasible;
       d.meetsEverywhere = d.meetsEverywhere && o.meetsTargets;
+      d.judgedEverywhere = d.judgedEverywhere && o.judged;
       d.worstCost = std::max(d.worstCost, o.cost.observerHours);
       d.worstRelativeRmse = std::max(d.worstRelativeRmse, o.measures.rmse / r.scenario.NN);
       d.worstShortfall = std::max(d.worstShortfall, shortfall(o.measures, r.scenario.NN, settings));
@@ -144,6 +177,7 @@ Recommendation recommend(const SearchSettings& settings, const std::vector<Desig
     const auto beats = [&](const std::optional<std::int32_t>& best) {
       return !best || better(here, d, s[static_cast<std::size_t>(*best)], designs[static_cast<std::size_t>(*best)]);
     };
+    if (!here.judgedEverywhere) continue;
     if (here.meetsEverywhere && beats(r.design)) r.design = d.index;
     if (!r.closest || here.worstShortfall < s[static_cast<std::size_t>(*r.closest)].worstShortfall) {
       r.closest = d.index;
@@ -153,14 +187,16 @@ Recommendation recommend(const SearchSettings& settings, const std::vector<Desig
     r.closest.reset();
     r.text = "Recommended: " + designName(designs[static_cast<std::size_t>(*r.design)]) + " (" +
              fixed(s[static_cast<std::size_t>(*r.design)].worstCost, 1) +
-             " observer-hours at most). It is the cheapest feasible design that meets the targets (relative RMSE <= " +
-             fixed(settings.TARGET_CV, 3) + ", coverage + 2 SE >= " + fixed(settings.TARGET_COVERAGE, 3) +
-             ") in every scenario.";
+             " observer-hours at most). It is the cheapest feasible design that meets the targets (" +
+             targetsText(settings) + ") in every scenario.";
   } else if (r.closest) {
     r.shortfall = s[static_cast<std::size_t>(*r.closest)].worstShortfall;
     r.text = "No feasible design meets the targets in every scenario. The closest is " +
              designName(designs[static_cast<std::size_t>(*r.closest)]) + ", short of them by " +
              fixed(100.0 * r.shortfall, 1) + " % of a target in its worst scenario.";
+  } else if (std::any_of(s.begin(), s.end(), [](const Standing& d) { return d.runsEverywhere && !d.judgedEverywhere; })) {
+    r.text = "No design can be recommended: a design is judged only on " + std::to_string(kMinJudgedReplicates) +
+             " independent replicates or more in every scenario (raise IREP).";
   } else {
     r.text = "No design can be recommended: none runs, and fits its rounds in the hours between them, in every scenario.";
   }

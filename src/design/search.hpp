@@ -40,6 +40,12 @@ namespace arribada::design {
 // every scenario and design (the default simulation's starting value).
 inline constexpr std::int32_t kDefaultJX = 762500001;
 
+// A design is judged against the targets only on at least this many
+// independent replicates: with fewer the normal approximation behind the
+// coverage's standard error fails near a target of 0.95 (fewer than 5
+// expected misses), and a design's verdict would rest on luck.
+inline constexpr std::int32_t kMinJudgedReplicates = 100;
+
 // Where the systematic sample of strips starts: strip 1 (the program's own
 // rule), or a strip drawn per replicate as a field team would draw it.
 enum class Start { first, random };
@@ -146,6 +152,10 @@ struct Design {
 // The combinations, scenario 0 first; settings that validateSettings refuses are
 // refused with a RunTimeError listing their faults.
 std::vector<Scenario> listScenarios(const SearchSettings& settings);
+// How many scenarios valid settings give, and scenario `index` of them
+// (0 <= index < scenarioCount), found without listing the others.
+std::int64_t scenarioCount(const SearchSettings& settings);
+Scenario scenarioAt(const SearchSettings& settings, std::int32_t index);
 std::vector<Design> listDesigns(const SearchSettings& settings);
 // The label of a density: "even" for an empty or constant one.
 std::string densityLabel(const std::vector<double>& density);
@@ -167,6 +177,8 @@ struct DesignMeasures {
   double rmse = 0.0, rmseSE = 0.0;  // root mean squared error, in females
   std::int32_t misses = 0;          // intervals that miss NN
   std::optional<double> coverage, coverageSE;  // none without replicates or without a variance (one strip)
+  // The coverage of the log-normal interval MHAT / F ... MHAT x F, F = exp(2 sqrt(ln(1 + VARTI / MHAT^2))).
+  std::optional<double> coverageLogNormal, coverageLogNormalSE;
   // The coverage of MHAT -+ 2 sqrt(v) for each variance estimate v.
   std::optional<double> coverageVARM, coverageVARMSE, coverageVARTR, coverageVARTRSE, coverageVARTI, coverageVARTISE;
   double halfWidthPercent = 0.0, halfWidthPercentSE = 0.0;  // mean 2 sqrt(VARTI) as % of NN
@@ -185,6 +197,7 @@ struct DesignOutcome {
   DesignCost cost;
   std::vector<engine::ReplicateEstimate> replicates;  // replicate 1 first; empty for a skipped design
   DesignMeasures measures;
+  bool judged = false;  // run on at least kMinJudgedReplicates independent replicates
   bool meetsTargets = false;
 };
 

@@ -1,6 +1,8 @@
 #include "design/scenario_setup.hpp"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <cmath>
 #include <sstream>
 
@@ -119,14 +121,15 @@ void checkArribadas(const SearchSettings& settings, Faults& faults) {
   faults.eachValue("IHR", settings.IHR, [](std::int32_t v) { return v >= 2 && v <= kLongestArribada; },
                    "a length in hours from 2 to " + std::to_string(kLongestArribada));
   faults.eachValue("MIN", settings.MIN, [](float v) { return finite(v) && v > 0.0f; }, "a number of minutes above 0");
-  faults.eachValue("STDDEV", settings.STDDEV, [](float v) { return finite(v) && v >= 0.0f; },
-                   "a standard deviation in hours of 0 or more");
+  faults.eachValue("STDDEV", settings.STDDEV, [](float v) { return finite(v) && v > 0.0f; },
+                   "a standard deviation in hours above 0 (leave STDDEV out for the default 2)");
   faults.eachValue("KSW", settings.KSW, [](std::int32_t v) { return engine::decodeLaw(v).has_value(); },
                    "a law: 1 normal, 2 Poisson, 3 uniform");
   checkTable(settings, faults);
-  if (settings.IREP < 1 || settings.IREP > engine::kMaxReplicates) {
-    faults.add("IREP", "IREP = " + std::to_string(settings.IREP) + " is not a number of replicates from 1 to " +
-                           std::to_string(engine::kMaxReplicates));
+  if (settings.IREP < 2 || settings.IREP > engine::kMaxReplicates) {
+    faults.add("IREP", "IREP = " + std::to_string(settings.IREP) + " is not a number of replicates from 2 to " +
+                           std::to_string(engine::kMaxReplicates) + " (one replicate has no Monte Carlo error; " +
+                           std::to_string(kMinJudgedReplicates) + " are needed to judge a design)");
   }
   if (!entry::isValidSeed(entry::madeOdd(settings.JX))) {
     faults.add("JX", "JX = " + std::to_string(settings.JX) + " is not a starting value from 1 to " +
@@ -184,12 +187,57 @@ void checkDesigns(const SearchSettings& settings, Faults& faults) {
   };
   minutes("ROUND_MINUTES", settings.ROUND_MINUTES);
   minutes("STRIP_MINUTES", settings.STRIP_MINUTES);
-  if (!finite(settings.TARGET_CV) || !(settings.TARGET_CV > 0.0)) {
-    faults.add("TARGET_CV", "TARGET_CV needs a relative error above 0, for example 0.10 (required)");
+  if (!finite(settings.TARGET_CV) || !(settings.TARGET_CV > 0.0 && settings.TARGET_CV < 1.0)) {
+    faults.add("TARGET_CV", "TARGET_CV needs a relative error above 0 and below 1, for example 0.10 (required)");
   }
   if (!finite(settings.TARGET_COVERAGE) || !(settings.TARGET_COVERAGE > 0.0 && settings.TARGET_COVERAGE < 1.0)) {
     faults.add("TARGET_COVERAGE", "TARGET_COVERAGE needs a proportion between 0 and 1, for example 0.95");
   }
+}
+
+// The sizes of the lists whose combinations are the scenarios, outermost first.
+std::array<std::size_t, 6> listSizes(const SearchSettings& settings) {
+  return {settings.NN.size(),     settings.IHR.size(), settings.MIN.size(),
+          settings.STDDEV.size(), settings.KSW.size(), settings.densities.size()};
+}
+
+// a x b, held at the largest int64 instead of overflowing.
+std::int64_t saturatedProduct(std::int64_t a, std::size_t b) {
+  const auto most = std::numeric_limits<std::int64_t>::max();
+  if (b != 0 && a > most / static_cast<std::int64_t>(b)) return most;
+  return a * static_cast<std::int64_t>(b);
+}
+
+// The scenarios of the lists: their combinations (none without NN).
+std::int64_t listedScenarios(const SearchSettings& settings) {
+  std::int64_t count = 1;
+  for (const std::size_t size : listSizes(settings)) count = saturatedProduct(count, size);
+  return count;
+}
+
+// Scenario `index`, the k-th of the pilots' (each pilot's NN_FACTOR in turn).
+Scenario pilotScenario(const SearchSettings& settings, std::int32_t index, std::int64_t k) {
+  const std::size_t factors = settings.NN_FACTOR.size();
+  const auto pilot = static_cast<std::size_t>(k) / factors;
+  const double factor = settings.NN_FACTOR[static_cast<std::size_t>(k) % factors];
+  const Pilot& p = settings.pilots[pilot];
+  Scenario s{index, pilotNN(p, factor).value_or(0), p.IHR, p.MIN, 0.0f, kPilotLaw, -1, "pilot " + p.file};
+  s.pilot = static_cast<std::int32_t>(pilot);
+  s.NN_FACTOR = factor;
+  return s;
+}
+
+// The combinations a search can number (its scenarios and its designs are
+// each numbered by a 32-bit index).
+void checkCombinations(const SearchSettings& settings, Faults& faults) {
+  const auto most = std::numeric_limits<std::int32_t>::max();
+  std::int64_t designs = 1;
+  for (const std::size_t size : {settings.IC.size(), settings.EVERY.size(), settings.START.size()}) {
+    designs = saturatedProduct(designs, size);
+  }
+  const std::int64_t scenarios = scenarioCount(settings);
+  if (scenarios > most) faults.add("scenarios", "the lists give more than " + std::to_string(most) + " scenarios");
+  if (designs > most) faults.add("designs", "IC, EVERY and START give more than " + std::to_string(most) + " designs");
 }
 
 void requireValid(const SearchSettings& settings) {
@@ -225,6 +273,7 @@ std::vector<SettingsFault> validateSettings(const SearchSettings& settings) {
   checkArribadas(settings, faults);
   checkPilots(settings, faults);
   checkDesigns(settings, faults);
+  checkCombinations(settings, faults);
   return faults.take();
 }
 
@@ -238,30 +287,42 @@ std::string densityLabel(const std::vector<double>& density) {
   return label;
 }
 
+std::int64_t scenarioCount(const SearchSettings& settings) {
+  const std::int64_t pilots = saturatedProduct(static_cast<std::int64_t>(settings.pilots.size()),
+                                               settings.NN_FACTOR.size());
+  return std::min(listedScenarios(settings), std::numeric_limits<std::int64_t>::max() - pilots) + pilots;
+}
+
+Scenario scenarioAt(const SearchSettings& settings, std::int32_t index) {
+  // The lists' scenarios first, then each pilot's, one per NN_FACTOR.
+  const std::int64_t listed = listedScenarios(settings);
+  if (index >= listed) return pilotScenario(settings, index, index - listed);
+  // The index in mixed radix, the last list (the densities) the fastest digit.
+  const std::array<std::size_t, 6> sizes = listSizes(settings);
+  std::array<std::size_t, 6> digit{};
+  auto rest = static_cast<std::size_t>(index);
+  for (std::size_t k = sizes.size(); k-- > 0;) {
+    digit[k] = rest % sizes[k];
+    rest /= sizes[k];
+  }
+  Scenario s{index,
+             settings.NN[digit[0]],
+             settings.IHR[digit[1]],
+             settings.MIN[digit[2]],
+             settings.STDDEV[digit[3]],
+             settings.KSW[digit[4]],
+             static_cast<std::int32_t>(digit[5]),
+             densityLabel(settings.densities[digit[5]])};
+  if (s.IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(s.IHR);
+  return s;
+}
+
 std::vector<Scenario> listScenarios(const SearchSettings& settings) {
   requireValid(settings);
+  const auto count = static_cast<std::int32_t>(scenarioCount(settings));
   std::vector<Scenario> scenarios;
-  for (std::int32_t NN : settings.NN)
-    for (std::int32_t IHR : settings.IHR)
-      for (float MIN : settings.MIN)
-        for (float STDDEV : settings.STDDEV)
-          for (std::int32_t KSW : settings.KSW)
-            for (std::size_t d = 0; d < settings.densities.size(); ++d) {
-              Scenario s{static_cast<std::int32_t>(scenarios.size()), NN, IHR, MIN, STDDEV, KSW,
-                         static_cast<std::int32_t>(d), densityLabel(settings.densities[d])};
-              if (IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(IHR);
-              scenarios.push_back(s);
-            }
-  for (std::size_t i = 0; i < settings.pilots.size(); ++i) {
-    const Pilot& pilot = settings.pilots[i];
-    for (double factor : settings.NN_FACTOR) {
-      Scenario s{static_cast<std::int32_t>(scenarios.size()), *pilotNN(pilot, factor), pilot.IHR, pilot.MIN,
-                 0.0f, kPilotLaw, -1, "pilot " + pilot.file};
-      s.pilot = static_cast<std::int32_t>(i);
-      s.NN_FACTOR = factor;
-      scenarios.push_back(s);
-    }
-  }
+  scenarios.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t s = 0; s < count; ++s) scenarios.push_back(scenarioAt(settings, s));
   return scenarios;
 }
 
@@ -277,6 +338,9 @@ std::vector<Design> listDesigns(const SearchSettings& settings) {
         } else if (settings.NTR % IC != 0) {
           d.skipped = "IC = " + std::to_string(IC) + " does not divide NTR = " + std::to_string(settings.NTR) +
                       " into a systematic sample";
+        } else if (EVERY < 2) {
+          d.skipped = "EVERY = 1 would count on the arribada's last hour, where only half of a female's window "
+                      "lies inside the arribada";
         }
         designs.push_back(d);
       }
@@ -290,13 +354,14 @@ const std::vector<double>& densityOf(const SearchSettings& settings, const Scena
 }
 
 ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index) {
-  const std::vector<Scenario> scenarios = listScenarios(settings);
-  if (index < 0 || index >= static_cast<std::int32_t>(scenarios.size())) {
+  requireValid(settings);
+  const std::int64_t scenarios = scenarioCount(settings);
+  if (index < 0 || index >= scenarios) {
     throw text::RunTimeError("design search: there is no scenario " + std::to_string(index + 1) + " of " +
-                             std::to_string(scenarios.size()));
+                             std::to_string(scenarios));
   }
   ScenarioSetup setup;
-  setup.scenario = scenarios[static_cast<std::size_t>(index)];
+  setup.scenario = scenarioAt(settings, index);
   engine::SimulationParameters& p = setup.parameters;
   p.NTR = settings.NTR;
   p.IC = 1;  // the grid does not depend on it; every design counts with its own

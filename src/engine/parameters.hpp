@@ -96,6 +96,16 @@ constexpr SamplingSchedule samplingSchedule(std::int32_t IHR, std::int32_t EVERY
   return {EVERY, IHR < 2 ? 0 : (IHR - 2) / EVERY + 1};
 }
 
+// Whether counts every EVERY hours, at hours 1, 1 + EVERY, ..., cover an
+// arribada of IHR hours in equal shares: the NT1 counts times EVERY make IHR,
+// count n lies inside its share (n - 1) EVERY ... n EVERY, and none falls on
+// hour IHR, where only half a female's window lies inside the arribada.
+// EVERY 1 cannot (its last count is on hour IHR); the program's own schedule
+// does for every even IHR.
+constexpr bool coversArribadaEvenly(std::int32_t IHR, std::int32_t EVERY) {
+  return EVERY >= 2 && IHR >= EVERY && IHR % EVERY == 0;
+}
+
 // KK consecutive nesting intervals: interval i (0-based here) ends at hour
 // UINT[i], and PERCNT[i] is the cumulative proportion of the females that
 // have nested by then; PERCNT[KK - 1] is exactly 1.0.

@@ -191,6 +191,7 @@ TEST(DesignSearch, RecommendationAndItsTieBreaks) {
     o.measures.rmse = rmse;
     o.measures.coverage = meets ? 0.95 : 0.5;
     o.measures.coverageSE = 0.01;
+    o.judged = true;
     o.meetsTargets = meets;
     return o;
   };
@@ -247,6 +248,117 @@ TEST(DesignMeasures, MonteCarloErrorsByHand) {
   EXPECT_FALSE(measureDesign(reps, 100, 4, false).coverage);
 }
 
+// NN 100. MHAT 66 with VARTI 272.25 (SE 16.5, CV 0.25): MHAT + 2 SE = 99
+// misses, the log-normal upper limit 66 x exp(2 sqrt(ln 1.0625)) = 66 x
+// 1.6363 = 108.0 covers. MHAT 100 without variance covers both ways.
+TEST(DesignMeasures, LogNormalCoverageBesideTheProgramsInterval) {
+  std::vector<engine::ReplicateEstimate> reps;
+  for (const auto& [MHAT, VARTI] : {std::pair{66.0f, 272.25f}, {100.0f, 0.0f}}) {
+    const engine::ConfidenceLimits l = engine::twoStandardErrors(MHAT, VARTI);
+    reps.push_back({MHAT, VARTI, VARTI, VARTI, l.LCL, l.UCL});
+  }
+  const DesignMeasures m = measureDesign(reps, 100, 2, true);
+  EXPECT_DOUBLE_EQ(*m.coverage, 0.5);
+  EXPECT_DOUBLE_EQ(*m.coverageLogNormal, 1.0);
+  EXPECT_DOUBLE_EQ(*m.coverageLogNormalSE, 0.0);
+  EXPECT_FALSE(measureDesign(reps, 100, 2, false).coverageLogNormal);
+}
+
+// Both targets judge the same way round: a design meets a target unless it
+// falls short by more than two standard errors. Target CV 0.10 and coverage
+// 0.95, NN 1000.
+TEST(DesignMeasures, BothTargetsAllowTwoStandardErrors) {
+  SearchSettings settings = smallSpec();
+  settings.TARGET_COVERAGE = 0.95;
+  const struct {
+    double rmse, rmseSE, coverage, coverageSE;
+    bool meets;
+  } cases[] = {
+      {100.0, 0.0, 0.95, 0.0, true},    // both exactly on target
+      {118.0, 10.0, 0.95, 0.0, true},   // 0.118 - 0.020 = 0.098
+      {122.0, 10.0, 0.95, 0.0, false},  // 0.122 - 0.020 = 0.102
+      {50.0, 5.0, 0.92, 0.02, true},    // 0.92 + 0.04 = 0.96
+      {50.0, 5.0, 0.90, 0.02, false},   // 0.90 + 0.04 = 0.94
+  };
+  for (const auto& c : cases) {
+    DesignMeasures m;
+    m.replicates = 100;
+    m.rmse = c.rmse;
+    m.rmseSE = c.rmseSE;
+    m.coverage = c.coverage;
+    m.coverageSE = c.coverageSE;
+    EXPECT_EQ(meetsTargets(m, 1000, settings), c.meets) << c.rmse << " " << c.coverage;
+  }
+}
+
+// With the uniform law and every strip counted, every counting interval the
+// search accepts gives an unbiased estimate (within 3.5 Monte Carlo standard
+// errors); those it refuses are the ones whose counts cannot stand for equal
+// shares of the arribada. A 60-hour arribada on the built-in table
+// (12-hour intervals) takes the divisors of 12 from 2 on; a 12-hour one
+// with a single interval the divisors of 12 that leave two counts.
+TEST(DesignSearch, EveryAcceptedCountingIntervalIsUnbiasedForTheUniformLaw) {
+  const struct {
+    std::int32_t IHR;
+    bool flatTable;
+    std::vector<std::int32_t> accepted;
+  } cases[] = {{60, false, {2, 3, 4, 6, 12}}, {12, true, {2, 3, 4, 6}}};
+  for (const auto& c : cases) {
+    SearchSettings settings;
+    settings.NTR = 2;
+    settings.IC = {2};
+    settings.NN = {5000};
+    settings.IHR = {c.IHR};
+    settings.KSW = {3};
+    settings.IREP = 1000;
+    settings.EVERY = {1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 15};
+    settings.ROUND_MINUTES = settings.STRIP_MINUTES = 0;
+    settings.TARGET_CV = 0.1;
+    if (c.flatTable) settings.table = ShortTable{{12.0f}, {1.0f}};
+    const ScenarioResult r = runScenario(settings, 0);
+    std::vector<std::int32_t> accepted;
+    for (const DesignOutcome& o : r.designs) {
+      if (!o.skipped.empty()) continue;
+      accepted.push_back(o.design.EVERY);
+      EXPECT_LT(std::fabs(o.measures.percentBias), 3.5 * o.measures.percentBiasSE)
+          << "IHR " << c.IHR << ", EVERY " << o.design.EVERY << ": " << o.measures.percentBias << " % ("
+          << o.measures.percentBiasSE << ")";
+    }
+    EXPECT_EQ(accepted, c.accepted) << "IHR " << c.IHR;
+  }
+}
+
+// A scenario is found from its index without listing the others: the lists
+// here give 2 x 10^9 combinations, and scenario k's values are k's digits
+// in the radices 10000 (NN), 10000 (MIN), 10 (STDDEV), 2 (densities, the fastest).
+TEST(DesignSearch, ScenarioFromItsIndexWithoutListingTheOthers) {
+  SearchSettings settings = smallSpec();
+  settings.NN.clear();
+  settings.MIN.clear();
+  settings.STDDEV.clear();
+  for (int k = 1; k <= 10000; ++k) {
+    settings.NN.push_back(1000 + k);
+    settings.MIN.push_back(static_cast<float>(k));
+  }
+  for (int k = 1; k <= 10; ++k) settings.STDDEV.push_back(static_cast<float>(k) / 1000.0f);
+  settings.densities = {{}, {1.0, 2.0}};
+  EXPECT_TRUE(validateSettings(settings).empty());
+  EXPECT_EQ(scenarioCount(settings), 2'000'000'000);
+  // 1234567891 = 2 x 617283945 + 1; 617283945 = 10 x 61728394 + 5;
+  // 61728394 = 10000 x 6172 + 8394: NN digit 6172, MIN 8394, STDDEV 5, density 1.
+  const Scenario s = scenarioAt(settings, 1'234'567'891);
+  EXPECT_EQ(s.NN, 1000 + 6172 + 1);
+  EXPECT_EQ(s.MIN, 8395.0f);
+  EXPECT_EQ(s.STDDEV, 6.0f / 1000.0f);
+  EXPECT_EQ(s.density, 1);
+  EXPECT_EQ(s.densityLabel, "1/2");
+  EXPECT_EQ(s.index, 1'234'567'891);
+  // One more list value is past what a 32-bit index can number.
+  settings.STDDEV.push_back(0.5f);
+  ASSERT_EQ(validateSettings(settings).size(), 1u);
+  EXPECT_EQ(validateSettings(settings)[0].name, "scenarios");
+}
+
 TEST(SearchSettings, FaultsNameTheirArgument) {
   SearchSettings settings;  // nothing required given
   settings.densities = {{}, {0.0, 0.0}};
@@ -277,9 +389,18 @@ TEST(DesignFile, FaultsNameFileLineAndWhatWasExpected) {
       {"MIN = 0,5", "(a comma separates two values: write 0.5 with a decimal point)"},
       {"IHR = 12", "TABLE_HOURS and TABLE_WEIGHTS"},
       {"just words", "line 7: expected NAME = value"},
+      // Settings the search could not decide on: no Monte Carlo error, a
+      // relative error of 100 % or more, a law without spread.
+      {"IREP = 1", "line 7: IREP = 1 is not a number of replicates from 2 to 1000"},
+      {"TARGET_CV = 10", "line 6: TARGET_CV needs a relative error above 0 and below 1"},
+      {"TARGET_CV = 1", "line 6: TARGET_CV needs a relative error above 0 and below 1"},
+      {"STDDEV = 2, 0", "line 7: STDDEV = 0 is not a standard deviation in hours above 0"},
   };
   for (const auto& c : cases) {
-    std::istringstream in(valid + c.extra + "\n");
+    // A case that gives TARGET_CV takes the place of the valid file's.
+    std::string file = valid + c.extra + "\n";
+    if (c.extra.starts_with("TARGET_CV")) file.replace(file.find("TARGET_CV = 0.1\n"), 16, "");
+    std::istringstream in(file);
     try {
       parseDesignFile(in, "beach.design");
       ADD_FAILURE() << c.extra << " was accepted";

@@ -153,6 +153,29 @@ TEST(PilotMapping, ThePilotsOwnDesignIsComparedOnce) {
   EXPECT_EQ(scenarios[0].densityLabel, "pilot pilot.csv");
 }
 
+// A pilot's table has steps as fine as its counts: a design counting less
+// often than the pilot did runs on it (its steps are no boundaries that a
+// count must not straddle), while the shares of the counts must still add up
+// to the arribada.
+TEST(PilotMapping, DesignsCountingLessOftenThanThePilotRunOnItsCurve) {
+  SearchSettings settings;
+  settings.NTR = 10;
+  settings.IREP = 2;
+  settings.IC = {2};
+  settings.EVERY = {3, 4};
+  settings.ROUND_MINUTES = 10;
+  settings.STRIP_MINUTES = 1;
+  settings.TARGET_CV = 0.1;
+  settings.pilots = {pilotFromSurvey(nightOf(withLine("")), "pilot.csv", 10)};  // 2-hour steps, 6 hours
+  const ScenarioResult result = runScenario(settings, 0);
+  ASSERT_EQ(result.designs.size(), 3u);  // every 3 h, every 4 h, and the pilot's every 2 h
+  EXPECT_EQ(result.designs[0].skipped, "");
+  EXPECT_NE(result.designs[1].skipped.find("does not divide the arribada's 6 hours"), std::string::npos)
+      << result.designs[1].skipped;
+  EXPECT_EQ(result.designs[2].skipped, "");
+  EXPECT_EQ(result.designs[2].replicates.size(), 2u);
+}
+
 // A pilot counted on a simulated arribada of known size and beach: every
 // strip a transect (C = 1), counted at hours 1, 3, ..., 23 as a design of
 // EVERY 2 counts. The estimate comes back within 4 standard errors: with a

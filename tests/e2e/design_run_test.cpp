@@ -8,7 +8,7 @@ namespace arribada::e2e {
 namespace {
 
 const std::string kDesign =
-    "NTR = 10\nNN = 2000\nIHR = 24\nIREP = 5\nIC = 2, 3, 5\nEVERY = 2, 3\n"
+    "NTR = 10\nNN = 2000\nIHR = 24\nIREP = 100\nIC = 2, 3, 5\nEVERY = 2, 3\n"
     "ROUND_MINUTES = 30\nSTRIP_MINUTES = 10\nTARGET_CV = 0.5\n";
 
 TEST(DesignRunTest, TableRecommendationAndFiles) {
@@ -18,14 +18,30 @@ TEST(DesignRunTest, TableRecommendationAndFiles) {
   ASSERT_EQ(result.status, 0) << result.errors;
   EXPECT_NE(result.screen.find("skipped in scenario 1: IC 3, every 2 h, first strip: IC = 3 does not divide NTR = 10"),
             std::string::npos) << result.screen;
-  EXPECT_EQ(result.screenLines.back().rfind("Recommended: IC 2, every 3 h", 0), 0u) << result.screen;
-  EXPECT_NE(result.errors.find("1 scenario(s) x 6 design(s) (2 skipped), 5 replicates each"), std::string::npos);
+  // IC 2 every 3 h (the cheapest) covers too seldom; IC 5 every 3 h is next.
+  EXPECT_EQ(result.screenLines.back().rfind("Recommended: IC 5, every 3 h", 0), 0u) << result.screen;
+  EXPECT_NE(result.errors.find("1 scenario(s) x 6 design(s) (2 skipped), 100 replicates each"), std::string::npos);
   for (const char* file : {"designs.csv", "design-replicates.csv", "designs.svg"}) {
     EXPECT_TRUE(std::filesystem::exists(box.directory() / "beach-designs" / file)) << file;
   }
   const auto again = box.run("", "none", "--design beach.design");
   EXPECT_EQ(again.status, 2);
   EXPECT_NE(again.errors.find("beach-designs"), std::string::npos) << again.errors;
+}
+
+// Too few replicates to judge: the search runs and shows its figures, but
+// says so and recommends nothing.
+TEST(DesignRunTest, TooFewReplicatesAreShownButNotJudged) {
+  Sandbox box;
+  std::string few = kDesign;
+  few.replace(few.find("IREP = 100"), 10, "IREP = 10");
+  box.writeFile("beach.design", few);
+  const auto result = box.run("", "none", "--design beach.design");
+  ASSERT_EQ(result.status, 0) << result.errors;
+  EXPECT_NE(result.screen.find("not judged in scenario 1: 10 independent replicates, fewer than the 100 needed"),
+            std::string::npos) << result.screen;
+  EXPECT_EQ(result.screenLines.back().rfind("No design can be recommended: a design is judged only on 100", 0), 0u)
+      << result.screen;
 }
 
 TEST(DesignRunTest, FaultyFileMakesNoFolder) {

@@ -89,7 +89,9 @@ constexpr std::pair<const char*, std::optional<double> DesignMeasures::*> kOptio
     {"coverageVARTR", &DesignMeasures::coverageVARTR},
     {"coverageVARTRSE", &DesignMeasures::coverageVARTRSE},
     {"coverageVARTI", &DesignMeasures::coverageVARTI},
-    {"coverageVARTISE", &DesignMeasures::coverageVARTISE}};
+    {"coverageVARTISE", &DesignMeasures::coverageVARTISE},
+    {"coverageLogNormal", &DesignMeasures::coverageLogNormal},
+    {"coverageLogNormalSE", &DesignMeasures::coverageLogNormalSE}};
 // A replicate's estimate, column by column.
 constexpr float engine::ReplicateEstimate::*kEstimates[] = {
     &engine::ReplicateEstimate::MHAT,  &engine::ReplicateEstimate::VARM, &engine::ReplicateEstimate::VARTR,
@@ -120,9 +122,10 @@ cpp11::writable::list outcomeToR(const design::DesignOutcome& o) {
   out.push_back(cpp11::as_sexp(o.measures.replicates));
   out.push_back(cpp11::as_sexp(o.measures.misses));
   out.push_back(estimates);
+  out.push_back(cpp11::as_sexp(o.judged));
   out.push_back(cpp11::as_sexp(o.meetsTargets));
   out.names() = {"skipped", "rounds", "observer_hours", "feasible", "measures", "replicates", "misses",
-                 "estimates", "meets_targets"};
+                 "estimates", "judged", "meets_targets"};
   return out;
 }
 
@@ -148,6 +151,7 @@ design::DesignOutcome outcomeFromR(cpp11::list in, const design::Design& d) {
     for (R_xlen_t c = 0; c < columns; ++c) e.*kEstimates[c] = static_cast<float>(estimates[at + c]);
     o.replicates.push_back(e);
   }
+  o.judged = cpp11::as_cpp<bool>(in["judged"]);
   o.meetsTargets = cpp11::as_cpp<bool>(in["meets_targets"]);
   return o;
 }
