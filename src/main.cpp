@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
     case arribada::driver::Options::Action::Field:
       return arribada::driver::runFieldAnalysis(options, std::cout, std::cerr);
     case arribada::driver::Options::Action::Design:
-      return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr);
+      return arribada::driver::runDesignSearch(*options.designFile, options.resultsDirectory, std::cout, std::cerr,
+                                                 options.wide);
     case arribada::driver::Options::Action::Run:
       break;
   }

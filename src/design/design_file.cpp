@@ -23,12 +23,16 @@ const std::vector<std::string>& knownNames() {
   static const std::vector<std::string> names{
       "NTR",   "DENSITY", "NN",    "IHR",           "MIN",           "STDDEV",      "KSW",
       "IREP",  "JX",      "IC",    "EVERY",         "START",         "ROUND_MINUTES", "STRIP_MINUTES",
-      "TARGET_CV", "TARGET_COVERAGE", "TABLE_HOURS", "TABLE_WEIGHTS", "PILOT",         "NN_FACTOR"};
+      "TARGET_CV", "TARGET_COVERAGE", "TABLE_HOURS", "TABLE_WEIGHTS",
+      // the crew, the effort's placement and the counts' error
+      "OBSERVERS", "WALK_MINUTES", "ALLOCATION", "COUNT_CV",
+      // last season's counts as scenarios
+      "PILOT", "NN_FACTOR"};
   return names;
 }
 // The names that take exactly one value.
 const std::set<std::string> kSingle{"NTR", "IREP", "JX", "ROUND_MINUTES", "STRIP_MINUTES", "TARGET_CV",
-                                    "TARGET_COVERAGE"};
+                                    "TARGET_COVERAGE", "WALK_MINUTES"};
 // The names that may repeat, each line one scenario (or, for PILOT, one scenario per NN_FACTOR).
 const std::set<std::string> kRepeatable{"DENSITY", "PILOT"};
 // The names the file must give (NN unless a PILOT gives the arribada).
@@ -202,16 +206,19 @@ class Reader {
     return out;
   }
 
-  std::vector<Start> starts(const Entry& e) {
-    std::vector<Start> out;
+  // The values of a name that takes words: each one of `words` (case-insensitive), as `meanings`.
+  template <class T>
+  std::vector<T> words(const Entry& e, const std::vector<std::pair<std::string, T>>& meanings) {
+    std::vector<T> out;
+    std::string expected;
+    for (const auto& [word, meaning] : meanings) expected += (expected.empty() ? "" : " or ") + word;
     for (const std::string& v : e.values) {
-      const std::string word = upper(v);
-      if (word == "FIRST") {
-        out.push_back(Start::first);
-      } else if (word == "RANDOM") {
-        out.push_back(Start::random);
+      const auto found = std::find_if(meanings.begin(), meanings.end(),
+                                      [&](const auto& m) { return upper(m.first) == upper(v); });
+      if (found != meanings.end()) {
+        out.push_back(found->second);
       } else {
-        fault(e.line, "START = '" + v + "' is not first or random");
+        fault(e.line, e.name + " = '" + v + "' is not " + expected);
       }
     }
     return out;
@@ -252,7 +259,13 @@ void fill(Reader& r, const Entry& e, SearchSettings& settings) {
   if (e.name == "JX") one(r.numbers<std::int32_t>(e, whole), settings.JX);
   if (e.name == "IC") settings.IC = r.numbers<std::int32_t>(e, whole);
   if (e.name == "EVERY") settings.EVERY = r.numbers<std::int32_t>(e, whole);
-  if (e.name == "START") settings.START = r.starts(e);
+  if (e.name == "START") settings.START = r.words<Start>(e, {{"first", Start::first}, {"random", Start::random}});
+  if (e.name == "OBSERVERS") settings.OBSERVERS = r.numbers<std::int32_t>(e, whole);
+  if (e.name == "WALK_MINUTES") one(r.numbers<double>(e, real), settings.WALK_MINUTES);
+  if (e.name == "ALLOCATION") {
+    settings.ALLOCATION = r.words<Allocation>(e, {{"even", Allocation::even}, {"density", Allocation::density}});
+  }
+  if (e.name == "COUNT_CV") settings.COUNT_CV = r.numbers<double>(e, real);
   if (e.name == "ROUND_MINUTES") one(r.numbers<double>(e, real), settings.ROUND_MINUTES);
   if (e.name == "STRIP_MINUTES") one(r.numbers<double>(e, real), settings.STRIP_MINUTES);
   if (e.name == "TARGET_CV") one(r.numbers<double>(e, real), settings.TARGET_CV);

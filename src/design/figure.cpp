@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -16,18 +18,21 @@ using results::SvgPicture;
 
 constexpr double kNarrowPanel = 470.0;  // three panels a row
 constexpr double kWidePanel = 600.0;    // one or two
-constexpr double kPanelHeight = 370.0;
 constexpr double kPlotLeft = 75.0;
 constexpr double kPlotTop = 50.0;
 constexpr double kPlotRoom = 110.0;  // a panel's width less its plot's
-constexpr double kPlotHeight = 260.0;
+constexpr double kPlotHeight = 220.0;
+constexpr double kCoverageGap = 50.0;  // between the error plot and the coverage plot
+constexpr double kCoverageHeight = 70.0;
+constexpr double kPanelHeight = kPlotTop + kPlotHeight + kCoverageGap + kCoverageHeight + 60.0;
 constexpr double kHeader = 70.0;
-constexpr double kLegend = 130.0;
+constexpr double kLegendLine = 19.0;
+constexpr double kCharWidth = 7.2;  // a generous width of a 12-pixel character (0.6 of it), for fitting text
 
 const std::string kFirstColour = "#2166ac";
 const std::string kRandomColour = "#d95f02";
 const std::string kInfeasibleColour = "#999999";
-
+const std::string kTargetColour = "#b2182b";
 
 std::string scenarioTitle(const Scenario& s) {
   return "Scenario " + std::to_string(s.index + 1) + ": NN " + std::to_string(s.NN) + ", " + std::to_string(s.IHR) +
@@ -39,67 +44,70 @@ std::string colourOf(const DesignOutcome& o) {
   return o.design.START == Start::random ? kRandomColour : kFirstColour;
 }
 
-// The common axes: observer-hours from 0, relative RMSE from 0 to above the
-// highest error bar and the target.
+// The common axes: observer-hours from 0; relative RMSE over the decision
+// band, 0 to twice TARGET_CV (designs above it stand at its edge); coverage
+// from a little below TARGET_COVERAGE to 1.
 struct Scales {
   results::Axis x;
   results::Axis y;
+  results::Axis coverage;
 };
 
 Scales scalesOf(const SearchSettings& settings, const std::vector<ScenarioResult>& results) {
   double hours = 1.0;
-  double error = settings.TARGET_CV * 1.25;
   for (const ScenarioResult& r : results) {
     for (const DesignOutcome& o : r.designs) {
-      if (!o.skipped.empty()) continue;
-      hours = std::max(hours, o.cost.observerHours);
-      error = std::max(error, (o.measures.rmse + 2.0 * o.measures.rmseSE) / r.scenario.NN);
+      if (o.skipped.empty()) hours = std::max(hours, o.cost.observerHours);
     }
   }
-  return {results::roundAxis(0.0, hours * 1.08, 6), results::roundAxis(0.0, error * 1.05, 5)};
+  const double floor = std::max(0.0, std::floor((settings.TARGET_COVERAGE - 0.3) * 10.0) / 10.0);
+  return {results::roundAxis(0.0, hours * 1.08, 6), results::roundAxis(0.0, 2.0 * settings.TARGET_CV, 5),
+          {floor, 1.0, (1.0 - floor) / 2.0}};
 }
 
 // Label boxes already placed in a panel, so that a new label takes the first
-// place around its point that overlaps none of them.
+// place around its point that overlaps none of them, or is left out.
 class LabelPlaces {
  public:
-  // Labels stay between x = left and x = right (the plot's sides).
-  LabelPlaces(double left, double right) : left_(left), right_(right) {}
+  // Labels stay inside the box left ... right, top ... bottom (about the plot's).
+  LabelPlaces(double left, double right, double top, double bottom)
+      : left_(left), right_(right), top_(top), bottom_(bottom) {}
 
   struct Box {
     double left, top, right, bottom;
     bool overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
   };
-  // The baseline and anchor of a label of `chars` characters beside the point (x, y).
-  std::pair<double, double> place(double x, double y, std::size_t chars, SvgPicture::Anchor& anchor) {
+  struct Place {
+    double x, y;
+    SvgPicture::Anchor anchor;
+  };
+  // Where a label of `chars` characters goes beside the point (x, y); nothing when every place collides.
+  std::optional<Place> place(double x, double y, std::size_t chars) {
     const double width = 6.3 * static_cast<double>(chars);
-    const struct {
-      double dx, dy;
-      SvgPicture::Anchor anchor;
-    } tries[] = {{10, 4, SvgPicture::Anchor::Start},   {-10, 4, SvgPicture::Anchor::End},
-                 {0, -12, SvgPicture::Anchor::Middle}, {0, 20, SvgPicture::Anchor::Middle},
-                 {10, -10, SvgPicture::Anchor::Start}, {-10, 18, SvgPicture::Anchor::End},
-                 {10, 18, SvgPicture::Anchor::Start},  {-10, -10, SvgPicture::Anchor::End}};
-    for (const auto& t : tries) {
-      const double left = t.anchor == SvgPicture::Anchor::Start ? x + t.dx
-                          : t.anchor == SvgPicture::Anchor::End ? x + t.dx - width
+    const Place tries[] = {{10, 4, SvgPicture::Anchor::Start},   {-10, 4, SvgPicture::Anchor::End},
+                           {0, -12, SvgPicture::Anchor::Middle}, {0, 20, SvgPicture::Anchor::Middle},
+                           {10, -10, SvgPicture::Anchor::Start}, {-10, 18, SvgPicture::Anchor::End},
+                           {10, 18, SvgPicture::Anchor::Start},  {-10, -10, SvgPicture::Anchor::End}};
+    for (const Place& t : tries) {
+      const double left = t.anchor == SvgPicture::Anchor::Start ? x + t.x
+                          : t.anchor == SvgPicture::Anchor::End ? x + t.x - width
                                                                 : x - width / 2;
-      const Box box{left, y + t.dy - 10, left + width, y + t.dy + 2};
-      const bool inside = box.left >= left_ && box.right <= right_;
+      const Box box{left, y + t.y - 10, left + width, y + t.y + 2};
+      const bool inside = box.left >= left_ && box.right <= right_ && box.top >= top_ && box.bottom <= bottom_;
       if (inside && std::none_of(boxes_.begin(), boxes_.end(), [&](const Box& b) { return b.overlaps(box); })) {
         boxes_.push_back(box);
-        anchor = t.anchor;
-        return {x + t.dx, y + t.dy};
+        return Place{x + t.x, y + t.y, t.anchor};
       }
     }
-    anchor = tries[0].anchor;
-    return {x + tries[0].dx, y + tries[0].dy};
+    return std::nullopt;
   }
   void keepClear(double x, double y) { boxes_.push_back({x - 6, y - 6, x + 6, y + 6}); }
 
  private:
   double left_;
   double right_;
+  double top_;
+  double bottom_;
   std::vector<Box> boxes_;
 };
 
@@ -109,31 +117,90 @@ double pointX(const results::Plot& plot, const DesignOutcome& o) {
   return plot.px(o.cost.observerHours) + (o.design.START == Start::random ? 5.0 : -5.0);
 }
 
-void drawDesign(SvgPicture& svg, const results::Plot& plot, const ScenarioResult& r, const DesignOutcome& o,
-                bool recommended) {
-  const double N = r.scenario.NN;
-  const DesignMeasures& m = o.measures;
-  const double x = pointX(plot, o);
+// A value on a plot's vertical axis, held to the axis: off the scale it stands at the edge.
+double heldY(const results::Plot& plot, double value) {
+  return plot.py(std::clamp(value, plot.y.low, plot.y.high));
+}
+bool offScale(const results::Plot& plot, double value) { return value > plot.y.high || value < plot.y.low; }
+
+// A design's marker: a circle (even allocation) or a square (density
+// allocation); off the scale, a triangle at the edge pointing the way out.
+void drawMarker(SvgPicture& svg, const results::Plot& plot, const DesignOutcome& o, double x, double value,
+                bool filled) {
   const std::string colour = colourOf(o);
-  const std::string bar = "stroke=\"" + colour + "\" stroke-width=\"1.5\"";
-  const double low = plot.py(std::max(0.0, (m.rmse - 2.0 * m.rmseSE) / N));
-  const double high = plot.py((m.rmse + 2.0 * m.rmseSE) / N);
-  svg.line(x, low, x, high, bar);
-  svg.line(x - 3, low, x + 3, low, bar);
-  svg.line(x - 3, high, x + 3, high, bar);
-  const double y = plot.py(m.rmse / N);
-  const std::string fill = o.meetsTargets ? colour : "#ffffff";
-  svg.circle(x, y, 4.5, "fill=\"" + fill + "\" stroke=\"" + colour + "\" stroke-width=\"2\"");
-  if (recommended) svg.circle(x, y, 10, "fill=\"none\" stroke=\"#1b7837\" stroke-width=\"3\"");
+  const std::string style = "fill=\"" + (filled ? colour : std::string("#ffffff")) + "\" stroke=\"" + colour +
+                            "\" stroke-width=\"2\"";
+  const double y = heldY(plot, value);
+  if (offScale(plot, value)) {
+    const double tip = value > plot.y.high ? -8.0 : 8.0;
+    svg.polygon({{x - 6, y}, {x + 6, y}, {x, y + tip}}, style);
+  } else if (o.design.allocation == Allocation::density) {
+    svg.rect(x - 4.5, y - 4.5, 9, 9, style);
+  } else {
+    svg.circle(x, y, 4.5, style);
+  }
+}
+
+// A value with a bar of two standard errors either side, held to the plot.
+void drawWithBar(SvgPicture& svg, const results::Plot& plot, const DesignOutcome& o, double x, double value,
+                 double se, bool filled) {
+  const std::string bar = "stroke=\"" + colourOf(o) + "\" stroke-width=\"1.5\"";
+  if (!offScale(plot, value)) {
+    const double low = heldY(plot, value - 2.0 * se);
+    const double high = heldY(plot, value + 2.0 * se);
+    svg.line(x, low, x, high, bar);
+    svg.line(x - 3, low, x + 3, low, bar);
+    svg.line(x - 3, high, x + 3, high, bar);
+  }
+  drawMarker(svg, plot, o, x, value, filled);
+}
+
+std::string designLabel(const Design& d) {
+  return std::to_string(d.IC) + "/" + std::to_string(d.EVERY) + "h" + (d.START == Start::random ? " r" : "") +
+         (d.allocation == Allocation::density ? " d" : "") +
+         (d.observers > 1 ? " x" + std::to_string(d.observers) : "");
 }
 
 void labelDesign(SvgPicture& svg, const results::Plot& plot, const ScenarioResult& r, const DesignOutcome& o,
                  LabelPlaces& places) {
-  const std::string label = std::to_string(o.design.IC) + "/" + std::to_string(o.design.EVERY) + "h" +
-                            (o.design.START == Start::random ? " r" : "");
-  SvgPicture::Anchor anchor = SvgPicture::Anchor::Start;
-  const auto [x, y] = places.place(pointX(plot, o), plot.py(o.measures.rmse / r.scenario.NN), label.size(), anchor);
-  svg.text(x, y, label, 11.0, anchor, "fill=\"" + colourOf(o) + "\"");
+  const double value = o.measures.rmse / r.scenario.NN;
+  const std::string label = designLabel(o.design) + (offScale(plot, value) ? " (" + fixed(value, 2) + ")" : "");
+  if (const auto at = places.place(pointX(plot, o), heldY(plot, value), label.size())) {
+    svg.text(at->x, at->y, label, 11.0, at->anchor, "fill=\"" + colourOf(o) + "\"");
+  }
+}
+
+void drawTarget(SvgPicture& svg, const results::Plot& plot, double value, const std::string& text) {
+  const double y = plot.py(value);
+  svg.line(plot.left, y, plot.left + plot.width, y,
+           "stroke=\"" + kTargetColour + "\" stroke-width=\"2\" stroke-dasharray=\"8,5\"");
+  svg.text(plot.left + plot.width - 4, y - 6, text, 11.5, SvgPicture::Anchor::End, "fill=\"" + kTargetColour + "\"");
+}
+
+// Designs in the order their labels are placed: the recommended one first.
+std::vector<const DesignOutcome*> labelOrder(const ScenarioResult& r, const SearchResult& search) {
+  std::vector<const DesignOutcome*> order;
+  for (const DesignOutcome& o : r.designs) {
+    if (o.skipped.empty()) order.push_back(&o);
+  }
+  std::stable_partition(order.begin(), order.end(),
+                        [&](const DesignOutcome* o) { return search.recommendation.design == o->design.index; });
+  return order;
+}
+
+void drawCoverage(SvgPicture& svg, const SearchSettings& settings, const Scales& scales, const ScenarioResult& r,
+                  const results::Plot& above, double left) {
+  results::Plot plot = above;
+  plot.top = above.bottom() + kCoverageGap;
+  plot.height = kCoverageHeight;
+  plot.y = scales.coverage;
+  results::drawAxes(svg, plot, "observer-hours", "coverage", &results::tickLabel, left + 22);
+  drawTarget(svg, plot, settings.TARGET_COVERAGE, "target " + fixed(settings.TARGET_COVERAGE, 2));
+  for (const DesignOutcome& o : r.designs) {
+    if (!o.skipped.empty() || !o.measures.coverage) continue;
+    const bool met = *o.measures.coverage + 2.0 * *o.measures.coverageSE >= settings.TARGET_COVERAGE;
+    drawWithBar(svg, plot, o, pointX(plot, o), *o.measures.coverage, *o.measures.coverageSE, met);
+  }
 }
 
 void drawPanel(SvgPicture& svg, const SearchSettings& settings, const Scales& scales, const ScenarioResult& r,
@@ -146,46 +213,82 @@ void drawPanel(SvgPicture& svg, const SearchSettings& settings, const Scales& sc
   plot.x = scales.x;
   plot.y = scales.y;
   svg.text(left + 10, top + 20, scenarioTitle(r.scenario), 13.0, SvgPicture::Anchor::Start, "font-weight=\"bold\"");
-  svg.text(left + 10, top + 38, "beach use: " + r.scenario.densityLabel + ", " + std::to_string(r.replicates) +
-                                    " replicates", 12.0);
-  results::drawAxes(svg, plot, "observer-hours", "relative RMSE (RMSE / NN)", &results::tickLabel, left + 22);
-  const double target = plot.py(settings.TARGET_CV);
-  svg.line(plot.left, target, plot.left + plot.width, target,
-           "stroke=\"#b2182b\" stroke-width=\"2\" stroke-dasharray=\"8,5\"");
-  svg.text(plot.left + plot.width - 4, target - 6, "target " + fixed(settings.TARGET_CV, 3), 11.5,
-           SvgPicture::Anchor::End, "fill=\"#b2182b\"");
-  LabelPlaces places(plot.left + 2.0, plot.left + plot.width + 60.0);
+  svg.text(left + 10, top + 38,
+           "beach use: " + r.scenario.densityLabel +
+               (r.scenario.countCV > 0.0 ? ", count CV " + fixed(r.scenario.countCV, 2) : std::string()) + ", " +
+               std::to_string(r.replicates) + " replicates",
+           12.0);
+  results::drawAxes(svg, plot, "", "relative RMSE", &results::tickLabel, left + 22);
+  drawTarget(svg, plot, settings.TARGET_CV, "target " + fixed(settings.TARGET_CV, 3));
+  LabelPlaces places(plot.left + 2.0, plot.left + plot.width + 60.0, plot.top - 4.0, plot.bottom() - 2.0);
   for (const DesignOutcome& o : r.designs) {
     if (!o.skipped.empty()) continue;
-    drawDesign(svg, plot, r, o, search.recommendation.design == o.design.index);
-    places.keepClear(pointX(plot, o), plot.py(o.measures.rmse / r.scenario.NN));
+    const double value = o.measures.rmse / r.scenario.NN;
+    drawWithBar(svg, plot, o, pointX(plot, o), value, o.measures.rmseSE / r.scenario.NN, o.meetsTargets);
+    if (search.recommendation.design == o.design.index) {
+      svg.circle(pointX(plot, o), heldY(plot, value), 10, "fill=\"none\" stroke=\"#1b7837\" stroke-width=\"3\"");
+    }
+    places.keepClear(pointX(plot, o), heldY(plot, value));
   }
-  for (const DesignOutcome& o : r.designs) {
-    if (o.skipped.empty()) labelDesign(svg, plot, r, o, places);
-  }
+  for (const DesignOutcome* o : labelOrder(r, search)) labelDesign(svg, plot, r, *o, places);
+  drawCoverage(svg, settings, scales, r, plot, left);
 }
 
-void drawLegend(SvgPicture& svg, double top, const SearchResult& search) {
+// `text` in lines of at most `chars` characters, broken at spaces.
+std::vector<std::string> textLines(const std::string& text, std::size_t chars) {
+  std::vector<std::string> lines;
+  std::istringstream words(text);
+  std::string word;
+  std::string line;
+  while (words >> word) {
+    if (!line.empty() && line.size() + 1 + word.size() > chars) {
+      lines.push_back(line);
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// The legend's sentences, each wrapped to the picture's width.
+std::vector<std::string> legendLines(double width) {
+  const auto chars = static_cast<std::size_t>((width - 60.0) / kCharWidth);
+  std::vector<std::string> lines;
+  for (const char* sentence :
+       {"Blue: first-strip start; orange: random start (label ends in r); grey: a round does not fit in the hours "
+        "between rounds. Circle: even allocation; square: density allocation (d); x2: two observers.",
+        "Filled: meets the targets (upper plot: relative RMSE at or below the red line; lower plot: coverage not "
+        "significantly short of its target); hollow: does not. A triangle at the upper plot's top edge is a design "
+        "above the band, its relative RMSE in brackets.",
+        "Bars: 2 Monte Carlo standard errors either side. Labels: strips counted / hours between rounds (5/4h: 5 "
+        "strips every 4 hours), where they fit. Green ring: recommended."}) {
+    for (std::string& line : textLines(sentence, chars)) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::vector<std::string> recommendationLines(const SearchResult& search, double width) {
+  return textLines(search.recommendation.text, static_cast<std::size_t>((width - 60.0) / (kCharWidth * 1.2)));
+}
+
+double legendHeight(const SearchResult& search, double width) {
+  return 30.0 + kLegendLine * static_cast<double>(legendLines(width).size() +
+                                                   recommendationLines(search, width).size());
+}
+
+void drawLegend(SvgPicture& svg, double top, const SearchResult& search, double width) {
   const double x = 30.0;
-  svg.circle(x, top, 5, "fill=\"" + kFirstColour + "\" stroke=\"" + kFirstColour + "\" stroke-width=\"2\"");
-  svg.text(x + 12, top + 4, "first-strip start", 12.0);
-  svg.circle(x + 150, top, 5, "fill=\"" + kRandomColour + "\" stroke=\"" + kRandomColour + "\" stroke-width=\"2\"");
-  svg.text(x + 162, top + 4, "random start (label ends in r)", 12.0);
-  svg.circle(x + 380, top, 5, "fill=\"#ffffff\" stroke=\"" + kInfeasibleColour + "\" stroke-width=\"2\"");
-  svg.text(x + 392, top + 4, "grey: a round does not fit in the hours between rounds", 12.0);
-  svg.text(x, top + 24,
-           "Filled: meets the targets (relative RMSE at or below the red line, coverage not significantly short); "
-           "hollow: does not.",
-           12.0);
-  svg.text(x, top + 44,
-           "Bars: 2 Monte Carlo standard errors either side. Labels: strips counted / hours between rounds "
-           "(5/4h: 5 strips every 4 hours). Green ring: recommended.",
-           12.0);
-  // The recommendation, its first sentence on a line of its own.
-  const std::string& text = search.recommendation.text;
-  const std::size_t cut = text.find(". ") + 1;
-  svg.text(x, top + 68, text.substr(0, cut), 13.0, SvgPicture::Anchor::Start, "font-weight=\"bold\"");
-  if (cut > 0 && cut < text.size()) svg.text(x, top + 88, text.substr(cut + 1), 12.5);
+  double y = top;
+  for (const std::string& line : legendLines(width)) {
+    svg.text(x, y, line, 12.0);
+    y += kLegendLine;
+  }
+  y += 6.0;
+  for (const std::string& line : recommendationLines(search, width)) {
+    svg.text(x, y, line, 12.5, SvgPicture::Anchor::Start, "font-weight=\"bold\"");
+    y += kLegendLine;
+  }
 }
 
 }  // namespace
@@ -196,9 +299,9 @@ std::string searchPicture(const SearchSettings& settings, const SearchResult& se
   const int rows = std::max(1, (static_cast<int>(results.size()) + columns - 1) / columns);
   const double panelWidth = columns < 3 ? kWidePanel : kNarrowPanel;
   const double width = std::max(860.0, columns * panelWidth + 20.0);
-  const double height = kHeader + rows * kPanelHeight + kLegend;
+  const double height = kHeader + rows * kPanelHeight + legendHeight(search, width);
   SvgPicture svg(static_cast<int>(width), static_cast<int>(height), "Design search: cost against precision");
-  svg.text(20, 30, "Which survey design? Cost (observer-hours) against precision (relative RMSE)", 18.0,
+  svg.text(20, 30, "Which survey design? Cost (observer-hours) against precision and coverage", 18.0,
            SvgPicture::Anchor::Start, "font-weight=\"bold\"");
   svg.text(20, 52, "Every design counts the same synthetic arribadas in a scenario; lower is more precise, left is "
                    "cheaper.", 12.5);
@@ -208,7 +311,7 @@ std::string searchPicture(const SearchSettings& settings, const SearchResult& se
     const double top = kHeader + static_cast<double>(static_cast<int>(i) / columns) * kPanelHeight;
     drawPanel(svg, settings, scales, results[i], search, left, top, panelWidth);
   }
-  drawLegend(svg, kHeader + rows * kPanelHeight + 20.0, search);
+  drawLegend(svg, kHeader + rows * kPanelHeight + 10.0, search, width);
   return svg.document();
 }
 

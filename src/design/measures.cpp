@@ -113,7 +113,9 @@ std::string targetsText(const SearchSettings& settings) {
 
 std::string designName(const Design& d) {
   return "IC " + std::to_string(d.IC) + ", every " + std::to_string(d.EVERY) + " h, " +
-         (d.START == Start::random ? "random start" : "first strip");
+         (d.START == Start::random ? "random start" : "first strip") +
+         (d.observers > 1 ? ", " + std::to_string(d.observers) + " observers" : std::string()) +
+         (d.allocation == Allocation::density ? ", density allocation" : std::string());
 }
 
 std::string fixed(double value, int decimals) { return results::decimalText(value, decimals); }

@@ -34,7 +34,8 @@ double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings&
 // The targets' rule as people read it: "relative RMSE - 2 SE <= 0.100, coverage + 2 SE >= 0.950".
 std::string targetsText(const SearchSettings& settings);
 
-// "IC 5, every 2 h, first strip": a design as people read it.
+// "IC 5, every 2 h, first strip": a design as people read it (then ", 2
+// observers" for a crew, ", density allocation" for effort by density).
 std::string designName(const Design& d);
 // `value` with `decimals` decimals and a point.
 std::string fixed(double value, int decimals);

@@ -19,9 +19,26 @@ namespace arribada::design {
 // The row of designs.csv for one design in one scenario.
 results::NamedRow designRow(const SearchSettings& settings, const DesignRow& row);
 
-// The table sorted by cost, the skipped designs with their reasons, and the
-// recommendation on its own last line.
-std::string searchTable(const SearchSettings& settings, const SearchResult& search);
+// The console's table: `narrow` fits 80 columns (the recommendation first,
+// then designs by cost with their precision and coverage, the scenarios' key
+// and the skipped designs); `wide` is the full table, one line per design
+// and scenario, the recommendation on its own last line.
+enum class TableWidth { narrow, wide };
+inline constexpr std::size_t kScreenColumns = 80;
+inline constexpr std::size_t kNoWrap = 0;
+std::string searchTable(const SearchSettings& settings, const SearchResult& search,
+                        TableWidth width = TableWidth::narrow);
+
+// One warning per design whose feasible round lasts longer than
+// kLongestInstantRoundMinutes, for the error output.
+std::vector<std::string> longRoundWarnings(const SearchResult& search);
+
+// Hours (or minutes) as people write them: one decimal ("6.7").
+std::string hoursText(double hours);
+
+// `text` broken at spaces into lines of at most `width` characters (a word
+// longer stays whole), the later lines indented by two; kNoWrap leaves it whole.
+std::string wrapped(const std::string& text, std::size_t width);
 
 // Writes the three files into the existing folder `folder` (each created
 // new; a RunTimeError when one exists or cannot be written).

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <cstdlib>
 #include <sstream>
 
 #include "design/measures.hpp"
@@ -90,24 +90,15 @@ std::vector<std::int32_t> evenlySpreadStrips(std::int32_t transects, std::int32_
 
 std::vector<double> stripDensities(const std::vector<std::int32_t>& strips, const std::vector<double>& values,
                                    std::int32_t NTR) {
-  std::vector<std::size_t> order(strips.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return strips[a] < strips[b]; });
   std::vector<double> density(static_cast<std::size_t>(NTR), 0.0);
-  std::size_t next = 0;  // the first known strip at or after s, in `order`
   for (std::int32_t s = 1; s <= NTR; ++s) {
-    while (next < order.size() && strips[order[next]] < s) ++next;
-    double& here = density[static_cast<std::size_t>(s - 1)];
-    if (next == order.size()) {
-      here = values[order.back()];
-    } else if (next == 0 || strips[order[next]] == s) {
-      here = values[order[next]];
-    } else {
-      const std::size_t low = order[next - 1];
-      const std::size_t high = order[next];
-      const double at = static_cast<double>(s - strips[low]) / (strips[high] - strips[low]);
-      here = values[low] + at * (values[high] - values[low]);
+    std::size_t nearest = 0;
+    for (std::size_t t = 1; t < strips.size(); ++t) {
+      const std::int32_t here = std::abs(strips[t] - s);
+      const std::int32_t best = std::abs(strips[nearest] - s);
+      if (here < best || (here == best && strips[t] < strips[nearest])) nearest = t;
     }
+    density[static_cast<std::size_t>(s - 1)] = values[nearest];
   }
   return density;
 }
@@ -158,7 +149,7 @@ std::string pilotKey(const Pilot& pilot, double factor) {
          shortNumber(factor) + ", MIN its MEANT, nesting curve its counts in " +
          std::to_string(pilot.table.hourMarks.size()) + " intervals (uniform within each), density its transects at strips " + strips +
          (pilot.stripsGiven ? " (its STRIPS)" : " (evenly spread)") +
-         ", strips between linear between their neighbours; its own estimate's CV " +
+         ", each strip its nearest transect's; its own estimate's CV " +
          (pilot.cv ? fixed(*pilot.cv, 3) : std::string("-")) + ", counting " + fixed(pilot.areaRatio, 4) +
          " of the nesting area (a simulated strip is counted whole)";
 }

@@ -5,8 +5,8 @@
 //   NN        the survey's own estimate of the females (times NN_FACTOR)
 //   density   each transect's share of the counts, at its strip on the
 //             design's NTR (STRIPS in a CSV survey, else evenly spread in
-//             column order); strips between two transects linear between
-//             their values, strips beyond the end ones the nearest one's
+//             column order); every strip takes its nearest transect's value,
+//             so the beach is in stretches, one per transect
 //   nesting   one interval per sampling time, as the estimator takes them
 //             (NT1 intervals of HOURS / NT1 hours), weighted by the time's
 //             counts over the transects
@@ -33,9 +33,9 @@ namespace arribada::design {
 std::vector<std::int32_t> evenlySpreadStrips(std::int32_t transects, std::int32_t NTR);
 
 // The relative density of every strip 1 ... NTR from `values` at `strips`
-// (distinct, 1 ... NTR, any order): a strip between two of them linear
-// between their values, a strip before the first or after the last the
-// nearest one's value.
+// (distinct, 1 ... NTR, any order): each strip takes the value of the nearest
+// of them, on a tie the one nearer strip 1. The beach is then in stretches
+// of equal density, one per transect, which a density allocation samples.
 std::vector<double> stripDensities(const std::vector<std::int32_t>& strips, const std::vector<double>& values,
                                    std::int32_t NTR);
 

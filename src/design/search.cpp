@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "design/effort.hpp"
 #include "design/measures.hpp"
 #include "design/scenario_setup.hpp"
 #include "engine/counts.hpp"
@@ -27,10 +28,12 @@ std::int32_t randomStart(float u, std::int32_t IT) {
   return std::min(IT, start);
 }
 
-// A design as it counts in one scenario.
+// A design as it counts in one scenario: one systematic sample (even
+// allocation) or a sample in each stratum (density allocation).
 struct Counter {
   engine::SamplingPlan plan;
   engine::EstimateConstants constants;
+  std::vector<Stratum> strata;
 };
 
 // Why counts every EVERY hours cannot serve an arribada of IHR hours with
@@ -65,9 +68,40 @@ std::string scheduleFault(std::int32_t IHR, std::int32_t EVERY, const engine::Sa
   return {};
 }
 
-DesignCost costOf(const SearchSettings& settings, const Design& d, std::int32_t rounds) {
-  const double roundMinutes = settings.ROUND_MINUTES + d.IC * settings.STRIP_MINUTES;
-  return {rounds, rounds * roundMinutes / 60.0, roundMinutes <= d.EVERY * 60.0};
+// Why a density allocation cannot place the design's strips on these stretches; empty when it can.
+std::string allocationFault(const Design& d, const std::vector<Stretch>& stretches) {
+  if (d.allocation != Allocation::density || d.IC >= leastDensityStrips(stretches)) return {};
+  return "ALLOCATION = density needs 2 strips in each of the density's " + std::to_string(stretches.size()) +
+         " stretches, " + std::to_string(leastDensityStrips(stretches)) + " in all, more than IC = " +
+         std::to_string(d.IC);
+}
+
+Counter counterOf(const Design& d, const engine::SimulationParameters& p, const engine::SamplingSchedule& schedule,
+                  const std::vector<Stretch>& stretches) {
+  engine::SimulationParameters withIC = p;
+  withIC.IC = d.IC;
+  Counter counter{engine::makeSamplingPlan(withIC, schedule), engine::makeEstimateConstants(withIC, schedule), {}};
+  if (d.allocation == Allocation::density) {
+    const std::vector<std::int32_t> n = neymanAllocation(stretches, d.IC);
+    for (std::size_t h = 0; h < n.size(); ++h) {
+      engine::SimulationParameters stratum = p;
+      stratum.NTR = stretches[h].strips();
+      stratum.IC = n[h];
+      counter.strata.push_back({stretches[h], n[h], engine::makeEstimateConstants(stratum, schedule)});
+    }
+  }
+  return counter;
+}
+
+// One replicate's estimate by a design from the grid and the start's draw u.
+engine::ReplicateEstimate countReplicate(const engine::CountGrid& grid, Counter& counter, const Design& d, float u,
+                                         engine::SampleWork& work, text::RecordSink& quiet) {
+  const float draw = d.START == Start::random ? u : 0.0f;
+  if (d.allocation == Allocation::density) {
+    return stratifiedEstimate(grid, counter.strata, counter.plan.schedule, draw, work);
+  }
+  counter.plan.firstStrip = d.START == Start::random ? randomStart(u, counter.plan.IT) : 1;
+  return engine::estimateReplicate(engine::countSample(grid, counter.plan, work, quiet), counter.constants, quiet);
 }
 
 }  // namespace
@@ -78,17 +112,21 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   const engine::SimulationParameters& p = setup.parameters;
   ScenarioResult result;
   result.scenario = setup.scenario;
+  const std::vector<Stretch> stretches =
+      densityStretches(densityOf(settings, setup.scenario), settings.NTR);
   std::vector<Counter> counters;
   for (const Design& d : listDesigns(settings)) {
     DesignOutcome outcome{d, d.skipped, {}, {}, {}, false};
     const engine::SamplingSchedule schedule = engine::samplingSchedule(p.IHR, d.EVERY);
     if (outcome.skipped.empty()) outcome.skipped = scheduleFault(p.IHR, d.EVERY, schedule, setup.table, setup.scenario.pilot >= 0);
-    outcome.cost = costOf(settings, d, schedule.NT1);
-    engine::SimulationParameters withIC = p;
-    withIC.IC = d.IC;
+    if (outcome.skipped.empty()) outcome.skipped = allocationFault(d, stretches);
+    const double minutes = outcome.skipped.empty()
+                               ? roundMinutes(settings, d.observers, sampledStrips(d, settings.NTR, stretches, 0.0f))
+                               : settings.ROUND_MINUTES + d.IC * settings.STRIP_MINUTES;
+    outcome.cost = crewCost(schedule.NT1, d.observers, minutes, d.EVERY);
     if (outcome.skipped.empty()) {
       outcome.replicates.reserve(static_cast<std::size_t>(settings.IREP));
-      counters.push_back({engine::makeSamplingPlan(withIC, schedule), engine::makeEstimateConstants(withIC, schedule)});
+      counters.push_back(counterOf(d, p, schedule, stretches));
     } else {
       counters.push_back({});
     }
@@ -99,16 +137,20 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   engine::SimulationJob job(p, setup.table, engineOptions, setup.strips);
   engine::SampleWork work;
   std::int32_t startIX = startSeed(p.JX);
+  std::optional<CountError> countError;
+  engine::CountGrid erred(settings.NTR, 1);
+  if (setup.scenario.countCV > 0.0) countError.emplace(setup.scenario.countCV, p.JX);
   for (std::int32_t L = 1; L <= settings.IREP; ++L) {
-    const engine::CountGrid& grid = job.buildGrid(quiet);
+    const engine::CountGrid* grid = &job.buildGrid(quiet);
+    if (countError) {
+      countError->apply(*grid, erred);
+      grid = &erred;
+    }
     const float u = engine::RANDOM(startIX, quiet);
     for (std::size_t i = 0; i < counters.size(); ++i) {
       DesignOutcome& outcome = result.designs[i];
       if (!outcome.skipped.empty()) continue;
-      Counter& counter = counters[i];
-      counter.plan.firstStrip = outcome.design.START == Start::random ? randomStart(u, counter.plan.IT) : 1;
-      const engine::SampleTotals totals = engine::countSample(grid, counter.plan, work, quiet);
-      outcome.replicates.push_back(engine::estimateReplicate(totals, counter.constants, quiet));
+      outcome.replicates.push_back(countReplicate(*grid, counters[i], outcome.design, u, work, quiet));
     }
     result.replicates = L;
     result.independentReplicates = job.period().independentReplicates();

@@ -80,11 +80,19 @@ struct Pilot {
 // the females at each interval's middle, the very hour a design counts.
 inline constexpr std::int32_t kPilotLaw = 3;
 
+// How a design spreads its IC strips over the beach: one systematic sample
+// of the whole beach, or a systematic sample in each stretch of the
+// scenario's density with more strips where the counts vary most (Neyman
+// allocation), estimated stratum by stratum.
+enum class Allocation { even, density };
+
 // Everything a search needs, as plain values. Lists give every combination:
-// the scenarios are NN x IHR x MIN x STDDEV x KSW x densities, then for each
-// pilot one per NN_FACTOR (with kPilotLaw); the designs IC x EVERY x START, then each
-// pilot's own design (with every START) when it fits NTR and is not among
-// them. An empty density is the even beach; NN may be empty when there are pilots.
+// the scenarios are NN x IHR x MIN x STDDEV x KSW x densities x COUNT_CV,
+// then for each pilot NN_FACTOR x COUNT_CV (with kPilotLaw); the designs
+// IC x EVERY x START x OBSERVERS x ALLOCATION, then each pilot's own design
+// (even allocation, with every START and OBSERVERS) when it fits NTR and is
+// not among them. An empty density is the even beach; NN may be empty when
+// there are pilots.
 struct SearchSettings {
   // The beach.
   std::int32_t NTR = 0;
@@ -112,6 +120,12 @@ struct SearchSettings {
   // significantly short of TARGET_COVERAGE.
   double TARGET_CV = -1.0;
   double TARGET_COVERAGE = 0.95;
+  // The crew, the effort's placement and the counts' error (each default
+  // leaves the search as it was without them).
+  std::vector<std::int32_t> OBSERVERS{1};            // a design dimension: observers sharing a round
+  double WALK_MINUTES = 0.0;                         // minutes to walk from one strip to its neighbour
+  std::vector<Allocation> ALLOCATION{Allocation::even};  // a design dimension
+  std::vector<double> COUNT_CV{0.0};                 // a scenario dimension: each count's error CV
 };
 
 // One fault of the settings: the argument's name as the design file spells it
@@ -135,6 +149,7 @@ struct Scenario {
   std::int32_t KSW = 0;
   std::int32_t density = 0;  // index into settings.densities; -1 for a pilot's scenario
   std::string densityLabel;  // "even", the weights joined by '/' ("1/4/1"), or "pilot FILE"
+  double countCV = 0.0;      // the counts' error, from COUNT_CV
   std::int32_t pilot = -1;   // index into settings.pilots, or -1
   double NN_FACTOR = 1.0;    // a pilot's: NN is its estimate times this, rounded
 };
@@ -145,6 +160,8 @@ struct Design {
   std::int32_t IC = 0;
   std::int32_t EVERY = 0;
   Start START = Start::first;
+  std::int32_t observers = 1;
+  Allocation allocation = Allocation::even;
   std::string skipped;  // why it cannot run (IC not dividing NTR, ...); empty when it runs
   std::string pilot;    // the pilot survey that counted this way (its file), or empty
 };
@@ -187,9 +204,15 @@ struct DesignMeasures {
 // A design's cost in a scenario and its verdict.
 struct DesignCost {
   std::int32_t rounds = 0;  // counting times
-  double observerHours = 0.0;
+  double observerHours = 0.0;  // rounds x observers x roundMinutes / 60
   bool feasible = false;  // a round fits in EVERY hours
+  double roundMinutes = 0.0;  // a round's elapsed time, the crew sharing it
 };
+
+// A round longer than this is no longer an instantaneous count: the
+// simulation reads each strip's count of one hour, and a round spread over
+// more than an hour blurs the nesting curve the estimate assumes.
+inline constexpr double kLongestInstantRoundMinutes = 60.0;
 
 struct DesignOutcome {
   Design design;

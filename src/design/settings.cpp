@@ -177,6 +177,20 @@ void checkPilots(const SearchSettings& settings, Faults& faults) {
                    "a factor above 0");
 }
 
+// The largest counting error's CV taken: beyond it a count is more error than count.
+constexpr double kLargestCountCV = 1.0;
+
+void checkCrewAndEffort(const SearchSettings& settings, Faults& faults) {
+  faults.eachValue("OBSERVERS", settings.OBSERVERS, [](std::int32_t v) { return v >= 1 && v <= engine::kMaxStrips; },
+                   "a number of observers from 1 to " + std::to_string(engine::kMaxStrips));
+  if (!finite(settings.WALK_MINUTES) || settings.WALK_MINUTES < 0.0) {
+    faults.add("WALK_MINUTES", "WALK_MINUTES needs a number of minutes of 0 or more");
+  }
+  if (settings.ALLOCATION.empty()) faults.add("ALLOCATION", "needs at least one value (even or density)");
+  faults.eachValue("COUNT_CV", settings.COUNT_CV, [](double v) { return finite(v) && v >= 0.0 && v <= kLargestCountCV; },
+                   "a coefficient of variation from 0 to 1");
+}
+
 void checkDesigns(const SearchSettings& settings, Faults& faults) {
   faults.eachValue("IC", settings.IC, [](std::int32_t v) { return v >= 1; }, "a number of strips of 1 or more (required)");
   faults.eachValue("EVERY", settings.EVERY, [](std::int32_t v) { return v >= 1 && v <= engine::kMaxHours; },
@@ -187,6 +201,7 @@ void checkDesigns(const SearchSettings& settings, Faults& faults) {
   };
   minutes("ROUND_MINUTES", settings.ROUND_MINUTES);
   minutes("STRIP_MINUTES", settings.STRIP_MINUTES);
+  checkCrewAndEffort(settings, faults);
   if (!finite(settings.TARGET_CV) || !(settings.TARGET_CV > 0.0 && settings.TARGET_CV < 1.0)) {
     faults.add("TARGET_CV", "TARGET_CV needs a relative error above 0 and below 1, for example 0.10 (required)");
   }
@@ -196,9 +211,9 @@ void checkDesigns(const SearchSettings& settings, Faults& faults) {
 }
 
 // The sizes of the lists whose combinations are the scenarios, outermost first.
-std::array<std::size_t, 6> listSizes(const SearchSettings& settings) {
-  return {settings.NN.size(),     settings.IHR.size(), settings.MIN.size(),
-          settings.STDDEV.size(), settings.KSW.size(), settings.densities.size()};
+std::array<std::size_t, 7> listSizes(const SearchSettings& settings) {
+  return {settings.NN.size(),  settings.IHR.size(),       settings.MIN.size(),     settings.STDDEV.size(),
+          settings.KSW.size(), settings.densities.size(), settings.COUNT_CV.size()};
 }
 
 // a x b, held at the largest int64 instead of overflowing.
@@ -215,13 +230,17 @@ std::int64_t listedScenarios(const SearchSettings& settings) {
   return count;
 }
 
-// Scenario `index`, the k-th of the pilots' (each pilot's NN_FACTOR in turn).
+// Scenario `index`, the k-th of the pilots' (for each pilot each NN_FACTOR,
+// for each factor each COUNT_CV).
 Scenario pilotScenario(const SearchSettings& settings, std::int32_t index, std::int64_t k) {
+  const std::size_t errors = settings.COUNT_CV.size();
   const std::size_t factors = settings.NN_FACTOR.size();
-  const auto pilot = static_cast<std::size_t>(k) / factors;
-  const double factor = settings.NN_FACTOR[static_cast<std::size_t>(k) % factors];
+  const auto rest = static_cast<std::size_t>(k);
+  const auto pilot = rest / errors / factors;
+  const double factor = settings.NN_FACTOR[rest / errors % factors];
   const Pilot& p = settings.pilots[pilot];
-  Scenario s{index, pilotNN(p, factor).value_or(0), p.IHR, p.MIN, 0.0f, kPilotLaw, -1, "pilot " + p.file};
+  Scenario s{index, pilotNN(p, factor).value_or(0), p.IHR, p.MIN, 0.0f, kPilotLaw, -1, "pilot " + p.file,
+             settings.COUNT_CV[rest % errors]};
   s.pilot = static_cast<std::int32_t>(pilot);
   s.NN_FACTOR = factor;
   return s;
@@ -232,12 +251,13 @@ Scenario pilotScenario(const SearchSettings& settings, std::int32_t index, std::
 void checkCombinations(const SearchSettings& settings, Faults& faults) {
   const auto most = std::numeric_limits<std::int32_t>::max();
   std::int64_t designs = 1;
-  for (const std::size_t size : {settings.IC.size(), settings.EVERY.size(), settings.START.size()}) {
+  for (const std::size_t size : {settings.IC.size(), settings.EVERY.size(), settings.START.size(),
+                                 settings.OBSERVERS.size(), settings.ALLOCATION.size()}) {
     designs = saturatedProduct(designs, size);
   }
   const std::int64_t scenarios = scenarioCount(settings);
   if (scenarios > most) faults.add("scenarios", "the lists give more than " + std::to_string(most) + " scenarios");
-  if (designs > most) faults.add("designs", "IC, EVERY and START give more than " + std::to_string(most) + " designs");
+  if (designs > most) faults.add("designs", "IC, EVERY, START, OBSERVERS and ALLOCATION give more than " + std::to_string(most) + " designs");
 }
 
 void requireValid(const SearchSettings& settings) {
@@ -248,20 +268,45 @@ void requireValid(const SearchSettings& settings) {
   throw text::RunTimeError(text);
 }
 
-// Each pilot's own design, with every START, unless the lists hold it already.
+// Why a design cannot run on the beach at all; empty when it can.
+std::string whyNot(const SearchSettings& settings, const Design& d) {
+  const std::string IC = "IC = " + std::to_string(d.IC);
+  if (d.IC > settings.NTR) return IC + " is more strips than the beach's NTR = " + std::to_string(settings.NTR);
+  if (d.allocation == Allocation::even && settings.NTR % d.IC != 0) {
+    return IC + " does not divide NTR = " + std::to_string(settings.NTR) + " into a systematic sample";
+  }
+  if (d.EVERY < 2) {
+    return "EVERY = 1 would count on the arribada's last hour, where only half of a female's window lies inside "
+           "the arribada";
+  }
+  if (d.observers > d.IC) {
+    return "OBSERVERS = " + std::to_string(d.observers) + " is more observers than the " + IC + " strips counted";
+  }
+  return {};
+}
+
+// Each pilot's own design (even allocation, with every START and OBSERVERS),
+// unless the lists hold it already.
 void addPilotDesigns(const SearchSettings& settings, std::vector<Design>& designs) {
   for (const Pilot& pilot : settings.pilots) {
     const std::optional<PilotDesign> own = pilotDesign(pilot, settings.NTR);
     if (!own) continue;
-    for (Start START : settings.START) {
-      const auto same = [&](const Design& d) { return d.IC == own->IC && d.EVERY == own->EVERY && d.START == START; };
-      const auto listed = std::find_if(designs.begin(), designs.end(), same);
-      if (listed != designs.end()) {
-        if (listed->pilot.empty()) listed->pilot = pilot.file;
-        continue;
+    for (Start START : settings.START)
+      for (std::int32_t observers : settings.OBSERVERS) {
+        Design d{static_cast<std::int32_t>(designs.size()), own->IC, own->EVERY, START, observers, Allocation::even,
+                 {}, pilot.file};
+        const auto same = [&](const Design& listed) {
+          return listed.IC == d.IC && listed.EVERY == d.EVERY && listed.START == d.START &&
+                 listed.observers == d.observers && listed.allocation == d.allocation;
+        };
+        const auto listed = std::find_if(designs.begin(), designs.end(), same);
+        if (listed != designs.end()) {
+          if (listed->pilot.empty()) listed->pilot = pilot.file;
+          continue;
+        }
+        d.skipped = whyNot(settings, d);
+        designs.push_back(d);
       }
-      designs.push_back({static_cast<std::int32_t>(designs.size()), own->IC, own->EVERY, START, {}, pilot.file});
-    }
   }
 }
 
@@ -288,18 +333,19 @@ std::string densityLabel(const std::vector<double>& density) {
 }
 
 std::int64_t scenarioCount(const SearchSettings& settings) {
-  const std::int64_t pilots = saturatedProduct(static_cast<std::int64_t>(settings.pilots.size()),
-                                               settings.NN_FACTOR.size());
+  const std::int64_t pilots = saturatedProduct(
+      saturatedProduct(static_cast<std::int64_t>(settings.pilots.size()), settings.NN_FACTOR.size()),
+      settings.COUNT_CV.size());
   return std::min(listedScenarios(settings), std::numeric_limits<std::int64_t>::max() - pilots) + pilots;
 }
 
 Scenario scenarioAt(const SearchSettings& settings, std::int32_t index) {
-  // The lists' scenarios first, then each pilot's, one per NN_FACTOR.
+  // The lists' scenarios first, then each pilot's, one per NN_FACTOR and COUNT_CV.
   const std::int64_t listed = listedScenarios(settings);
   if (index >= listed) return pilotScenario(settings, index, index - listed);
-  // The index in mixed radix, the last list (the densities) the fastest digit.
-  const std::array<std::size_t, 6> sizes = listSizes(settings);
-  std::array<std::size_t, 6> digit{};
+  // The index in mixed radix, the last list (COUNT_CV) the fastest digit.
+  const std::array<std::size_t, 7> sizes = listSizes(settings);
+  std::array<std::size_t, 7> digit{};
   auto rest = static_cast<std::size_t>(index);
   for (std::size_t k = sizes.size(); k-- > 0;) {
     digit[k] = rest % sizes[k];
@@ -312,7 +358,8 @@ Scenario scenarioAt(const SearchSettings& settings, std::int32_t index) {
              settings.STDDEV[digit[3]],
              settings.KSW[digit[4]],
              static_cast<std::int32_t>(digit[5]),
-             densityLabel(settings.densities[digit[5]])};
+             densityLabel(settings.densities[digit[5]]),
+             settings.COUNT_CV[digit[6]]};
   if (s.IHR >= engine::kShortestBuiltInArribada) s.IHR = engine::roundToTwelve(s.IHR);
   return s;
 }
@@ -331,19 +378,13 @@ std::vector<Design> listDesigns(const SearchSettings& settings) {
   std::vector<Design> designs;
   for (std::int32_t IC : settings.IC)
     for (std::int32_t EVERY : settings.EVERY)
-      for (Start START : settings.START) {
-        Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, {}, {}};
-        if (IC > settings.NTR) {
-          d.skipped = "IC = " + std::to_string(IC) + " is more strips than the beach's NTR = " + std::to_string(settings.NTR);
-        } else if (settings.NTR % IC != 0) {
-          d.skipped = "IC = " + std::to_string(IC) + " does not divide NTR = " + std::to_string(settings.NTR) +
-                      " into a systematic sample";
-        } else if (EVERY < 2) {
-          d.skipped = "EVERY = 1 would count on the arribada's last hour, where only half of a female's window "
-                      "lies inside the arribada";
-        }
-        designs.push_back(d);
-      }
+      for (Start START : settings.START)
+        for (std::int32_t observers : settings.OBSERVERS)
+          for (Allocation allocation : settings.ALLOCATION) {
+            Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, observers, allocation, {}, {}};
+            d.skipped = whyNot(settings, d);
+            designs.push_back(d);
+          }
   addPilotDesigns(settings, designs);
   return designs;
 }

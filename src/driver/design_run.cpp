@@ -102,7 +102,7 @@ std::string defaultDesignFolder(const std::string& designFile) {
 }
 
 int runDesignSearch(const std::string& designFile, const std::optional<std::string>& resultsDirectory,
-                    std::ostream& out, std::ostream& errors) {
+                    std::ostream& out, std::ostream& errors, bool wide) {
   try {
     const design::SearchSettings settings = design::readDesignFile(designFile);
     const std::string folder = resultsDirectory.value_or(defaultDesignFolder(designFile));
@@ -124,7 +124,9 @@ int runDesignSearch(const std::string& designFile, const std::optional<std::stri
       doneBefore += share;
     }
     const design::SearchResult search = design::combineResults(settings, results);
-    out << design::searchTable(settings, search) << std::flush;
+    for (const std::string& warning : design::longRoundWarnings(search)) errors << "arribada: warning: " << warning << '\n';
+    out << design::searchTable(settings, search, wide ? design::TableWidth::wide : design::TableWidth::narrow)
+        << std::flush;
     design::writeSearchFiles(folder, settings, search, results);
     errors << "arribada: designs.csv, design-replicates.csv and designs.svg are in " << folder << '\n';
     if (!out) {

@@ -14,7 +14,7 @@ constexpr std::string_view kResults = "--results";
 constexpr const char* kFieldUsage = "arribada --field FILE [FILE ...] [--results DIR]";
 
 constexpr std::string_view kDesign = "--design";
-constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR]";
+constexpr const char* kDesignUsage = "arribada --design FILE [--results DIR] [--wide]";
 
 bool isOption(const std::string& argument) {
   return argument.size() > 2 && argument.starts_with("--");
@@ -61,6 +61,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
       options.action = Options::Action::Version;
     } else if (argument == "--help") {
       options.action = Options::Action::Help;
+    } else if (argument == "--wide") {
+      options.wide = true;
     } else if (const auto folder = valueOf(arguments, i, kResults, "a folder name: --results DIR")) {
       options.resultsDirectory = folder;
     } else if (const auto file = valueOf(arguments, i, kDesign, "a design file: --design FILE")) {
@@ -80,6 +82,9 @@ Options parseOptions(const std::vector<std::string>& arguments) {
   if (options.designFile && (options.action != Options::Action::Design || !options.names.empty())) {
     throw std::invalid_argument(std::string("--design takes one design file, no names and no other mode: ") +
                                 kDesignUsage);
+  }
+  if (options.wide && options.action != Options::Action::Design) {
+    throw std::invalid_argument(std::string("--wide goes with --design: ") + kDesignUsage);
   }
   if (field && options.names.empty()) {
     throw std::invalid_argument(std::string("--field needs the survey files to analyse: ") + kFieldUsage);
@@ -110,7 +115,7 @@ std::string helpText() {
          "                 field.svg in DIR)\n"
          "  --design FILE  compare survey designs as the design file FILE asks, without the\n"
          "                 dialogue (README, \"Choosing a design\"); results in FILE-designs/\n"
-         "                 or in DIR\n"
+         "                 or in DIR; the table fits 80 columns, --wide prints every column\n"
          "  --version      print the program's name and version, then stop\n"
          "  --help         print this text, then stop\n"
          "  --             treat every later argument as a NAME\n"

@@ -11,6 +11,7 @@
 //                    name is a survey file); combines with --results only
 //   --design FILE    (or --design=FILE) run the design search of FILE
 //                    instead of the dialogue
+//   --wide           with --design: the full table, one line per design and scenario
 //   --               every later argument is a name, even one beginning "--"
 
 #include <optional>
@@ -24,6 +25,7 @@ struct Options {
   Action action = Action::Run;
   std::optional<std::string> resultsDirectory;
   std::optional<std::string> designFile;  // with --design
+  bool wide = false;                      // --wide: the design search's full table
   std::vector<std::string> names;  // with --field, the survey files
 };
 

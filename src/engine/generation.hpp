@@ -96,6 +96,10 @@ class CountGrid {
     return cells_[static_cast<std::size_t>(cellOf(J, K, hours_))];
   }
   static std::int32_t cellOf(std::int32_t J, std::int32_t K, std::int32_t hours) { return (J - 1) * hours + (K - 1); }
+  // Every cell in order, for a copy whose counts are changed (the design search's counting error).
+  std::size_t cells() const { return cells_.size(); }
+  std::int32_t cell(std::size_t i) const { return cells_[i]; }
+  void setCell(std::size_t i, std::int32_t count) { cells_[i] = count; }
 
  private:
   std::int32_t hours_;

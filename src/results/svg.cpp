@@ -80,7 +80,8 @@ void SvgPicture::rect(double x, double y, double width, double height, const std
            svgNumber(height) + "\" " + style + "/>\n";
 }
 
-void SvgPicture::polyline(const Points& points, const std::string& style) {
+namespace {
+std::string pointList(const SvgPicture::Points& points) {
   std::string list;
   for (const auto& [x, y] : points) {
     if (!list.empty()) list += ' ';
@@ -88,7 +89,16 @@ void SvgPicture::polyline(const Points& points, const std::string& style) {
     list += ',';
     list += svgNumber(y);
   }
-  body_ += "<polyline points=\"" + list + "\" fill=\"none\" " + style + "/>\n";
+  return list;
+}
+}  // namespace
+
+void SvgPicture::polyline(const Points& points, const std::string& style) {
+  body_ += "<polyline points=\"" + pointList(points) + "\" fill=\"none\" " + style + "/>\n";
+}
+
+void SvgPicture::polygon(const Points& points, const std::string& style) {
+  body_ += "<polygon points=\"" + pointList(points) + "\" " + style + "/>\n";
 }
 
 void SvgPicture::circle(double cx, double cy, double r, const std::string& style) {

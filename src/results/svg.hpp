@@ -33,6 +33,8 @@ class SvgPicture {
   void line(double x1, double y1, double x2, double y2, const std::string& style);
   void rect(double x, double y, double width, double height, const std::string& style);
   void polyline(const Points& points, const std::string& style);
+  // A closed shape; `style` gives its fill.
+  void polygon(const Points& points, const std::string& style);
   void circle(double cx, double cy, double r, const std::string& style);
   void text(double x, double y, const std::string& content, double size, Anchor anchor = Anchor::Start,
             const std::string& style = "");

@@ -50,7 +50,7 @@ TEST(PilotMapping, EvenlySpreadTransectsSitInTheMiddleOfTheirPartsOfTheBeach) {
   }
 }
 
-TEST(PilotMapping, StripsBetweenTransectsAreLinearAndBeyondThemTakeTheNearest) {
+TEST(PilotMapping, EachStripTakesItsNearestTransectsValue) {
   struct Case {
     std::vector<std::int32_t> strips;
     std::vector<double> values;
@@ -58,10 +58,10 @@ TEST(PilotMapping, StripsBetweenTransectsAreLinearAndBeyondThemTakeTheNearest) {
     std::vector<double> density;
   };
   const Case cases[] = {
-      {{2, 6}, {1, 5}, 8, {1, 1, 2, 3, 4, 5, 5, 5}},
-      {{6, 2}, {5, 1}, 8, {1, 1, 2, 3, 4, 5, 5, 5}},  // columns in any order along the beach
+      {{2, 6}, {1, 5}, 8, {1, 1, 1, 1, 5, 5, 5, 5}},  // strip 4, as near to 2 as to 6, takes strip 2's
+      {{6, 2}, {5, 1}, 8, {1, 1, 1, 1, 5, 5, 5, 5}},  // columns in any order along the beach
       {{3}, {2}, 4, {2, 2, 2, 2}},
-      {{1, 3, 5}, {0, 4, 2}, 5, {0, 2, 4, 3, 2}},
+      {{1, 3, 5}, {0, 4, 2}, 5, {0, 0, 4, 4, 2}},
   };
   for (const Case& c : cases) {
     const std::vector<double> got = stripDensities(c.strips, c.values, c.NTR);
@@ -79,8 +79,8 @@ TEST(PilotMapping, EachValueOfTheScenarioComesFromTheSurveyAsWorkedByHand) {
   EXPECT_EQ(pilot.table.weights, (std::vector<float>{4.0f, 8.0f, 4.0f}));    // the counts of each time added
   EXPECT_EQ(pilot.transectStrips, (std::vector<std::int32_t>{3, 8}));
   EXPECT_FALSE(pilot.stripsGiven);
-  // T1 counted 6, T2 10: strips 1-3 take 6, strips 8-10 take 10, 4-7 step by 4 / 5.
-  const std::vector<double> density{6, 6, 6, 6.8, 7.6, 8.4, 9.2, 10, 10, 10};
+  // T1 counted 6, T2 10: strips 1-5 are nearer T1's strip 3, strips 6-10 T2's strip 8.
+  const std::vector<double> density{6, 6, 6, 6, 6, 10, 10, 10, 10, 10};
   for (std::size_t s = 0; s < density.size(); ++s) EXPECT_NEAR(pilot.density[s], density[s], 1e-12) << s + 1;
   ASSERT_TRUE(pilot.EVERY.has_value());
   EXPECT_EQ(*pilot.EVERY, 2);
@@ -104,7 +104,7 @@ TEST(PilotMapping, EachValueOfTheScenarioComesFromTheSurveyAsWorkedByHand) {
 TEST(PilotMapping, StripsGivenPlaceTheTransectsAndDecideWhetherTheDesignFits) {
   const Pilot pilot = pilotFromSurvey(nightOf(withLine("# STRIPS = 1, 10\n")), "pilot.csv", 10);
   EXPECT_TRUE(pilot.stripsGiven);
-  for (std::int32_t s = 1; s <= 10; ++s) EXPECT_NEAR(pilot.density[static_cast<std::size_t>(s - 1)], 6.0 + (s - 1) * 4.0 / 9.0, 1e-12);
+  for (std::int32_t s = 1; s <= 10; ++s) EXPECT_EQ(pilot.density[static_cast<std::size_t>(s - 1)], s <= 5 ? 6.0 : 10.0) << s;
 
   struct Case {
     std::int32_t NTR;
@@ -174,6 +174,26 @@ TEST(PilotMapping, DesignsCountingLessOftenThanThePilotRunOnItsCurve) {
       << result.designs[1].skipped;
   EXPECT_EQ(result.designs[2].skipped, "");
   EXPECT_EQ(result.designs[2].replicates.size(), 2u);
+}
+
+// A pilot's beach is in stretches, one per transect, so a density
+// allocation can sample it: 4 transects, 2 strips each of 8.
+TEST(PilotMapping, ADensityAllocationRunsOnAPilotsStretches) {
+  SearchSettings settings;
+  settings.NTR = 20;
+  settings.IREP = 2;
+  settings.IC = {8};
+  settings.ALLOCATION = {Allocation::density};
+  settings.ROUND_MINUTES = 10;
+  settings.STRIP_MINUTES = 1;
+  settings.TARGET_CV = 0.1;
+  settings.pilots = {pilotFromSurvey(nightOf("# AREA = 0.1\n# WIDTH = 5\n# HOURS = 6\n# MEANT = 30\n# LENGTH = 100\n"
+                                             "time,A,B,C,D\n0,1,5,9,2\n2,2,8,9,1\n4,0,4,6,1\n"),
+                                     "pilot.csv", 20)};
+  const ScenarioResult result = runScenario(settings, 0);
+  ASSERT_FALSE(result.designs.empty());
+  EXPECT_EQ(result.designs[0].skipped, "");
+  EXPECT_EQ(result.designs[0].replicates.size(), 2u);
 }
 
 // A pilot counted on a simulated arribada of known size and beach: every

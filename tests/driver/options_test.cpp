@@ -42,7 +42,8 @@ TEST(ParseOptionsTest, RefusesUnknownOptionsAndMissingValues) {
         // --field is a mode of its own, with its files after it.
         {"--field"}, {"x.txt", "--field", "a.csv"}, {"--field", "a.csv", "--version"}, {"--help", "--field", "a.csv"},
         {"--field", "a.csv", "--field", "b.csv"},
-        {"--design"}, {"--design="}, {"--design", "a.design", "--field", "b.csv"}, {"--design", "a.design", "name"}}) {
+        {"--design"}, {"--design="}, {"--design", "a.design", "--field", "b.csv"}, {"--design", "a.design", "name"},
+        {"--wide"}, {"--field", "a.csv", "--wide"}}) {
     EXPECT_THROW(parseOptions(arguments), std::invalid_argument) << arguments[0];
   }
 }
@@ -52,6 +53,8 @@ TEST(ParseOptionsTest, DesignFileBesideResults) {
   EXPECT_EQ(options.designFile, "beach.design");
   EXPECT_EQ(options.resultsDirectory, "out");
   EXPECT_EQ(parseOptions({"--design", "b.design"}).designFile, "b.design");
+  EXPECT_FALSE(parseOptions({"--design", "b.design"}).wide);
+  EXPECT_TRUE(parseOptions({"--wide", "--design", "b.design"}).wide);
 }
 
 }  // namespace

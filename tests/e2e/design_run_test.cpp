@@ -16,14 +16,20 @@ TEST(DesignRunTest, TableRecommendationAndFiles) {
   box.writeFile("beach.design", kDesign);
   const auto result = box.run("", "none", "--design beach.design");
   ASSERT_EQ(result.status, 0) << result.errors;
-  EXPECT_NE(result.screen.find("skipped in scenario 1: IC 3, every 2 h, first strip: IC = 3 does not divide NTR = 10"),
+  EXPECT_NE(result.screen.find("skipped in scenario 1: IC 3, every 2 h, first strip: IC = 3 does not divide NTR"),
             std::string::npos) << result.screen;
-  // IC 2 every 3 h (the cheapest) covers too seldom; IC 5 every 3 h is next.
-  EXPECT_EQ(result.screenLines.back().rfind("Recommended: IC 5, every 3 h", 0), 0u) << result.screen;
+  // The 80-column table: the recommendation first, no line wider than the screen. IC 2 every 3 h (the
+  // cheapest) covers too seldom; IC 5 every 3 h is next.
+  EXPECT_EQ(result.screenLines.front().rfind("Recommended: IC 5, every 3 h", 0), 0u) << result.screen;
+  for (const std::string& line : result.screenLines) EXPECT_LE(line.size(), 80u) << line;
   EXPECT_NE(result.errors.find("1 scenario(s) x 6 design(s) (2 skipped), 100 replicates each"), std::string::npos);
   for (const char* file : {"designs.csv", "design-replicates.csv", "designs.svg"}) {
     EXPECT_TRUE(std::filesystem::exists(box.directory() / "beach-designs" / file)) << file;
   }
+  const auto wide = box.run("", "none", "--design beach.design --wide --results wide");
+  ASSERT_EQ(wide.status, 0) << wide.errors;
+  EXPECT_EQ(wide.screenLines.back().rfind("Recommended: IC 5, every 3 h", 0), 0u) << wide.screen;
+  EXPECT_NE(wide.screenLines.front().find("round-min  obs-hours  feasible"), std::string::npos) << wide.screen;
   const auto again = box.run("", "none", "--design beach.design");
   EXPECT_EQ(again.status, 2);
   EXPECT_NE(again.errors.find("beach-designs"), std::string::npos) << again.errors;
@@ -40,7 +46,7 @@ TEST(DesignRunTest, TooFewReplicatesAreShownButNotJudged) {
   ASSERT_EQ(result.status, 0) << result.errors;
   EXPECT_NE(result.screen.find("not judged in scenario 1: 10 independent replicates, fewer than the 100 needed"),
             std::string::npos) << result.screen;
-  EXPECT_EQ(result.screenLines.back().rfind("No design can be recommended: a design is judged only on 100", 0), 0u)
+  EXPECT_EQ(result.screenLines.front().rfind("No design can be recommended: a design is judged only on 100", 0), 0u)
       << result.screen;
 }
 
