@@ -198,8 +198,8 @@ void drawCoverage(SvgPicture& svg, const SearchSettings& settings, const Scales&
   drawTarget(svg, plot, settings.TARGET_COVERAGE, "target " + fixed(settings.TARGET_COVERAGE, 2));
   for (const DesignOutcome& o : r.designs) {
     if (!o.skipped.empty() || !o.measures.coverage) continue;
-    const bool met = *o.measures.coverage + 2.0 * *o.measures.coverageSE >= settings.TARGET_COVERAGE;
-    drawWithBar(svg, plot, o, pointX(plot, o), *o.measures.coverage, *o.measures.coverageSE, met);
+    drawWithBar(svg, plot, o, pointX(plot, o), *o.measures.coverage, *o.measures.coverageSE,
+                meetsCoverage(o.measures, settings));
   }
 }
 
@@ -224,7 +224,8 @@ void drawPanel(SvgPicture& svg, const SearchSettings& settings, const Scales& sc
   for (const DesignOutcome& o : r.designs) {
     if (!o.skipped.empty()) continue;
     const double value = o.measures.rmse / r.scenario.NN;
-    drawWithBar(svg, plot, o, pointX(plot, o), value, o.measures.rmseSE / r.scenario.NN, o.meetsTargets);
+    drawWithBar(svg, plot, o, pointX(plot, o), value, o.measures.rmseSE / r.scenario.NN,
+                meetsPrecision(o.measures, r.scenario.NN, settings));
     if (search.recommendation.design == o.design.index) {
       svg.circle(pointX(plot, o), heldY(plot, value), 10, "fill=\"none\" stroke=\"#1b7837\" stroke-width=\"3\"");
     }
@@ -258,8 +259,8 @@ std::vector<std::string> legendLines(double width) {
   for (const char* sentence :
        {"Blue: first-strip start; orange: random start (label ends in r); grey: a round does not fit in the hours "
         "between rounds. Circle: even allocation; square: density allocation (d); x2: two observers.",
-        "Filled: meets the targets (upper plot: relative RMSE at or below the red line; lower plot: coverage not "
-        "significantly short of its target); hollow: does not. A triangle at the upper plot's top edge is a design "
+        "Filled: meets the target of its plot (upper: relative RMSE not significantly above the red line; lower: "
+        "coverage not significantly short of it); hollow: does not. A triangle at the upper plot's top edge is a design "
         "above the band, its relative RMSE in brackets.",
         "Bars: 2 Monte Carlo standard errors either side. Labels: strips counted / hours between rounds (5/4h: 5 "
         "strips every 4 hours), where they fit. Green ring: recommended."}) {

@@ -106,6 +106,14 @@ bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings
   return m.coverage && m.replicates > 0 && shortfall(m, NN, settings) == 0.0;
 }
 
+bool meetsPrecision(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings) {
+  return (m.rmse - 2.0 * m.rmseSE) / NN <= settings.TARGET_CV;
+}
+
+bool meetsCoverage(const DesignMeasures& m, const SearchSettings& settings) {
+  return m.coverage && *m.coverage + 2.0 * *m.coverageSE >= settings.TARGET_COVERAGE;
+}
+
 std::string targetsText(const SearchSettings& settings) {
   return "relative RMSE - 2 SE <= " + fixed(settings.TARGET_CV, 3) + ", coverage + 2 SE >= " +
          fixed(settings.TARGET_COVERAGE, 3);

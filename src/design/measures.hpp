@@ -31,6 +31,11 @@ bool meetsTargets(const DesignMeasures& m, std::int32_t NN, const SearchSettings
 // to its target; 0 when it meets them, 1 without a coverage.
 double shortfall(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
 
+// Each target alone, as the figure draws them: the relative RMSE less 2 SE
+// at most TARGET_CV; the coverage plus 2 SE at least TARGET_COVERAGE.
+bool meetsPrecision(const DesignMeasures& m, std::int32_t NN, const SearchSettings& settings);
+bool meetsCoverage(const DesignMeasures& m, const SearchSettings& settings);
+
 // The targets' rule as people read it: "relative RMSE - 2 SE <= 0.100, coverage + 2 SE >= 0.950".
 std::string targetsText(const SearchSettings& settings);
 

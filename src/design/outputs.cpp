@@ -34,6 +34,22 @@ NamedRow scenarioFields(const SearchSettings& settings, const Scenario& s, const
 
 }  // namespace
 
+OutputSize expectedOutputSize(const SearchSettings& settings) {
+  constexpr double kBytesPerRow = 300.0;
+  constexpr double kBytesPerReplicateRow = 120.0;
+  constexpr double kBytesPerPanel = 3400.0;
+  constexpr double kBytesPerPoint = 520.0;
+  const auto scenarios = static_cast<double>(scenarioCount(settings));
+  const auto designs = static_cast<double>(listDesigns(settings).size());
+  OutputSize size;
+  size.rows = scenarios * designs;
+  size.replicateRows = size.rows * settings.IREP;
+  size.designs = size.rows * kBytesPerRow;
+  size.replicates = size.replicateRows * kBytesPerReplicateRow;
+  size.picture = scenarios * kBytesPerPanel + size.rows * kBytesPerPoint;
+  return size;
+}
+
 NamedRow designRow(const SearchSettings& settings, const DesignRow& row) {
   const ScenarioResult& r = *row.scenario;
   const DesignOutcome& o = *row.outcome;
@@ -119,6 +135,24 @@ std::string pilotDesignKey(const SearchSettings& settings, std::size_t width) {
   return key;
 }
 
+// The scenarios' warnings, one line each, in the order of the scenarios.
+std::string warningLines(const SearchResult& search, std::size_t width) {
+  std::vector<const ScenarioResult*> warned;
+  for (const DesignRow& row : search.rows) {
+    if (!row.scenario->warning.empty() && std::find(warned.begin(), warned.end(), row.scenario) == warned.end()) {
+      warned.push_back(row.scenario);
+    }
+  }
+  std::sort(warned.begin(), warned.end(), [](const ScenarioResult* a, const ScenarioResult* b) {
+    return a->scenario.index < b->scenario.index;
+  });
+  std::string lines;
+  for (const ScenarioResult* r : warned) {
+    lines += wrapped("warning in scenario " + std::to_string(r->scenario.index + 1) + ": " + r->warning, width) + "\n";
+  }
+  return lines;
+}
+
 // One line for each scenario whose designs were not judged for want of independent replicates.
 std::string unjudgedLines(const SearchResult& search, std::size_t width) {
   std::string lines;
@@ -202,8 +236,8 @@ std::string wideTable(const SearchSettings& settings, const SearchResult& search
            padded(verdict(o, false), 10) + (row.recommended ? "  <- recommended" : "") + "\n";
   }
   out += targetsLine(settings) + "\n";
-  return out + scenarioKeys(settings, search, kNoWrap) + unjudgedLines(search, kNoWrap) + skippedLines(search, kNoWrap) +
-         search.recommendation.text + "\n";
+  return out + scenarioKeys(settings, search, kNoWrap) + warningLines(search, kNoWrap) + unjudgedLines(search, kNoWrap) +
+         skippedLines(search, kNoWrap) + search.recommendation.text + "\n";
 }
 
 // The table for an 80-column screen: the recommendation first, then one
@@ -230,7 +264,8 @@ std::string narrowTable(const SearchSettings& settings, const SearchResult& sear
                      (late ? "; late: a round does not fit in the hours between rounds." : "."),
                  kScreenColumns);
   out += '\n';
-  out += scenarioKeys(settings, search, kScreenColumns) + unjudgedLines(search, kScreenColumns) +
+  out += scenarioKeys(settings, search, kScreenColumns) + warningLines(search, kScreenColumns) +
+         unjudgedLines(search, kScreenColumns) +
          skippedLines(search, kScreenColumns);
   return out + wrapped("Every column, and every replicate, is in designs.csv and design-replicates.csv; "
                        "--wide prints the full table here.",

@@ -16,6 +16,19 @@
 
 namespace arribada::design {
 
+// What the three files of a search are expected to take, in bytes, from
+// the rows they get: designs.csv one per scenario and design,
+// design-replicates.csv one per scenario, design and replicate, and
+// designs.svg one panel per scenario with a point per design. The bytes per
+// row are those of the shipped example's files, rounded up.
+struct OutputSize {
+  double rows = 0.0;           // of designs.csv
+  double replicateRows = 0.0;  // of design-replicates.csv
+  double designs = 0.0, replicates = 0.0, picture = 0.0;
+  double total() const { return designs + replicates + picture; }
+};
+OutputSize expectedOutputSize(const SearchSettings& settings);
+
 // The row of designs.csv for one design in one scenario.
 results::NamedRow designRow(const SearchSettings& settings, const DesignRow& row);
 

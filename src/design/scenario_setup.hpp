@@ -23,4 +23,7 @@ const std::vector<double>& densityOf(const SearchSettings& settings, const Scena
 // Scenario `index` of valid settings (a RunTimeError otherwise, or for an index out of range).
 ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index);
 
+// The clamp's hours of a scenario set up (clampedHours in search.hpp).
+std::vector<std::int32_t> clampedHours(const ScenarioSetup& setup);
+
 }  // namespace arribada::design

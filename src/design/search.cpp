@@ -10,6 +10,7 @@
 #include "design/scenario_setup.hpp"
 #include "engine/counts.hpp"
 #include "engine/random.hpp"
+#include "engine/real.hpp"
 #include "results/csv.hpp"
 #include "text/channels.hpp"
 #include "text/errors.hpp"
@@ -68,6 +69,33 @@ std::string scheduleFault(std::int32_t IHR, std::int32_t EVERY, const engine::Sa
   return {};
 }
 
+// The warning for designs whose counting hours take in the clamp's hours.
+std::string clampWarning(const std::vector<std::int32_t>& clamped, const std::vector<DesignOutcome>& designs) {
+  std::vector<std::int32_t> hit;
+  std::vector<std::int32_t> every;
+  for (const DesignOutcome& o : designs) {
+    if (!o.skipped.empty() || std::find(every.begin(), every.end(), o.design.EVERY) != every.end()) continue;
+    const engine::SamplingSchedule schedule{o.design.EVERY, o.cost.rounds};
+    bool counted = false;
+    for (std::int32_t n = 1; n <= schedule.NT1; ++n) {
+      if (std::find(clamped.begin(), clamped.end(), schedule.hourOf(n)) == clamped.end()) continue;
+      counted = true;
+      if (std::find(hit.begin(), hit.end(), schedule.hourOf(n)) == hit.end()) hit.push_back(schedule.hourOf(n));
+    }
+    if (counted) every.push_back(o.design.EVERY);
+  }
+  if (every.empty()) return {};
+  std::sort(hit.begin(), hit.end());
+  const auto joined = [](const std::vector<std::int32_t>& values) {
+    std::string text;
+    for (std::int32_t v : values) text += (text.empty() ? "" : ", ") + std::to_string(v);
+    return text;
+  };
+  return "the normal law puts every female drawn beyond 3 standard deviations on hour(s) " + joined(hit) +
+         ", counted every " + joined(every) +
+         " h: those designs' bias and coverage include that pile (docs/limits.md)";
+}
+
 // Why a density allocation cannot place the design's strips on these stretches; empty when it can.
 std::string allocationFault(const Design& d, const std::vector<Stretch>& stretches) {
   if (d.allocation != Allocation::density || d.IC >= leastDensityStrips(stretches)) return {};
@@ -105,6 +133,26 @@ engine::ReplicateEstimate countReplicate(const engine::CountGrid& grid, Counter&
 }
 
 }  // namespace
+
+std::vector<std::int32_t> clampedHours(const ScenarioSetup& setup) {
+  std::vector<std::int32_t> hours;
+  const engine::GenerationConstants c = engine::makeGenerationConstants(setup.parameters, setup.table);
+  if (c.law != engine::NestingLaw::normal) return hours;
+  for (std::int32_t i = 0; i < c.KK; ++i) {
+    const engine::IntervalShape& shape = c.intervals[static_cast<std::size_t>(i)];
+    for (const float Z : {-3.0f, 3.0f}) {
+      const float TIME = engine::normalTime(shape.STUD, Z, shape.MEANT);
+      const double hour = std::trunc(engine::wide(TIME) + 0.5);
+      if (hour < 0.0 || hour >= c.hours || !engine::withinWindow(TIME, static_cast<float>(hour), c.DIV)) continue;
+      hours.push_back(static_cast<std::int32_t>(hour));
+    }
+  }
+  return hours;
+}
+
+std::vector<std::int32_t> clampedHours(const SearchSettings& settings, std::int32_t scenario) {
+  return clampedHours(setUpScenario(settings, scenario));
+}
 
 ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, const ProgressCallback& progress,
                            const engine::EngineOptions& engineOptions) {
@@ -159,6 +207,7 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
       break;
     }
   }
+  result.warning = clampWarning(clampedHours(setup), result.designs);
   for (DesignOutcome& outcome : result.designs) {
     if (!outcome.skipped.empty()) continue;
     outcome.measures = measureDesign(outcome.replicates, p.NN, result.independentReplicates,

@@ -230,7 +230,13 @@ struct ScenarioResult {
   std::int32_t independentReplicates = 0;  // completed before the stream's draws reached its period
   bool stopped = false;
   std::vector<DesignOutcome> designs;  // listDesigns order
+  std::string warning;                 // about the scenario's own figures; empty when none
 };
+
+// The hours at which the normal law's clamp at three standard deviations
+// tallies every female drawn beyond them (a whole hour within her window of
+// the clamped time); empty for the other laws.
+std::vector<std::int32_t> clampedHours(const SearchSettings& settings, std::int32_t scenario);
 
 // Called from the calling thread after every replicate; returns whether to
 // go on. It may throw instead (an R interrupt): the scenario's threads are

@@ -23,6 +23,13 @@ using Moment = std::chrono::steady_clock::time_point;
 // and the plain path an uneven beach takes.
 constexpr double kFastSecondsPerFemale = 20e-9;
 constexpr double kPlainSecondsPerFemale = 100e-9;
+// Setting up a scenario, and writing one byte of the results (the numbers'
+// text and the picture's), measured on the same machine with 10 000 small
+// scenarios, where writing took most of the time.
+constexpr double kSecondsPerScenario = 50e-6;
+constexpr double kSecondsPerByteWritten = 50e-9;
+// Results larger than this are announced before the run (docs/decisions.md).
+constexpr double kLargeResultsBytes = 200e6;
 
 std::string duration(double seconds) {
   if (seconds < 90.0) return std::to_string(static_cast<long>(seconds + 0.5)) + " s";
@@ -32,7 +39,19 @@ std::string duration(double seconds) {
 // The work of a scenario in seconds, as the time estimate reckons it.
 double estimatedSeconds(const design::SearchSettings& settings, const design::Scenario& s) {
   const double females = static_cast<double>(s.NN) * settings.IREP;
-  return females * (design::usesFastPath(settings, s) ? kFastSecondsPerFemale : kPlainSecondsPerFemale);
+  return kSecondsPerScenario +
+         females * (design::usesFastPath(settings, s) ? kFastSecondsPerFemale : kPlainSecondsPerFemale);
+}
+
+std::string megabytes(double bytes) { return std::to_string(static_cast<long long>(bytes / 1e6 + 0.5)) + " MB"; }
+
+// Says before the run when its results would be large, and what makes them so.
+void announceLargeResults(const design::OutputSize& size, std::ostream& errors) {
+  if (size.total() <= kLargeResultsBytes) return;
+  errors << "arribada: warning: the results will take about " << megabytes(size.total()) << " (designs.csv "
+         << megabytes(size.designs) << ", design-replicates.csv " << megabytes(size.replicates) << ", designs.svg "
+         << megabytes(size.picture) << "), more than " << megabytes(kLargeResultsBytes)
+         << ": fewer scenarios, designs or replicates (IREP) make them smaller\n";
 }
 
 void announcePlan(const design::SearchSettings& settings, const std::vector<design::Scenario>& scenarios,
@@ -108,9 +127,11 @@ int runDesignSearch(const std::string& designFile, const std::optional<std::stri
     const std::string folder = resultsDirectory.value_or(defaultDesignFolder(designFile));
     results::createFolder(folder);
     const std::vector<design::Scenario> scenarios = design::listScenarios(settings);
-    double total = 0.0;
+    const design::OutputSize size = design::expectedOutputSize(settings);
+    double total = size.total() * kSecondsPerByteWritten;
     for (const design::Scenario& s : scenarios) total += estimatedSeconds(settings, s);
     announcePlan(settings, scenarios, errors, total);
+    announceLargeResults(size, errors);
     ProgressLine progress(errors, scenarios.size(), total);
     const StopRequest stop;
     std::vector<design::ScenarioResult> results;

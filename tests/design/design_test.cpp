@@ -8,6 +8,7 @@
 
 #include "design/design_file.hpp"
 #include "design/measures.hpp"
+#include "design/outputs.hpp"
 #include "design/search.hpp"
 #include "engine/counts.hpp"
 #include "engine/simulation.hpp"
@@ -357,6 +358,55 @@ TEST(DesignSearch, ScenarioFromItsIndexWithoutListingTheOthers) {
   settings.STDDEV.push_back(0.5f);
   ASSERT_EQ(validateSettings(settings).size(), 1u);
   EXPECT_EQ(validateSettings(settings)[0].name, "scenarios");
+}
+
+// The normal law's clamp puts every female beyond 3 standard deviations at
+// MEANT -+ 3 STUD, STUD = 12 x STDDEV / 12 hours on the built-in 12-hour
+// intervals (midpoints 6, 18, ..., 54 of a 60-hour arribada): STDDEV 1 gives
+// the odd hours 3, 9, ..., 57, which counts every 2 hours read; STDDEV 2
+// gives the interval ends 0, 12, ..., 60, which no accepted schedule reads.
+TEST(DesignSearch, ClampedHoursAndTheWarningForTheSchedulesThatCountThem) {
+  const struct {
+    float STDDEV;
+    std::int32_t KSW;
+    std::vector<std::int32_t> hours;
+    bool warned;
+  } cases[] = {
+      {1.0f, 1, {3, 9, 15, 21, 27, 33, 39, 45, 51, 57}, true},
+      {2.0f, 1, {0, 12, 12, 24, 24, 36, 36, 48, 48, 60}, false},
+      {1.0f, 3, {}, false},
+  };
+  for (const auto& c : cases) {
+    SearchSettings settings = smallSpec();
+    settings.IHR = {60};
+    settings.NN = {1000};
+    settings.IREP = 2;
+    settings.IC = {2};
+    settings.EVERY = {2, 3};
+    settings.STDDEV = {c.STDDEV};
+    settings.KSW = {c.KSW};
+    EXPECT_EQ(clampedHours(settings, 0), c.hours) << c.STDDEV << " " << c.KSW;
+    const std::string warning = runScenario(settings, 0).warning;
+    EXPECT_EQ(!warning.empty(), c.warned) << warning;
+    if (c.warned) EXPECT_NE(warning.find("counted every 2 h"), std::string::npos) << warning;
+  }
+}
+
+// The results' size grows as scenarios x designs (designs.csv and the
+// picture's points) and x replicates (design-replicates.csv): 3 scenarios
+// (three NN), 4 designs (two IC x two START), IREP 50.
+TEST(DesignOutputs, ExpectedSizeCountsTheRows) {
+  SearchSettings settings = smallSpec();
+  settings.NN = {1000, 2000, 3000};
+  settings.IC = {2, 5};
+  settings.EVERY = {2};
+  settings.IREP = 50;
+  const OutputSize size = expectedOutputSize(settings);
+  EXPECT_EQ(size.rows, 3.0 * 4.0);
+  EXPECT_EQ(size.replicateRows, 3.0 * 4.0 * 50.0);
+  settings.IREP = 100;
+  EXPECT_EQ(expectedOutputSize(settings).replicates, 2.0 * size.replicates);
+  EXPECT_EQ(expectedOutputSize(settings).designs, size.designs);
 }
 
 TEST(SearchSettings, FaultsNameTheirArgument) {

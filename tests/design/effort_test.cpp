@@ -307,3 +307,33 @@ TEST(DesignOutputs, FigureKeepsItsTextInside) {
 
 }  // namespace
 }  // namespace arribada::design
+
+namespace arribada::design {
+namespace {
+
+// Each target alone, as the figure fills its markers: (rmse - 2 SE) / NN against 0.125, coverage + 2 SE
+// against 0.9375 (binary fractions, so that the sums are exact).
+TEST(DesignOutputs, EachTargetAlone) {
+  SearchSettings settings;
+  settings.TARGET_CV = 0.125;
+  settings.TARGET_COVERAGE = 0.9375;
+  struct Case {
+    double rmse, rmseSE;
+    std::optional<double> coverage, coverageSE;
+    bool precise, covers;
+  };
+  for (const Case& c : std::vector<Case>{{150, 12.5, 0.875, 0.03125, true, true},
+                                         {150.5, 12.5, 0.875, 0.015625, false, false},
+                                         {100, 0, std::nullopt, std::nullopt, true, false}}) {
+    DesignMeasures m;
+    m.rmse = c.rmse;
+    m.rmseSE = c.rmseSE;
+    m.coverage = c.coverage;
+    m.coverageSE = c.coverageSE;
+    EXPECT_EQ(meetsPrecision(m, 1000, settings), c.precise) << c.rmse;
+    EXPECT_EQ(meetsCoverage(m, settings), c.covers) << c.rmse;
+  }
+}
+
+}  // namespace
+}  // namespace arribada::design

@@ -118,14 +118,15 @@ cpp11::writable::list outcomeToR(const design::DesignOutcome& o) {
   out.push_back(cpp11::as_sexp(o.cost.rounds));
   out.push_back(cpp11::as_sexp(o.cost.observerHours));
   out.push_back(cpp11::as_sexp(o.cost.feasible));
+  out.push_back(cpp11::as_sexp(o.cost.roundMinutes));
   out.push_back(measures);
   out.push_back(cpp11::as_sexp(o.measures.replicates));
   out.push_back(cpp11::as_sexp(o.measures.misses));
   out.push_back(estimates);
   out.push_back(cpp11::as_sexp(o.judged));
   out.push_back(cpp11::as_sexp(o.meetsTargets));
-  out.names() = {"skipped", "rounds", "observer_hours", "feasible", "measures", "replicates", "misses",
-                 "estimates", "judged", "meets_targets"};
+  out.names() = {"skipped", "rounds", "observer_hours", "feasible", "round_minutes", "measures", "replicates",
+                 "misses", "estimates", "judged", "meets_targets"};
   return out;
 }
 
@@ -134,7 +135,7 @@ design::DesignOutcome outcomeFromR(cpp11::list in, const design::Design& d) {
   o.design = d;
   o.skipped = cpp11::as_cpp<std::string>(in["skipped"]);
   o.cost = {cpp11::as_cpp<int>(in["rounds"]), cpp11::as_cpp<double>(in["observer_hours"]),
-            cpp11::as_cpp<bool>(in["feasible"])};
+            cpp11::as_cpp<bool>(in["feasible"]), cpp11::as_cpp<double>(in["round_minutes"])};
   const cpp11::doubles measures(in["measures"]);
   R_xlen_t i = 0;
   for (const auto& [name, member] : kReals) o.measures.*member = measures[i++];
