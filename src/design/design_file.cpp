@@ -9,8 +9,11 @@
 #include <optional>
 #include <set>
 
+#include "design/pilot.hpp"
+#include "engine/parameters.hpp"
 #include "fielddata/spreadsheet_text.hpp"
 #include "text/errors.hpp"
+#include "text/system_files.hpp"
 
 namespace arribada::design {
 namespace {
@@ -22,14 +25,18 @@ const std::vector<std::string>& knownNames() {
       "IREP",  "JX",      "IC",    "EVERY",         "START",         "ROUND_MINUTES", "STRIP_MINUTES",
       "TARGET_CV", "TARGET_COVERAGE", "TABLE_HOURS", "TABLE_WEIGHTS",
       // the crew, the effort's placement and the counts' error
-      "OBSERVERS", "WALK_MINUTES", "ALLOCATION", "COUNT_CV"};
+      "OBSERVERS", "WALK_MINUTES", "ALLOCATION", "COUNT_CV",
+      // last season's counts as scenarios
+      "PILOT", "NN_FACTOR"};
   return names;
 }
 // The names that take exactly one value.
 const std::set<std::string> kSingle{"NTR", "IREP", "JX", "ROUND_MINUTES", "STRIP_MINUTES", "TARGET_CV",
                                     "TARGET_COVERAGE", "WALK_MINUTES"};
-// The names the file must give.
-const std::vector<std::string> kRequired{"NTR", "NN", "IC", "ROUND_MINUTES", "STRIP_MINUTES", "TARGET_CV"};
+// The names that may repeat, each line one scenario (or, for PILOT, one scenario per NN_FACTOR).
+const std::set<std::string> kRepeatable{"DENSITY", "PILOT"};
+// The names the file must give (NN unless a PILOT gives the arribada).
+const std::vector<std::string> kRequired{"NTR", "IC", "ROUND_MINUTES", "STRIP_MINUTES", "TARGET_CV"};
 
 std::string trimmed(std::string_view s) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -135,9 +142,9 @@ class Reader {
         fault(line, "unknown name '" + e.name + "' (did you mean " + nearestName(e.name) + "?)");
         continue;
       }
-      if (e.name != "DENSITY" && firstLine.contains(e.name)) {
+      if (!kRepeatable.contains(e.name) && firstLine.contains(e.name)) {
         fault(line, e.name + " is given again (first on line " + std::to_string(firstLine[e.name]) +
-                        "); only DENSITY may repeat");
+                        "); only DENSITY and PILOT may repeat");
         continue;
       }
       firstLine.emplace(e.name, line);
@@ -161,6 +168,9 @@ class Reader {
     }
     for (const std::string& name : kRequired) {
       if (!firstLine.contains(name)) fault(0, name + " is required and missing");
+    }
+    if (!firstLine.contains("NN") && !firstLine.contains("PILOT")) {
+      fault(0, "NN is required and missing (or a PILOT survey that gives it)");
     }
     return found;
   }
@@ -264,15 +274,39 @@ void fill(Reader& r, const Entry& e, SearchSettings& settings) {
     if (!settings.table) settings.table.emplace();
     (e.name == "TABLE_HOURS" ? settings.table->hourMarks : settings.table->weights) = r.numbers<float>(e, real);
   }
+  if (e.name == "NN_FACTOR") settings.NN_FACTOR = r.numbers<double>(e, real);
   if (e.name == "DENSITY") {
     const std::vector<double> density = r.numbers<double>(e, "a relative density (a number of 0 or more)");
     settings.densities.push_back(density);
   }
 }
 
+// A pilot's file name as the system opens it: a relative one from the design file's folder.
+std::string pilotPath(const std::string& name, const std::string& folder) {
+  if (folder.empty() || !text::systemPath(name).is_relative()) return name;
+  return folder + "/" + name;
+}
+
+// Reads every PILOT survey on the beach of settings.NTR (each fault on its line).
+void readPilots(Reader& reader, const std::vector<Entry>& entries, const std::string& folder,
+                SearchSettings& settings) {
+  for (const Entry& e : entries) {
+    if (e.name != "PILOT") continue;
+    if (e.values.size() != 1) {
+      reader.fault(e.line, "PILOT takes one survey file a line; give another PILOT line for each");
+      continue;
+    }
+    try {
+      settings.pilots.push_back(readPilot(pilotPath(e.values.front(), folder), e.values.front(), settings.NTR));
+    } catch (const text::RunTimeError& error) {
+      reader.fault(e.line, error.what());
+    }
+  }
+}
+
 }  // namespace
 
-SearchSettings parseDesignFile(std::istream& in, const std::string& fileName) {
+SearchSettings parseDesignFile(std::istream& in, const std::string& fileName, const std::string& folder) {
   Reader reader(fileName);
   const std::vector<Entry> entries = reader.entries(in);
   SearchSettings settings;
@@ -285,6 +319,8 @@ SearchSettings parseDesignFile(std::istream& in, const std::string& fileName) {
     fill(reader, e, settings);
   }
   if (reader.faulty()) reader.raise();
+  if (settings.NTR >= 1 && settings.NTR <= engine::kMaxStrips) readPilots(reader, entries, folder, settings);
+  if (reader.faulty()) reader.raise();
   for (const SettingsFault& fault : validateSettings(settings)) reader.fault(lineOf(entries, fault), fault.message);
   if (reader.faulty()) reader.raise();
   return settings;
@@ -293,7 +329,8 @@ SearchSettings parseDesignFile(std::istream& in, const std::string& fileName) {
 SearchSettings readDesignFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw text::RunTimeError("cannot open the design file '" + path + "'");
-  return parseDesignFile(in, path);
+  const std::size_t slash = path.find_last_of("/\\");
+  return parseDesignFile(in, path, slash == std::string::npos ? std::string() : path.substr(0, slash));
 }
 
 }  // namespace arribada::design

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "design/measures.hpp"
+#include "design/pilot.hpp"
 #include "engine/estimate.hpp"
 #include "results/csv.hpp"
 #include "results/files.hpp"
@@ -127,6 +128,15 @@ std::string scenarioKey(const Scenario& s) {
          (s.countCV > 0.0 ? ", count CV " + results::shortestReal(static_cast<float>(s.countCV)) : std::string());
 }
 
+// Which designs are the pilots' own, for the table's key, each line wrapped to `width`.
+std::string pilotDesignKey(const SearchSettings& settings, std::size_t width) {
+  std::string key;
+  for (const Design& d : listDesigns(settings)) {
+    if (!d.pilot.empty()) key += wrapped(designName(d) + " is how pilot " + d.pilot + " was counted", width) + "\n";
+  }
+  return key;
+}
+
 // The scenarios' warnings, one line each, in the order of the scenarios.
 std::string warningLines(const SearchResult& search, std::size_t width) {
   std::vector<const ScenarioResult*> warned;
@@ -176,8 +186,9 @@ std::string targetsLine(const SearchSettings& settings) {
   return "Targets: " + targetsText(settings) + " (relative RMSE = rmse / NN); (SE) are Monte Carlo standard errors.";
 }
 
-// The key of every scenario in the table, each wrapped to `width`.
-std::string scenarioKeys(const SearchResult& search, std::size_t width) {
+// The key of every scenario in the table (a pilot's with how it came from
+// the survey), then which designs are the pilots' own, each wrapped to `width`.
+std::string scenarioKeys(const SearchSettings& settings, const SearchResult& search, std::size_t width) {
   std::string key;
   std::vector<bool> keyed;
   for (const DesignRow& row : search.rows) {
@@ -186,9 +197,12 @@ std::string scenarioKeys(const SearchResult& search, std::size_t width) {
     if (!keyed[static_cast<std::size_t>(s.index)]) {
       keyed[static_cast<std::size_t>(s.index)] = true;
       key += wrapped(scenarioKey(s), width) + "\n";
+      if (s.pilot >= 0) {
+        key += wrapped(pilotKey(settings.pilots[static_cast<std::size_t>(s.pilot)], s.NN_FACTOR), width) + "\n";
+      }
     }
   }
-  return key;
+  return key + pilotDesignKey(settings, width);
 }
 
 std::string skippedLines(const SearchResult& search, std::size_t width) {
@@ -224,7 +238,7 @@ std::string wideTable(const SearchSettings& settings, const SearchResult& search
            padded(verdict(o, false), 10) + (row.recommended ? "  <- recommended" : "") + "\n";
   }
   out += targetsLine(settings) + "\n";
-  return out + scenarioKeys(search, kNoWrap) + warningLines(search, kNoWrap) + unjudgedLines(search, kNoWrap) +
+  return out + scenarioKeys(settings, search, kNoWrap) + warningLines(search, kNoWrap) + unjudgedLines(search, kNoWrap) +
          skippedLines(search, kNoWrap) + search.recommendation.text + "\n";
 }
 
@@ -251,7 +265,8 @@ std::string narrowTable(const SearchSettings& settings, const SearchResult& sear
   out += wrapped(targetsLine(settings) + " * recommended" +
                      (late ? "; late: a round does not fit in the hours between rounds." : "."),
                  kScreenColumns);
-  out += "\n" + scenarioKeys(search, kScreenColumns) + warningLines(search, kScreenColumns) +
+  out += '\n';
+  out += scenarioKeys(settings, search, kScreenColumns) + warningLines(search, kScreenColumns) +
          unjudgedLines(search, kScreenColumns) +
          skippedLines(search, kScreenColumns);
   return out + wrapped("Every column, and every replicate, is in designs.csv and design-replicates.csv; "

@@ -17,6 +17,9 @@ struct ScenarioSetup {
   std::optional<engine::WeightedStrips> strips;  // an uneven beach
 };
 
+// The relative density of the scenario's beach: a DENSITY line's or its pilot's.
+const std::vector<double>& densityOf(const SearchSettings& settings, const Scenario& scenario);
+
 // Scenario `index` of valid settings (a RunTimeError otherwise, or for an index out of range).
 ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index);
 

@@ -42,8 +42,11 @@ struct Counter {
 // its share of the arribada, EVERY hours: the shares must add up to the
 // arribada, and none may straddle two intervals of the table (a count on one
 // side of the boundary would stand for hours of the other interval's activity).
+// A pilot's table is exempt from the last rule: its steps are the resolution
+// of the pilot's counts, standing for a curve that changes all the time, and
+// what counting less often than the pilot did costs is what the search must show.
 std::string scheduleFault(std::int32_t IHR, std::int32_t EVERY, const engine::SamplingSchedule& schedule,
-                          const engine::NestingTable& table) {
+                          const engine::NestingTable& table, bool pilotCurve) {
   const std::string every = "EVERY = " + std::to_string(EVERY);
   const std::string hours = std::to_string(IHR) + " hours";
   if (schedule.NT1 < 2) {
@@ -55,7 +58,7 @@ std::string scheduleFault(std::int32_t IHR, std::int32_t EVERY, const engine::Sa
            std::to_string(EVERY) + " h = " + std::to_string(schedule.NT1 * EVERY) +
            " h, so the estimate would be the schedule's as much as the arribada's";
   }
-  for (std::int32_t i = 0; i + 1 < table.KK; ++i) {
+  for (std::int32_t i = 0; !pilotCurve && i + 1 < table.KK; ++i) {
     const float boundary = table.UINT[static_cast<std::size_t>(i)];
     if (std::fmod(double{boundary}, EVERY) != 0.0) {
       return every + " would give a count the hours on both sides of hour " + results::shortestReal(boundary) +
@@ -158,12 +161,12 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   ScenarioResult result;
   result.scenario = setup.scenario;
   const std::vector<Stretch> stretches =
-      densityStretches(settings.densities[static_cast<std::size_t>(setup.scenario.density)], settings.NTR);
+      densityStretches(densityOf(settings, setup.scenario), settings.NTR);
   std::vector<Counter> counters;
   for (const Design& d : listDesigns(settings)) {
     DesignOutcome outcome{d, d.skipped, {}, {}, {}, false};
     const engine::SamplingSchedule schedule = engine::samplingSchedule(p.IHR, d.EVERY);
-    if (outcome.skipped.empty()) outcome.skipped = scheduleFault(p.IHR, d.EVERY, schedule, setup.table);
+    if (outcome.skipped.empty()) outcome.skipped = scheduleFault(p.IHR, d.EVERY, schedule, setup.table, setup.scenario.pilot >= 0);
     if (outcome.skipped.empty()) outcome.skipped = allocationFault(d, stretches);
     const double minutes = outcome.skipped.empty()
                                ? roundMinutes(settings, d.observers, sampledStrips(d, settings.NTR, stretches, 0.0f))

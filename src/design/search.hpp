@@ -50,12 +50,35 @@ inline constexpr std::int32_t kMinJudgedReplicates = 100;
 // rule), or a strip drawn per replicate as a field team would draw it.
 enum class Start { first, random };
 
-// A nesting-time table for a short arribada (IHR under 18): rising hour
-// marks, the last one's whole part being IHR, and a weight per interval.
+// A nesting-time table for a short arribada (IHR under 18), or one made from
+// a pilot survey's counts: rising hour marks, the last one's whole part being
+// IHR, and a weight per interval.
 struct ShortTable {
   std::vector<float> hourMarks;
   std::vector<float> weights;
 };
+
+// A pilot survey as the values of a scenario (design/pilot.hpp reads one from
+// its file; docs/method.md states each mapping and its limits).
+struct Pilot {
+  std::string file;                          // as the design file names it
+  double estimate = 0.0;                     // the survey's estimate of the females: NN at NN_FACTOR 1
+  std::int32_t IHR = 0;                      // the whole part of its HOURS
+  float MIN = 0.0f;                          // its MEANT, minutes
+  ShortTable table;                          // one interval per sampling time, weighted by its counts
+  std::vector<double> density;               // one relative density per strip of the design's NTR
+  std::vector<std::int32_t> transectStrips;  // each transect's strip, in column order
+  bool stripsGiven = false;                  // from the survey's STRIPS line; else evenly spread
+  std::optional<std::int32_t> EVERY;         // its hours between counts, when a whole number
+  double areaRatio = 0.0;                    // C: its sample area over the nesting area
+  std::optional<double> cv;                  // its own estimate's CV (its variance), when it has one
+};
+
+// The law of the nesting times in a pilot's scenario: uniform within each
+// interval. Its intervals are as long as the time between the pilot's counts,
+// and counts say nothing of the shape within one; the normal law would pile
+// the females at each interval's middle, the very hour a design counts.
+inline constexpr std::int32_t kPilotLaw = 3;
 
 // How a design spreads its IC strips over the beach: one systematic sample
 // of the whole beach, or a systematic sample in each stretch of the
@@ -65,8 +88,11 @@ enum class Allocation { even, density };
 
 // Everything a search needs, as plain values. Lists give every combination:
 // the scenarios are NN x IHR x MIN x STDDEV x KSW x densities x COUNT_CV,
-// the designs IC x EVERY x START x OBSERVERS x ALLOCATION. An empty density
-// is the even beach.
+// then for each pilot NN_FACTOR x COUNT_CV (with kPilotLaw); the designs
+// IC x EVERY x START x OBSERVERS x ALLOCATION, then each pilot's own design
+// (even allocation, with every START and OBSERVERS) when it fits NTR and is
+// not among them. An empty density is the even beach; NN may be empty when
+// there are pilots.
 struct SearchSettings {
   // The beach.
   std::int32_t NTR = 0;
@@ -78,6 +104,8 @@ struct SearchSettings {
   std::vector<float> STDDEV{2.0f};
   std::vector<std::int32_t> KSW{1};
   std::optional<ShortTable> table;  // only with a single IHR under 18
+  std::vector<Pilot> pilots;
+  std::vector<double> NN_FACTOR{1.0};  // scales each pilot's estimate
   std::int32_t IREP = 100;
   std::int32_t JX = kDefaultJX;
   // The designs.
@@ -119,9 +147,11 @@ struct Scenario {
   float MIN = 0.0f;
   float STDDEV = 0.0f;
   std::int32_t KSW = 0;
-  std::int32_t density = 0;  // index into settings.densities
-  std::string densityLabel;  // "even", or the weights joined by '/' ("1/4/1")
+  std::int32_t density = 0;  // index into settings.densities; -1 for a pilot's scenario
+  std::string densityLabel;  // "even", the weights joined by '/' ("1/4/1"), or "pilot FILE"
   double countCV = 0.0;      // the counts' error, from COUNT_CV
+  std::int32_t pilot = -1;   // index into settings.pilots, or -1
+  double NN_FACTOR = 1.0;    // a pilot's: NN is its estimate times this, rounded
 };
 
 // One way of counting the beach, and whether the program can run it.
@@ -133,6 +163,7 @@ struct Design {
   std::int32_t observers = 1;
   Allocation allocation = Allocation::even;
   std::string skipped;  // why it cannot run (IC not dividing NTR, ...); empty when it runs
+  std::string pilot;    // the pilot survey that counted this way (its file), or empty
 };
 
 // The combinations, scenario 0 first; settings that validateSettings refuses are

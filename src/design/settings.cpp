@@ -6,6 +6,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "design/pilot.hpp"
 #include "engine/random.hpp"
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
@@ -38,6 +39,12 @@ class Faults {
  private:
   std::vector<SettingsFault> faults_;
 };
+
+std::string realText(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
 
 bool finite(double value) { return std::isfinite(value) && std::fabs(value) <= 1.0e30; }
 
@@ -107,7 +114,10 @@ void checkTable(const SearchSettings& settings, Faults& faults) {
 }
 
 void checkArribadas(const SearchSettings& settings, Faults& faults) {
-  faults.eachValue("NN", settings.NN, [](std::int32_t v) { return v >= 1; }, "a number of females of 1 or more (required)");
+  if (!settings.NN.empty() || settings.pilots.empty()) {
+    faults.eachValue("NN", settings.NN, [](std::int32_t v) { return v >= 1; },
+                     "a number of females of 1 or more (required without PILOT)");
+  }
   faults.eachValue("IHR", settings.IHR, [](std::int32_t v) { return v >= 2 && v <= kLongestArribada; },
                    "a length in hours from 2 to " + std::to_string(kLongestArribada));
   faults.eachValue("MIN", settings.MIN, [](float v) { return finite(v) && v > 0.0f; }, "a number of minutes above 0");
@@ -125,6 +135,46 @@ void checkArribadas(const SearchSettings& settings, Faults& faults) {
     faults.add("JX", "JX = " + std::to_string(settings.JX) + " is not a starting value from 1 to " +
                          std::to_string(engine::kLargestSeed) + " once made odd");
   }
+}
+
+// A pilot's values as pilotFromSurvey makes them; settings built by hand
+// (the R package) may hold anything.
+void checkPilots(const SearchSettings& settings, Faults& faults) {
+  for (std::size_t i = 0; i < settings.pilots.size(); ++i) {
+    const Pilot& p = settings.pilots[i];
+    const auto item = static_cast<std::int32_t>(i);
+    const std::string name = "pilot " + p.file + ": ";
+    if (!finite(p.estimate) || !(p.estimate > 0.0)) faults.add("PILOT", name + "needs an estimate above 0", item);
+    if (p.IHR < 2 || p.IHR > engine::kMaxHours) {
+      faults.add("PILOT", name + "needs an arribada of 2 to " + std::to_string(engine::kMaxHours) + " hours", item);
+    }
+    if (!finite(p.MIN) || !(p.MIN > 0.0f)) faults.add("PILOT", name + "needs a MEANT above 0 minutes", item);
+    const std::size_t rows = p.table.hourMarks.size();
+    const bool rising = std::is_sorted(p.table.hourMarks.begin(), p.table.hourMarks.end(), std::less_equal<>()) &&
+                        rows > 0 && p.table.hourMarks.front() > 0.0f;
+    if (rows == 0 || rows > static_cast<std::size_t>(engine::kMaxTableRows) || p.table.weights.size() != rows ||
+        !rising || static_cast<std::int32_t>(p.table.hourMarks.back()) != p.IHR) {
+      faults.add("PILOT", name + "needs 1 to " + std::to_string(engine::kMaxTableRows) +
+                              " rising hour marks ending in its hours, and a weight each", item);
+    }
+    const bool weightsUsable =
+        std::all_of(p.table.weights.begin(), p.table.weights.end(), [](float w) { return finite(w) && w >= 0.0f; }) &&
+        std::any_of(p.table.weights.begin(), p.table.weights.end(), [](float w) { return w > 0.0f; });
+    if (!weightsUsable) faults.add("PILOT", name + "needs counts of 0 or more over time, some above 0", item);
+    if (p.density.size() != static_cast<std::size_t>(std::max(settings.NTR, 0)) ||
+        std::any_of(p.density.begin(), p.density.end(), [](double w) { return !finite(w) || w < 0.0; }) ||
+        std::none_of(p.density.begin(), p.density.end(), [](double w) { return w > 0.0; })) {
+      faults.add("PILOT", name + "needs a density of 0 or more for each of the NTR strips, some above 0", item);
+    }
+    for (double factor : settings.NN_FACTOR) {
+      if (finite(factor) && factor > 0.0 && !pilotNN(p, factor)) {
+        faults.add("NN_FACTOR", "NN_FACTOR = " + realText(factor) + " makes pilot " + p.file +
+                                    "'s NN less than 1 female or more than a whole number holds");
+      }
+    }
+  }
+  faults.eachValue("NN_FACTOR", settings.NN_FACTOR, [](double v) { return finite(v) && v > 0.0; },
+                   "a factor above 0");
 }
 
 // The largest counting error's CV taken: beyond it a count is more error than count.
@@ -173,6 +223,29 @@ std::int64_t saturatedProduct(std::int64_t a, std::size_t b) {
   return a * static_cast<std::int64_t>(b);
 }
 
+// The scenarios of the lists: their combinations (none without NN).
+std::int64_t listedScenarios(const SearchSettings& settings) {
+  std::int64_t count = 1;
+  for (const std::size_t size : listSizes(settings)) count = saturatedProduct(count, size);
+  return count;
+}
+
+// Scenario `index`, the k-th of the pilots' (for each pilot each NN_FACTOR,
+// for each factor each COUNT_CV).
+Scenario pilotScenario(const SearchSettings& settings, std::int32_t index, std::int64_t k) {
+  const std::size_t errors = settings.COUNT_CV.size();
+  const std::size_t factors = settings.NN_FACTOR.size();
+  const auto rest = static_cast<std::size_t>(k);
+  const auto pilot = rest / errors / factors;
+  const double factor = settings.NN_FACTOR[rest / errors % factors];
+  const Pilot& p = settings.pilots[pilot];
+  Scenario s{index, pilotNN(p, factor).value_or(0), p.IHR, p.MIN, 0.0f, kPilotLaw, -1, "pilot " + p.file,
+             settings.COUNT_CV[rest % errors]};
+  s.pilot = static_cast<std::int32_t>(pilot);
+  s.NN_FACTOR = factor;
+  return s;
+}
+
 // The combinations a search can number (its scenarios and its designs are
 // each numbered by a 32-bit index).
 void checkCombinations(const SearchSettings& settings, Faults& faults) {
@@ -182,8 +255,7 @@ void checkCombinations(const SearchSettings& settings, Faults& faults) {
                                  settings.OBSERVERS.size(), settings.ALLOCATION.size()}) {
     designs = saturatedProduct(designs, size);
   }
-  std::int64_t scenarios = 1;
-  for (const std::size_t size : listSizes(settings)) scenarios = saturatedProduct(scenarios, size);
+  const std::int64_t scenarios = scenarioCount(settings);
   if (scenarios > most) faults.add("scenarios", "the lists give more than " + std::to_string(most) + " scenarios");
   if (designs > most) faults.add("designs", "IC, EVERY, START, OBSERVERS and ALLOCATION give more than " + std::to_string(most) + " designs");
 }
@@ -194,12 +266,6 @@ void requireValid(const SearchSettings& settings) {
   std::string text = "design search: the design cannot run:";
   for (const SettingsFault& fault : faults) text += "\n  " + fault.name + ": " + fault.message;
   throw text::RunTimeError(text);
-}
-
-std::string realText(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
 }
 
 // Why a design cannot run on the beach at all; empty when it can.
@@ -219,12 +285,38 @@ std::string whyNot(const SearchSettings& settings, const Design& d) {
   return {};
 }
 
+// Each pilot's own design (even allocation, with every START and OBSERVERS),
+// unless the lists hold it already.
+void addPilotDesigns(const SearchSettings& settings, std::vector<Design>& designs) {
+  for (const Pilot& pilot : settings.pilots) {
+    const std::optional<PilotDesign> own = pilotDesign(pilot, settings.NTR);
+    if (!own) continue;
+    for (Start START : settings.START)
+      for (std::int32_t observers : settings.OBSERVERS) {
+        Design d{static_cast<std::int32_t>(designs.size()), own->IC, own->EVERY, START, observers, Allocation::even,
+                 {}, pilot.file};
+        const auto same = [&](const Design& listed) {
+          return listed.IC == d.IC && listed.EVERY == d.EVERY && listed.START == d.START &&
+                 listed.observers == d.observers && listed.allocation == d.allocation;
+        };
+        const auto listed = std::find_if(designs.begin(), designs.end(), same);
+        if (listed != designs.end()) {
+          if (listed->pilot.empty()) listed->pilot = pilot.file;
+          continue;
+        }
+        d.skipped = whyNot(settings, d);
+        designs.push_back(d);
+      }
+  }
+}
+
 }  // namespace
 
 std::vector<SettingsFault> validateSettings(const SearchSettings& settings) {
   Faults faults;
   checkBeach(settings, faults);
   checkArribadas(settings, faults);
+  checkPilots(settings, faults);
   checkDesigns(settings, faults);
   checkCombinations(settings, faults);
   return faults.take();
@@ -241,12 +333,16 @@ std::string densityLabel(const std::vector<double>& density) {
 }
 
 std::int64_t scenarioCount(const SearchSettings& settings) {
-  std::int64_t count = 1;
-  for (const std::size_t size : listSizes(settings)) count = saturatedProduct(count, size);
-  return count;
+  const std::int64_t pilots = saturatedProduct(
+      saturatedProduct(static_cast<std::int64_t>(settings.pilots.size()), settings.NN_FACTOR.size()),
+      settings.COUNT_CV.size());
+  return std::min(listedScenarios(settings), std::numeric_limits<std::int64_t>::max() - pilots) + pilots;
 }
 
 Scenario scenarioAt(const SearchSettings& settings, std::int32_t index) {
+  // The lists' scenarios first, then each pilot's, one per NN_FACTOR and COUNT_CV.
+  const std::int64_t listed = listedScenarios(settings);
+  if (index >= listed) return pilotScenario(settings, index, index - listed);
   // The index in mixed radix, the last list (COUNT_CV) the fastest digit.
   const std::array<std::size_t, 7> sizes = listSizes(settings);
   std::array<std::size_t, 7> digit{};
@@ -285,11 +381,17 @@ std::vector<Design> listDesigns(const SearchSettings& settings) {
       for (Start START : settings.START)
         for (std::int32_t observers : settings.OBSERVERS)
           for (Allocation allocation : settings.ALLOCATION) {
-            Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, observers, allocation, {}};
+            Design d{static_cast<std::int32_t>(designs.size()), IC, EVERY, START, observers, allocation, {}, {}};
             d.skipped = whyNot(settings, d);
             designs.push_back(d);
           }
+  addPilotDesigns(settings, designs);
   return designs;
+}
+
+const std::vector<double>& densityOf(const SearchSettings& settings, const Scenario& scenario) {
+  if (scenario.pilot >= 0) return settings.pilots[static_cast<std::size_t>(scenario.pilot)].density;
+  return settings.densities[static_cast<std::size_t>(scenario.density)];
 }
 
 ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index) {
@@ -311,14 +413,18 @@ ScenarioSetup setUpScenario(const SearchSettings& settings, std::int32_t index) 
   p.KSW = setup.scenario.KSW;
   p.IREP = settings.IREP;
   p.JX = static_cast<std::int32_t>(entry::madeOdd(settings.JX));
-  if (settings.table) {
+  const Pilot* pilot = setup.scenario.pilot >= 0 ? &settings.pilots[static_cast<std::size_t>(setup.scenario.pilot)]
+                                                 : nullptr;
+  if (pilot) {
+    setup.table = engine::userTable(pilot->table.hourMarks, pilot->table.weights, p.IHR);
+  } else if (settings.table) {
     setup.table = engine::userTable(settings.table->hourMarks, settings.table->weights, p.IHR);
   } else {
     std::int32_t hours = p.IHR;
     setup.table = engine::builtInTable(hours);
   }
   p.NTI = engine::samplingSchedule(p.IHR).NTI();
-  const std::vector<double>& density = settings.densities[static_cast<std::size_t>(setup.scenario.density)];
+  const std::vector<double>& density = densityOf(settings, setup.scenario);
   if (!engine::evenDensity(density)) setup.strips = engine::WeightedStrips(density, settings.NTR);
   return setup;
 }
@@ -330,7 +436,7 @@ double expectedDraws(const SearchSettings& settings, const Scenario& scenario) {
 }
 
 bool usesFastPath(const SearchSettings& settings, const Scenario& scenario) {
-  return engine::evenDensity(settings.densities[static_cast<std::size_t>(scenario.density)]);
+  return engine::evenDensity(densityOf(settings, scenario));
 }
 
 }  // namespace arribada::design

@@ -49,8 +49,8 @@ struct GenerationConstants {
   std::int32_t NTR = 0;
   std::int32_t hours = 0;  // time indices of the grid: IHR + 1
   float DIV = 0.0f;        // half the egg-laying window in hours, MIN / 120
-  std::array<float, kMaxIntervals> PERCNT{};
-  std::array<IntervalShape, kMaxIntervals> intervals{};
+  std::array<float, kMaxTableRows> PERCNT{};
+  std::array<IntervalShape, kMaxTableRows> intervals{};
 };
 
 // The constants of parameters whose KSW names a law (a RunTimeError otherwise).

@@ -14,7 +14,11 @@ namespace arribada::engine {
 inline constexpr std::int32_t kMaxStrips = 1000;      // NTR
 inline constexpr std::int32_t kMaxReplicates = 1000;  // IREP
 inline constexpr std::int32_t kMaxHours = 204;        // IHR: hours 0 ... 204, 205 time indices
-inline constexpr std::int32_t kMaxIntervals = 17;     // rows of the nesting-time table
+inline constexpr std::int32_t kMaxIntervals = 17;     // rows of a nesting-time table the user enters
+// Rows the engine's nesting-time table holds: one interval per hour of the
+// longest arribada. Tables made from a survey's counts (one interval per
+// sampling time) need them; the dialogue and parameter files keep kMaxIntervals.
+inline constexpr std::int32_t kMaxTableRows = kMaxHours;
 
 struct SimulationParameters {
   std::int32_t NTI = 0;   // sampling periods; the engine samples NTI - 1 times
@@ -108,8 +112,8 @@ constexpr bool coversArribadaEvenly(std::int32_t IHR, std::int32_t EVERY) {
 struct NestingTable {
   std::int32_t KK = 0;
   std::int32_t LL = 0;  // high-activity intervals of the built-in table
-  std::array<float, kMaxIntervals> UINT{};
-  std::array<float, kMaxIntervals> PERCNT{};
+  std::array<float, kMaxTableRows> UINT{};
+  std::array<float, kMaxTableRows> PERCNT{};
 };
 
 }  // namespace arribada::engine

@@ -36,7 +36,7 @@ const SimulationParameters& checked(const SimulationParameters& p, const Nesting
   requireInRange(p.NTI, 2, kMaxHours + 2, "NTI");
   require(p.NTI == samplingSchedule(p.IHR).NTI(), "NTI other than the schedule's for IHR = " + std::to_string(p.IHR),
           std::to_string(p.NTI));
-  requireInRange(table.KK, 1, kMaxIntervals, "KK");
+  requireInRange(table.KK, 1, kMaxTableRows, "KK");
   requireModest(p.MIN, "MIN");
   requireModest(p.STDDEV, "STDDEV");
   for (std::int32_t i = 0; i < table.KK; ++i) {

@@ -39,10 +39,10 @@ NestingTable builtInTable(std::int32_t& IHR) {
 }
 
 NestingTable userTable(std::span<const float> marks, std::span<const float> weights, std::int32_t& IHR) {
-  if (marks.empty() || marks.size() > static_cast<std::size_t>(kMaxIntervals) || weights.size() != marks.size()) {
+  if (marks.empty() || marks.size() > static_cast<std::size_t>(kMaxTableRows) || weights.size() != marks.size()) {
     throw text::RunTimeError("nesting-time table: " + std::to_string(marks.size()) + " hour marks and " +
                              std::to_string(weights.size()) + " weights do not make a table of 1 to " +
-                             std::to_string(kMaxIntervals) + " rows");
+                             std::to_string(kMaxTableRows) + " rows");
   }
   if (!truncatesToInt32(wide(marks.back()))) {
     throw text::RunTimeError("nesting-time table: the last hour mark " + std::to_string(marks.back()) +

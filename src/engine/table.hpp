@@ -25,11 +25,12 @@ NestingTable builtInTable(std::int32_t& IHR);
 std::int32_t roundToTwelve(std::int32_t IHR);
 
 // A user table from `marks.size()` hour marks and as many weights (1 to
-// kMaxIntervals rows): the weights are normalised and accumulated, the last
-// proportion is forced to 1.0 and IHR becomes the integer part of the last
-// mark. The caller refuses weights that add up to zero with its own message;
-// should any reach here, or a row count outside 1 ... kMaxIntervals, or a last
-// mark with no integer part, they are refused with a RunTimeError.
+// kMaxTableRows rows; the parameter entry allows kMaxIntervals of them): the
+// weights are normalised and accumulated, the last proportion is forced to 1.0
+// and IHR becomes the integer part of the last mark. The caller refuses
+// weights that add up to zero with its own message; should any reach here, or
+// a row count outside 1 ... kMaxTableRows, or a last mark with no integer
+// part, they are refused with a RunTimeError.
 NestingTable userTable(std::span<const float> marks, std::span<const float> weights, std::int32_t& IHR);
 
 // The table's report echo: the heading and one line per interval.

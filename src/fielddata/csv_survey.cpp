@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
 constexpr const char* kValueNames[] = {"AREA",     "WIDTH",     "HOURS", "MEANT", "LENGTH", "WEIGHTS",
-                                       "MEANT_SE", "DURATIONS", "TITLE", "DATE"};
+                                       "MEANT_SE", "DURATIONS", "TITLE", "DATE",   "STRIPS"};
 
 // Rows and columns counted from 1, as a spreadsheet shows them.
 [[noreturn]] void fault(const std::string& file, std::size_t row, std::size_t column, const std::string& why) {
@@ -94,7 +94,7 @@ void readValueLine(const std::string& line, std::size_t row, const Layout& layou
   if (std::find(std::begin(kValueNames), std::end(kValueNames), name) == std::end(kValueNames)) {
     fault(file, row, 1,
           "'" + name +
-              "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE, DATE)");
+              "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE, DATE, STRIPS)");
   }
   if (values.contains(name)) {
     fault(file, row, 1, name + " is given twice (also on row " + std::to_string(values[name].row) + ")");
@@ -293,6 +293,36 @@ std::vector<std::string> transectNames(const std::vector<std::string>& header) {
   return names;
 }
 
+// STRIPS: one whole number of 1 or more per transect, all different.
+std::optional<TransectStrips> transectStrips(const Values& values, std::size_t transects, const std::string& file) {
+  if (!values.given("STRIPS")) return std::nullopt;
+  const ValueLine& line = values.line("STRIPS");
+  const std::vector<float> numbers = values.list("STRIPS");
+  TransectStrips out{{}, line.row, {}};
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const std::size_t column = line.tokens[i].column;
+    const float strip = numbers[i];
+    if (!(strip >= 1.0f && strip <= 1.0e6f) || strip != std::floor(strip)) {
+      fault(file, line.row, column, "STRIPS: '" + line.tokens[i].text + "' is not a strip number (a whole number of 1 or more)");
+    }
+    const auto number = static_cast<std::int32_t>(strip);
+    const auto earlier = std::find(out.strips.begin(), out.strips.end(), number);
+    if (earlier != out.strips.end()) {
+      fault(file, line.row, column,
+            "STRIPS: strip " + std::to_string(number) + " is given to two transects (also in column " +
+                std::to_string(out.columns[static_cast<std::size_t>(earlier - out.strips.begin())]) + ")");
+    }
+    out.strips.push_back(number);
+    out.columns.push_back(column);
+  }
+  if (out.strips.size() != transects) {
+    fault(file, line.row, 1,
+          "STRIPS gives " + std::to_string(out.strips.size()) + " strips for the " + std::to_string(transects) +
+              " transects of the header row");
+  }
+  return out;
+}
+
 // The place a header problem belongs to: a value's line, or the header row for the
 // number of transects.
 void refuseHeaderProblem(const FieldHeader& h, const Values& values, const std::string& file, std::size_t headerRow) {
@@ -455,7 +485,8 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
           "WEIGHTS gives " + std::to_string(weights.size()) + " weights for the " + std::to_string(NTR) +
               " transects of the header row");
   }
-  CsvSurvey survey{{file, h, SurveyCounts(h.NTR, h.NT1), weights}, {}, activity.SE, times.times(), dateOf(values, file)};
+  CsvSurvey survey{{file, h, SurveyCounts(h.NTR, h.NT1), weights}, {},   activity.SE, times.times(),
+                   dateOf(values, file),                                transectStrips(values, NTR, file)};
   if (values.given("TITLE")) survey.title = values.line("TITLE").text;
   std::size_t i = 0;
   for (std::int32_t k = 0; k < h.NT1; ++k) {

@@ -11,8 +11,10 @@
 // Values: AREA (km^2), WIDTH (transect half-width, m), MEANT (minutes) and
 // LENGTH (m) are required, and HOURS unless the times give it; WEIGHTS (one
 // per transect), MEANT_SE (minutes), DURATIONS (the minutes of the timed
-// females, which give MEANT and its standard error instead), TITLE and DATE
-// (YYYY-MM-DD, naming the night) are optional. A list's
+// females, which give MEANT and its standard error instead), TITLE, DATE
+// (YYYY-MM-DD, naming the night) and STRIPS (each transect's strip on a
+// beach of numbered strips, for a design search that takes the survey as a
+// pilot; the analysis does not use it) are optional. A list's
 // values run on across the line's cells; trailing empty cells are ignored.
 // The first column holds clock times (HH:MM, or HH:MM:SS; a night may cross
 // midnight once) or hours since the first count, increasing.
@@ -21,6 +23,8 @@
 // decimal mark is the comma. Every fault is a RunTimeError naming the file,
 // the row and the column.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,12 +36,21 @@
 
 namespace arribada::fielddata {
 
+// Where the transects lie: STRIPS, one whole number of 1 or more per
+// transect, all different, with the row and the columns they were read from.
+struct TransectStrips {
+  std::vector<std::int32_t> strips;  // in the order of the transect columns
+  std::size_t row = 0;
+  std::vector<std::size_t> columns;  // one per strip
+};
+
 struct CsvSurvey {
   Survey survey;  // CODE 1; JCODE 1 with weights
   std::string title;
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;
   std::string date;  // YYYY-MM-DD, or empty
+  std::optional<TransectStrips> strips;
 };
 
 // Whether a file's text is in the CSV layout: its name ends in ".csv" (in

@@ -76,7 +76,7 @@ SurveyNight readFieldDataFile(const std::string& name, std::string bytes, text::
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   std::istringstream in(bytes);
   text::LineSource file(in, "'" + name + "'");
-  SurveyNight night{name, {}, {file.description(), {}, SurveyCounts(0, 0), {}}, std::nullopt, {}, {}};
+  SurveyNight night{name, {}, {file.description(), {}, SurveyCounts(0, 0), {}}, std::nullopt, {}, {}, std::nullopt};
   const std::string title = text::readWholeLine(file, "the title line of " + file.description());
   night.title = title.substr(0, title.find_last_not_of(" \t") + 1);
   const FieldHeader h = readHeader(file, engine::SimulationParameters{}.NTR, warnings);
@@ -221,7 +221,8 @@ SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings) {
 SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Warnings warnings) {
   if (!isCsvSurvey(name, bytes)) return readFieldDataFile(name, std::move(bytes), warnings);
   CsvSurvey csv = readCsvSurvey(bytes, "'" + name + "'", warnings);
-  return {name, std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times), std::move(csv.date)};
+  return {name,          std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times),
+          std::move(csv.date), std::move(csv.strips)};
 }
 
 void refuseRepeatedNights(const std::vector<SurveyNight>& nights, text::Warnings& warnings) {

@@ -59,6 +59,24 @@ TEST(DesignRunTest, FaultyFileMakesNoFolder) {
   EXPECT_FALSE(std::filesystem::exists(box.directory() / "out"));
 }
 
+// A pilot named relative to the design file's folder, run from another one:
+// its scenario and its own design (3 transects every 2 hours, 9 strips) in the table.
+TEST(DesignRunTest, PilotBesideTheDesignFile) {
+  Sandbox box;
+  std::filesystem::create_directories(box.directory() / "plans");
+  box.writeFile("plans/pilot.csv", "# AREA = 0.1\n# WIDTH = 5\n# HOURS = 8\n# MEANT = 30\n# LENGTH = 150\n"
+                                   "time,A,B,C\n0,1,4,2\n2,3,9,4\n4,2,6,3\n6,0,2,1\n");
+  box.writeFile("plans/next.design", "NTR = 9\nPILOT = pilot.csv\nIREP = 5\nIC = 9\nEVERY = 4\n"
+                                     "ROUND_MINUTES = 10\nSTRIP_MINUTES = 1\nTARGET_CV = 0.5\n");
+  const auto result = box.run("", "none", "--design plans/next.design");
+  ASSERT_EQ(result.status, 0) << result.errors;
+  EXPECT_NE(result.screen.find("from pilot pilot.csv: NN its estimate"), std::string::npos) << result.screen;
+  EXPECT_NE(result.screen.find("IC 3, every 2 h, first strip is how pilot pilot.csv was counted"), std::string::npos)
+      << result.screen;
+  EXPECT_NE(readFile(box.directory() / "plans" / "next-designs" / "designs.csv").find("pilot pilot.csv"),
+            std::string::npos);
+}
+
 // An interrupt stops the search between replicates: a line saying where,
 // status 128 + the signal, and the folder it made for its results removed.
 TEST(DesignRunTest, InterruptStopsInOrderAndLeavesNoFolder) {

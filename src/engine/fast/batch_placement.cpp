@@ -20,7 +20,7 @@ IntervalChooser::IntervalChooser(const GenerationConstants& c) : rows_(std::max(
 
 BatchContext::BatchContext(const GenerationConstants& constants)
     : c(constants), choose(constants), hourLimit(constants.hours), logTable(&quickLogTable()) {
-  for (std::size_t i = 0; i < kMaxIntervals; ++i) {
+  for (std::size_t i = 0; i < kMaxTableRows; ++i) {
     DIFF[i] = c.intervals[i].DIFF;
     start[i] = c.intervals[i].start;
     STUD[i] = c.intervals[i].STUD;

@@ -50,7 +50,7 @@ class IntervalChooser {
  private:
   bool ascending_ = true;
   std::int32_t rows_ = 0;                          // KK - 1
-  std::array<float, kMaxIntervals - 1> bounds_{};  // PERCNT of all rows but the last, then +infinity
+  std::array<float, kMaxTableRows - 1> bounds_{};  // PERCNT of all rows but the last, then +infinity
 };
 
 // The relative error the normal law's batches allow around their quick
@@ -76,7 +76,7 @@ struct alignas(64) BatchContext {
   // again with std::log.
   std::uint64_t logsRecomputed = 0;
   // The intervals' DIFF, start, STUD and MEANT, by interval (0-based), for vector loops.
-  std::array<float, kMaxIntervals> DIFF{}, start{}, STUD{}, MEANT{};
+  std::array<float, kMaxTableRows> DIFF{}, start{}, STUD{}, MEANT{};
   // The batch's females: where each starts in the stream, her interval and strip.
   std::array<std::uint64_t, kBatch + 1> starts{};
   alignas(64) std::array<std::int32_t, kBatch> interval{};

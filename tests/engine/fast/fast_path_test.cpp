@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -23,13 +24,17 @@ struct ChooserCase {
 };
 
 TEST(IntervalChooser, AgreesWithTheScan) {
-  const std::vector<ChooserCase> cases = {
+  std::vector<ChooserCase> cases = {
       {{1.0f}},
       {{0.32f, 0.34f, 0.66f, 0.68f, 1.0f}},
       {{0.25f, 0.25f, 0.5f, 1.0f, 1.0f}},  // empty intervals, and 1.0 before the last row
       {{0.6f, 0.2f, 0.9f, 1.0f}},          // a negative weight: proportions go down
       {{0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 0.91f, 0.92f, 0.93f, 0.94f, 0.95f, 0.96f, 1.0f}},
   };
+  std::vector<float> rows(kMaxTableRows);  // the longest table: one row per hour
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<float>(i + 1) / static_cast<float>(rows.size());
+  rows.back() = 1.0f;
+  cases.push_back({rows});
   for (const ChooserCase& k : cases) {
     GenerationConstants c;
     c.KK = static_cast<std::int32_t>(k.percent.size());
@@ -122,6 +127,17 @@ Outcome expectSameAsPlain(const JobCase& k, std::int32_t JX, std::int32_t thread
   return outcome;
 }
 
+// A table of as many rows as a pilot survey's sampling times: 102 two-hour
+// intervals of a 204-hour arribada, the weights rising then falling, some 0.
+JobCase pilotTable(std::string name, std::int32_t KSW) {
+  JobCase k{std::move(name), KSW, 34000, 204, 10, 5, 2, 60.0f, 2.0f, {}, {}, true, false};
+  for (std::int32_t i = 1; i <= 102; ++i) {
+    k.marks.push_back(2.0f * static_cast<float>(i));
+    k.weights.push_back(static_cast<float>(i % 17 == 0 ? 0 : std::min(i, 103 - i)));
+  }
+  return k;
+}
+
 // NN at least FastGenerator::kMinParallel, so that two threads share the replicates.
 const std::vector<JobCase> kJobs = {
     {"normal, built-in table", 1, 40000, 60, 10, 5, 3, 5.0f, 2.0f, {}, {}, true, false},
@@ -144,6 +160,8 @@ const std::vector<JobCase> kJobs = {
     {"Poisson, wide window", 2, 1 << 18, 60, 10, 5, 2, 5.0f, 2.0f, {}, {}, true, false},
     // Too few females to share: the one-thread block path.
     {"normal, small job", 1, 1001, 24, 4, 2, 5, 30.0f, 2.0f, {}, {}, false, false},
+    pilotTable("uniform, a pilot's 102 intervals", 3),
+    pilotTable("normal, a pilot's 102 intervals", 1),
 };
 
 // Every instruction set this processor runs: the program picks one of them when it starts.
