@@ -221,6 +221,8 @@ SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings) {
   return {name, std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times), std::move(csv.date)};
 }
 
+bool isCsvSurveyFile(const std::string& name) { return isCsvSurvey(name, fileBytes(name)); }
+
 void refuseRepeatedNights(const std::vector<SurveyNight>& nights, text::Warnings& warnings) {
   for (std::size_t b = 1; b < nights.size(); ++b) {
     for (std::size_t a = 0; a < b; ++a) {

@@ -100,6 +100,10 @@ inline constexpr std::uintmax_t kLargestSurveyFile = 64u * 1024u * 1024u;
 // opened or read, or one larger than kLargestSurveyFile.
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings = text::Warnings{});
 
+// Whether the file `name` holds a survey in the CSV layout (isCsvSurvey on
+// its bytes); the errors of readSurveyFile for a file that cannot be read.
+bool isCsvSurveyFile(const std::string& name);
+
 // Analyses the nights. A RunTimeError when none is given, when nights give
 // MEANT's standard error but not the same MEANT and standard error, when a
 // night is given twice (the same file, or the same values and counts) or
