@@ -120,6 +120,11 @@ NextJob ParameterEntry::fieldDataJob() {
   }
   io_.input.close();
   fielddata::SurveyNight night = fielddata::readSurveyFile(name, io_.console.warnings());
+  if (night.strata.given()) {
+    throw text::RunTimeError("the survey file '" + name +
+                             "' gives STRATUM: the field-data job analyses a survey of one stratum; analyse a "
+                             "stratified night with arribada --field");
+  }
   std::string titleLine = night.title.empty() ? name : night.title;
   titleLine.resize(kTitlePieces * kTitlePiece, ' ');
   echoTitleLine(titleLine);

@@ -12,7 +12,9 @@
 // LENGTH (m) are required, and HOURS unless the times give it; WEIGHTS (one
 // per transect), MEANT_SE (minutes), DURATIONS (the minutes of the timed
 // females, which give MEANT and its standard error instead), TITLE and DATE
-// (YYYY-MM-DD, naming the night) are optional. A list's
+// (YYYY-MM-DD, naming the night) are optional, and so are STRATUM (each
+// transect's stratum, numbered from 1) and STRATUM_AREA (each stratum's
+// nesting area, km^2, adding up to AREA within 1%), given together. A list's
 // values run on across the line's cells; trailing empty cells are ignored.
 // The first column holds clock times (HH:MM, or HH:MM:SS; a night may cross
 // midnight once) or hours since the first count, increasing.
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "fielddata/analysis.hpp"
+#include "fielddata/strata.hpp"
 #include "fielddata/survey_checks.hpp"
 #include "text/channels.hpp"
 
@@ -38,6 +41,7 @@ struct CsvSurvey {
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;
   std::string date;  // YYYY-MM-DD, or empty
+  Strata strata;     // none unless STRATUM and STRATUM_AREA are given
 };
 
 // Whether a file's text is in the CSV layout: its name ends in ".csv" (in

@@ -73,6 +73,7 @@ struct SurveyNight {
   std::optional<float> MEANT_SE;  // minutes
   SamplingTimes times;            // the field-data layout: (k - 1) x HOURS / NT1
   std::string date;               // the CSV layout's DATE (YYYY-MM-DD), or empty
+  Strata strata;                  // the CSV layout's STRATUM and STRATUM_AREA; none for one stratum
 };
 
 // The per-time totals of a night's counts, for its picture.

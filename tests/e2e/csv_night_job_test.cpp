@@ -109,15 +109,28 @@ TEST(CsvNightJobTest, ShippedNightGivesTheEstimateOfTheFieldMode) {
   EXPECT_NE(row->find("14534.5  837.0   5.8  12860.5  16208.5"), std::string::npos) << *row;
 }
 
-TEST(CsvNightJobTest, AFaultNamesTheFileAndRow) {
-  Sandbox box;
-  box.writeFile("bad.csv", "# AREA = 1.0\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n"
-                           "time,T1,T2\n0,1,3\n30,2,x\n");
-  const Result result = box.run("'report.txt'\nY\n'bad.csv'\n");
-  EXPECT_NE(result.status, 0);
-  EXPECT_NE(result.errors.find("'bad.csv'"), std::string::npos) << result.errors;
-  EXPECT_NE(result.errors.find("row 8"), std::string::npos) << result.errors;
-  EXPECT_EQ(find(result.report, "  ESTIMATED NUMBER OF FEMALE TURTLES="), result.report.size());
+// A night the job cannot analyse: the run ends with a message naming the
+// file (and the row of a fault) before any estimate.
+TEST(CsvNightJobTest, RefusedNightsNameTheFile) {
+  const std::string values = "# AREA = 1.0\n# WIDTH = 250\n# HOURS = 60\n# MEANT = 60\n# LENGTH = 1000\n";
+  const struct {
+    const char* file;
+    std::string bytes;
+    std::vector<std::string> said;
+  } cases[] = {
+      {"bad.csv", values + "time,T1,T2\n0,1,3\n30,2,x\n", {"'bad.csv'", "row 8"}},
+      {"strata.csv", values + "# STRATUM = 1, 2\n# STRATUM_AREA = 0.5, 0.5\ntime,T1,T2\n0,1,3\n30,2,2\n",
+       {"'strata.csv' gives STRATUM", "--field"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    Sandbox box;
+    box.writeFile(c.file, c.bytes);
+    const Result result = box.run("'report.txt'\nY\n'" + std::string(c.file) + "'\n");
+    EXPECT_NE(result.status, 0);
+    for (const std::string& words : c.said) EXPECT_NE(result.errors.find(words), std::string::npos) << result.errors;
+    EXPECT_EQ(find(result.report, "  ESTIMATED NUMBER OF FEMALE TURTLES="), result.report.size());
+  }
 }
 
 }  // namespace
