@@ -14,6 +14,7 @@
 #include "fielddata/nights.hpp"
 #include "r_tables.h"
 #include "results/rows.hpp"
+#include "text/errors.hpp"
 
 namespace arribada::r {
 namespace {
@@ -100,6 +101,15 @@ fielddata::SurveyNight nightFromR(cpp11::list in) {
           {std::vector<double>(hours.begin(), hours.end()), cpp11::as_cpp<bool>(in["clock"])}};
 }
 
+// The package analyses a night as one stratum: a stratified night is refused
+// rather than given the estimate of an unstratified one.
+void refuseStrata(const fielddata::Strata& strata, const std::string& file) {
+  if (strata.given()) {
+    throw text::RunTimeError("the survey " + file +
+                             " gives STRATUM: stratified nights are analysed by the program's --field for now");
+  }
+}
+
 // A cell of a CSV line between double quotes, a quote inside doubled.
 std::string quoted(const std::string& text) {
   std::string cell = "\"";
@@ -116,6 +126,7 @@ cpp11::list read_survey(std::string name) {
   const arribada::fielddata::SurveyNight night =
       arribada::fielddata::readSurveyFile(name, arribada::text::Warnings(collected.stream()));
   collected.raise();
+  arribada::r::refuseStrata(night.strata, "'" + name + "'");
   return arribada::r::nightToR(night);
 }
 
@@ -154,6 +165,7 @@ cpp11::list survey_from_table(cpp11::strings times, cpp11::list counts, cpp11::l
     text << '\n';
   }
   arribada::fielddata::CsvSurvey csv = arribada::fielddata::readCsvSurvey(text.str(), description);
+  arribada::r::refuseStrata(csv.strata, description);
   return arribada::r::nightToR({description, csv.title, std::move(csv.survey), csv.MEANT_SE, csv.times});
 }
 
