@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "driver/interrupt.hpp"
@@ -106,10 +107,13 @@ void runSimulation(Run& run, const std::string& title, engine::SimulationParamet
   run.report.close();
 }
 
-// The analysis of the survey in the field-data file that the entry opened on unit 5.
-void runFieldData(Run& run, const std::string& title, engine::SimulationParameters& p) {
+// The analysis of the survey in the field-data file that the entry opened on
+// unit 5, or of the CSV night it read whole.
+void runFieldData(Run& run, const std::string& title, engine::SimulationParameters& p,
+                  const std::optional<fielddata::Survey>& csvNight) {
   const fielddata::FieldResult result =
-      fielddata::analyseFieldData(run.input.source(), run.console, run.report, p, run.warnings);
+      csvNight ? fielddata::analyseSurveyAsJob(*csvNight, run.console, run.report, p)
+               : fielddata::analyseFieldData(run.input.source(), run.console, run.report, p, run.warnings);
   run.results.fieldDataAnalysed({run.job, title, result});
 }
 
@@ -144,7 +148,7 @@ void runJobs(Run& run, entry::ParameterEntry& entry) {
         runSimulation(run, entry.title(), p, job.table);
         break;
       case entry::JobKind::FieldData:
-        runFieldData(run, entry.title(), p);
+        runFieldData(run, entry.title(), p, job.survey);
         return;
       case entry::JobKind::Stop:
         return;

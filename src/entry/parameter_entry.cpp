@@ -9,6 +9,7 @@
 #include "engine/table.hpp"
 #include "entry/dialogue.hpp"
 #include "entry/parameter_file.hpp"
+#include "fielddata/nights.hpp"
 #include "text/errors.hpp"
 #include "text/freeread.hpp"
 
@@ -87,16 +88,47 @@ void ParameterEntry::writeOpening() {
 // name is taken whole, as typed: a name cut short could open another survey's
 // file.
 void ParameterEntry::openDataFile(const char* kind) {
+  io_.input.open(askDataFileName(kind));
+  echoTitleLine(readTitleLine(io_.input.source()));
+}
+
+// The name as typed, resolved to the file that unit 5 opens.
+std::string ParameterEntry::askDataFileName(const char* kind) {
   io_.console.write({std::string("ENTER THE INPUT FILE NAME IN SINGLE QUOTES")});
   text::readFreeFormat(io_.console.keyboard(), {text::TextTarget{&FNAME_, text::kWholeText}}, text::AtEndOfInput::Fail,
                        text::namedAll(std::string("the name of the ") + kind, "'survey.dat'"));
-  io_.input.open(io_.names.resolve(FNAME_, 5));
-  const std::string title = readTitleLine(io_.input.source());
+  return io_.names.resolve(FNAME_, 5);
+}
+
+void ParameterEntry::echoTitleLine(const std::string& titleLine) {
   text::Items pieces;
-  for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(title.substr(i * kTitlePiece, kTitlePiece));
+  for (std::size_t i = 0; i < kTitlePieces; ++i) pieces.emplace_back(titleLine.substr(i * kTitlePiece, kTitlePiece));
   io_.report.write(pieces);
   io_.console.write(pieces);
-  title_ = titleOf(title);
+  title_ = titleOf(titleLine);
+}
+
+// A field-data file in either layout. A CSV night is read whole here; its
+// title line is its TITLE, or the file's name without one, cut or padded to
+// the title line's width.
+NextJob ParameterEntry::fieldDataJob() {
+  const std::string name = askDataFileName("field-data file");
+  io_.input.open(name);  // the dialogue's messages for a file that cannot be opened
+  if (!fielddata::isCsvSurveyFile(name)) {
+    echoTitleLine(readTitleLine(io_.input.source()));
+    return {JobKind::FieldData, {}, std::nullopt};
+  }
+  io_.input.close();
+  fielddata::SurveyNight night = fielddata::readSurveyFile(name, io_.console.warnings());
+  if (night.strata.given()) {
+    throw text::RunTimeError("the survey file '" + name +
+                             "' gives STRATUM: the field-data job analyses a survey of one stratum; analyse a "
+                             "stratified night with arribada --field");
+  }
+  std::string titleLine = night.title.empty() ? name : night.title;
+  titleLine.resize(kTitlePieces * kTitlePiece, ' ');
+  echoTitleLine(titleLine);
+  return {JobKind::FieldData, {}, std::move(night.survey)};
 }
 
 // The table is static storage: a new table overwrites only its own rows.
@@ -112,12 +144,12 @@ const engine::NestingTable& ParameterEntry::keptTable(engine::NestingTable built
 NextJob ParameterEntry::simulationFromFile(engine::SimulationParameters& p) {
   openDataFile("parameter file");
   text::LineSource& file = io_.input.source();
-  NextJob job{JobKind::Simulation, {}};
+  NextJob job{JobKind::Simulation, {}, std::nullopt};
   try {
     job.table = keptTable(readParameterValues(file, p, table_));
   } catch (const text::OrderlyStop&) {
     // A number of strips or hours of 0 or below, or an unknown law, ends the run.
-    return {JobKind::Stop, {}};
+    return {JobKind::Stop, {}, std::nullopt};
   }
   finishParameters(p, file.description());
   return job;
@@ -128,11 +160,10 @@ NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
   writeOpening();
   // An answer file that ends where a new job would begin, after a whole job,
   // has said all it had to say: the run ends as by a stop.
-  if (jobsDone_++ > 0 && io_.console.keyboard().atEnd()) return {JobKind::Stop, {}};
+  if (jobsDone_++ > 0 && io_.console.keyboard().atEnd()) return {JobKind::Stop, {}, std::nullopt};
   KeyboardDialogue dialogue(io_.console, CHER_);
   if (dialogue.askYesNo(kFieldDataQuestion)) {
-    openDataFile("field-data file");
-    return {JobKind::FieldData, {}};
+    return fieldDataJob();
   }
   for (const char* line : {"DO YOU WISH TO ENTER SIMULATION PARAMETERS AT THE",
                            "KEYBOARD OR USE AN EXISTING FILE OF SUCH VALUES?",
@@ -143,7 +174,7 @@ NextJob ParameterEntry::nextJob(engine::SimulationParameters& p) {
   dialogue.run(p);
   // The dialogue admits only multiples of 12 from 24 to 120 hours, so the
   // built-in table applies and leaves IHR as it is.
-  NextJob job{JobKind::Simulation, keptTable(engine::builtInTable(p.IHR))};
+  NextJob job{JobKind::Simulation, keptTable(engine::builtInTable(p.IHR)), std::nullopt};
   finishParameters(p, "the keyboard");
   return job;
 }

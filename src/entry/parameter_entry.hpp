@@ -5,9 +5,11 @@
 // entry says which job comes next; the driver runs it.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/parameters.hpp"
+#include "fielddata/analysis.hpp"
 #include "text/channels.hpp"
 #include "text/filenames.hpp"
 #include "text/lines.hpp"
@@ -24,13 +26,15 @@ struct Channels {
 // The kinds of job the driver chooses between.
 enum class JobKind {
   Simulation,  // the parameters, with NTI >= 2, and the nesting-time table are ready
-  FieldData,   // a field-data file is open on unit 5 and its title echoed; it is the run's last job
+  FieldData,   // a field-data file is open on unit 5, or a CSV night read whole, and its title echoed;
+               // it is the run's last job
   Stop,        // no further job: the run ends in order
 };
 
 struct NextJob {
   JobKind kind = JobKind::Stop;
   engine::NestingTable table;  // a simulation's nesting-time table
+  std::optional<fielddata::Survey> survey;  // a field-data job's CSV night; none for a file open on unit 5
 };
 
 class ParameterEntry {
@@ -51,6 +55,9 @@ class ParameterEntry {
  private:
   void writeOpening();
   void openDataFile(const char* kind);
+  std::string askDataFileName(const char* kind);
+  void echoTitleLine(const std::string& titleLine);
+  NextJob fieldDataJob();
   NextJob simulationFromFile(engine::SimulationParameters& p);
   // The new table, with the entries beyond its rows kept from the table
   // before (a later file's null entries keep them); it becomes table_.

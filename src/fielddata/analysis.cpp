@@ -257,7 +257,11 @@ FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, 
   });
 }
 
-FieldResult analyseSurvey(const Survey& survey) {
+namespace {
+
+// A survey that a field-data file could have held, with counts and weights
+// of the header's shape: a RunTimeError or std::invalid_argument otherwise.
+void requireAnalysable(const Survey& survey) {
   if (const std::optional<HeaderProblem> problem = headerProblem(survey.header)) {
     throw text::RunTimeError("the survey " + survey.description + " cannot be used: " + problem->why);
   }
@@ -269,9 +273,28 @@ FieldResult analyseSurvey(const Survey& survey) {
   if (!shaped) {
     throw std::invalid_argument("the counts or weights of " + survey.description + " do not match NTR and NT1");
   }
+}
+
+}  // namespace
+
+FieldResult analyseSurvey(const Survey& survey) {
+  requireAnalysable(survey);
   text::DiscardingSink nowhere;
   return analyseHeaderAndCounts(survey.header, survey.description, {nowhere, nowhere},
                                 [&survey] { return CountsAndWeights{survey.counts, survey.weights}; });
+}
+
+FieldResult analyseSurveyAsJob(const Survey& survey, text::RecordSink& console, text::RecordSink& report,
+                               engine::SimulationParameters& params) {
+  requireAnalysable(survey);
+  const FieldHeader& h = survey.header;
+  params.NTR = h.NTR;
+  echoHeader(h, console, report);
+  params.NN = h.NT1 * h.NTR;  // at most 205 x 1000
+  return analyseHeaderAndCounts(h, survey.description, {console, report}, [&survey, &report] {
+    if (survey.header.weighted()) writeWeights(survey.weights, report);
+    return CountsAndWeights{survey.counts, survey.weights};
+  });
 }
 
 }  // namespace arribada::fielddata

@@ -65,4 +65,11 @@ struct Survey {
 // the header's.
 FieldResult analyseSurvey(const Survey& survey);
 
+// The field-data job of analyseFieldData for a survey already read (a CSV
+// night): the same header echo, the same lines on the console and in the
+// report, the "EL=" line of the weights where a file's weights would be
+// read, and the same values left in `params`. The errors of analyseSurvey.
+FieldResult analyseSurveyAsJob(const Survey& survey, text::RecordSink& console, text::RecordSink& report,
+                               engine::SimulationParameters& params);
+
 }  // namespace arribada::fielddata

@@ -15,7 +15,8 @@ namespace {
 
 constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
 constexpr const char* kValueNames[] = {"AREA",     "WIDTH",     "HOURS", "MEANT", "LENGTH", "WEIGHTS",
-                                       "MEANT_SE", "DURATIONS", "TITLE", "DATE",   "STRIPS"};
+                                       "MEANT_SE", "DURATIONS", "TITLE", "DATE",   "STRIPS",
+                                       "STRATUM",  "STRATUM_AREA"};
 
 // Rows and columns counted from 1, as a spreadsheet shows them.
 [[noreturn]] void fault(const std::string& file, std::size_t row, std::size_t column, const std::string& why) {
@@ -94,7 +95,8 @@ void readValueLine(const std::string& line, std::size_t row, const Layout& layou
   if (std::find(std::begin(kValueNames), std::end(kValueNames), name) == std::end(kValueNames)) {
     fault(file, row, 1,
           "'" + name +
-              "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE, DATE, STRIPS)");
+              "' is not a survey value (AREA, WIDTH, HOURS, MEANT, LENGTH, WEIGHTS, MEANT_SE, DURATIONS, TITLE, DATE, "
+              "STRIPS, STRATUM, STRATUM_AREA)");
   }
   if (values.contains(name)) {
     fault(file, row, 1, name + " is given twice (also on row " + std::to_string(values[name].row) + ")");
@@ -427,6 +429,70 @@ std::vector<std::int32_t> readCountRows(const std::vector<std::string>& lines, c
 
 }  // namespace
 
+namespace {
+
+// Each transect's stratum: whole numbers from 1, one a transect, every
+// stratum up to the largest with a transect of its own.
+std::vector<std::int32_t> transectStrata(const Values& values, std::size_t NTR, const std::string& file) {
+  const ValueLine& line = values.line("STRATUM");
+  const std::vector<float> numbers = values.list("STRATUM");
+  if (numbers.size() != NTR) {
+    fault(file, line.row, 1,
+          "STRATUM gives " + std::to_string(numbers.size()) + " strata for the " + std::to_string(NTR) +
+              " transects of the header row");
+  }
+  std::vector<std::int32_t> strata;
+  for (std::size_t j = 0; j < numbers.size(); ++j) {
+    const float n = numbers[j];
+    if (!(n >= 1.0f && n <= static_cast<float>(NTR) && n == std::floor(n))) {
+      fault(file, line.row, line.tokens[j].column,
+            "STRATUM: the stratum of transect " + std::to_string(j + 1) + " is a whole number from 1 to " +
+                std::to_string(NTR) + ", not '" + line.tokens[j].text + "'");
+    }
+    strata.push_back(static_cast<std::int32_t>(n));
+  }
+  const std::int32_t largest = *std::max_element(strata.begin(), strata.end());
+  for (std::int32_t h = 1; h < largest; ++h) {
+    if (std::find(strata.begin(), strata.end(), h) == strata.end()) {
+      fault(file, line.row, 1, "STRATUM: stratum " + std::to_string(h) + " has no transect (strata are numbered 1, 2, ... without gaps)");
+    }
+  }
+  return strata;
+}
+
+// STRATUM and STRATUM_AREA, both or neither.
+Strata strataOf(const Values& values, const FieldHeader& h, std::size_t NTR, const std::string& file) {
+  if (!values.given("STRATUM") && !values.given("STRATUM_AREA")) return {};
+  const char* given = values.given("STRATUM") ? "STRATUM" : "STRATUM_AREA";
+  const char* missing = values.given("STRATUM") ? "STRATUM_AREA" : "STRATUM";
+  if (!values.given(missing)) {
+    fault(file, values.line(given).row, 1, std::string(given) + " needs " + missing + " too (a stratified survey gives both)");
+  }
+  Strata strata{transectStrata(values, NTR, file), values.list("STRATUM_AREA")};
+  const ValueLine& line = values.line("STRATUM_AREA");
+  const std::size_t count = static_cast<std::size_t>(*std::max_element(strata.of.begin(), strata.of.end()));
+  if (strata.areas.size() != count) {
+    fault(file, line.row, 1,
+          "STRATUM_AREA gives " + std::to_string(strata.areas.size()) + " areas for the " + std::to_string(count) +
+              " strata of STRATUM");
+  }
+  double sum = 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!(strata.areas[i] > 0.0f)) {
+      fault(file, line.row, line.tokens[i].column, "STRATUM_AREA: the area of stratum " + std::to_string(i + 1) + " must be above 0");
+    }
+    sum += strata.areas[i];
+  }
+  if (std::abs(sum - h.AREA) > 0.01 * h.AREA) {
+    fault(file, line.row, 1,
+          "STRATUM_AREA adds up to " + std::to_string(sum) + " km^2, not AREA = " + std::to_string(h.AREA) +
+              " (within 1%)");
+  }
+  return strata;
+}
+
+}  // namespace
+
 bool isCsvSurvey(const std::string& name, std::string_view bytes) {
   const std::string ending = name.size() >= 4 ? upper(name.substr(name.size() - 4)) : "";
   if (ending == ".CSV") return true;
@@ -486,7 +552,8 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
               " transects of the header row");
   }
   CsvSurvey survey{{file, h, SurveyCounts(h.NTR, h.NT1), weights}, {},   activity.SE, times.times(),
-                   dateOf(values, file),                                transectStrips(values, NTR, file)};
+                   dateOf(values, file),                                transectStrips(values, NTR, file),
+                   {}};
   if (values.given("TITLE")) survey.title = values.line("TITLE").text;
   std::size_t i = 0;
   for (std::int32_t k = 0; k < h.NT1; ++k) {
@@ -497,6 +564,7 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
   if (const std::optional<SurveyFault> problem = surveyFault(table)) fault(file, *problem);
   refuseHeaderProblem(h, values, file, headerRow);
   if (const auto warning = meantInHoursWarning(h.MEANT, " in " + file)) warnings.warn(*warning);
+  survey.strata = strataOf(values, h, NTR, file);
   return survey;
 }
 

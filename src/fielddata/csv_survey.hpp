@@ -14,7 +14,9 @@
 // females, which give MEANT and its standard error instead), TITLE, DATE
 // (YYYY-MM-DD, naming the night) and STRIPS (each transect's strip on a
 // beach of numbered strips, for a design search that takes the survey as a
-// pilot; the analysis does not use it) are optional. A list's
+// pilot; the analysis does not use it) are optional, and so are STRATUM (each
+// transect's stratum, numbered from 1) and STRATUM_AREA (each stratum's
+// nesting area, km^2, adding up to AREA within 1%), given together. A list's
 // values run on across the line's cells; trailing empty cells are ignored.
 // The first column holds clock times (HH:MM, or HH:MM:SS; a night may cross
 // midnight once) or hours since the first count, increasing.
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include "fielddata/analysis.hpp"
+#include "fielddata/strata.hpp"
 #include "fielddata/survey_checks.hpp"
 #include "text/channels.hpp"
 
@@ -51,6 +54,7 @@ struct CsvSurvey {
   SamplingTimes times;
   std::string date;  // YYYY-MM-DD, or empty
   std::optional<TransectStrips> strips;
+  Strata strata;     // none unless STRATUM and STRATUM_AREA are given
 };
 
 // Whether a file's text is in the CSV layout: its name ends in ".csv" (in

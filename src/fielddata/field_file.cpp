@@ -184,10 +184,14 @@ std::vector<float> readWeights(text::LineSource& file, std::int32_t NTR, text::R
   text::readFreeFormat(file, targets, text::AtEndOfInput::Fail, [where = " in " + file.description()](std::size_t i) {
     return text::ValueName{"the weight of transect " + std::to_string(i + 1) + where, "1.0"};
   });
+  writeWeights(EL, report);
+  return EL;
+}
+
+void writeWeights(const std::vector<float>& EL, text::RecordSink& report) {
   text::Items line{std::string("EL=")};
   line.insert(line.end(), EL.begin(), EL.end());
   report.write(line);
-  return EL;
 }
 
 }  // namespace arribada::fielddata

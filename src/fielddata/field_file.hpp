@@ -105,6 +105,8 @@ SurveyCounts readCounts(text::LineSource& file, const FieldHeader& header, text:
 // Reads one weight per transect (one free-format read beginning on the line
 // after the last count) and writes the "EL=" line to the report.
 std::vector<float> readWeights(text::LineSource& file, std::int32_t NTR, text::RecordSink& report);
+// The report's "EL=" line of the weights.
+void writeWeights(const std::vector<float>& EL, text::RecordSink& report);
 
 // Reads the rest of the file and warns if any line of it holds more than blanks.
 void warnAboutValuesBeyondTheLast(text::LineSource& file, text::Warnings& warnings);

@@ -76,7 +76,7 @@ SurveyNight readFieldDataFile(const std::string& name, std::string bytes, text::
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   std::istringstream in(bytes);
   text::LineSource file(in, "'" + name + "'");
-  SurveyNight night{name, {}, {file.description(), {}, SurveyCounts(0, 0), {}}, std::nullopt, {}, {}, std::nullopt};
+  SurveyNight night{name, {}, {file.description(), {}, SurveyCounts(0, 0), {}}, std::nullopt, {}, {}, std::nullopt, {}};
   const std::string title = text::readWholeLine(file, "the title line of " + file.description());
   night.title = title.substr(0, title.find_last_not_of(" \t") + 1);
   const FieldHeader h = readHeader(file, engine::SimulationParameters{}.NTR, warnings);
@@ -105,7 +105,7 @@ bool sameNight(const SurveyNight& a, const SurveyNight& b) {
   if (a.file == b.file) return true;
   return a.title == b.title && a.date == b.date && a.survey.header == b.survey.header &&
          a.survey.counts == b.survey.counts && a.survey.weights == b.survey.weights && a.MEANT_SE == b.MEANT_SE &&
-         a.times == b.times;
+         a.times == b.times && a.strata == b.strata;
 }
 
 // The MEANT term of an estimate.
@@ -222,8 +222,10 @@ SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Wa
   if (!isCsvSurvey(name, bytes)) return readFieldDataFile(name, std::move(bytes), warnings);
   CsvSurvey csv = readCsvSurvey(bytes, "'" + name + "'", warnings);
   return {name,          std::move(csv.title), std::move(csv.survey), csv.MEANT_SE, std::move(csv.times),
-          std::move(csv.date), std::move(csv.strips)};
+          std::move(csv.date), std::move(csv.strips), std::move(csv.strata)};
 }
+
+bool isCsvSurveyFile(const std::string& name) { return isCsvSurvey(name, fileBytes(name)); }
 
 void refuseRepeatedNights(const std::vector<SurveyNight>& nights, text::Warnings& warnings) {
   for (std::size_t b = 1; b < nights.size(); ++b) {
@@ -253,7 +255,8 @@ FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights, text::Warnin
   const SharedMEANT shared = sharedMEANT(nights);
   FieldAnalysis analysis;
   for (const SurveyNight& night : nights) {
-    const FieldResult result = analyseSurvey(night.survey);
+    const FieldResult result =
+        night.strata.given() ? analyseStrata(night.survey, night.strata) : analyseSurvey(night.survey);
     FieldRow row = programRow(result);
     row.night = static_cast<std::int32_t>(analysis.nights.size() + 1);
     row.file = night.file;

@@ -74,6 +74,7 @@ struct SurveyNight {
   SamplingTimes times;            // the field-data layout: (k - 1) x HOURS / NT1
   std::string date;               // the CSV layout's DATE (YYYY-MM-DD), or empty
   std::optional<TransectStrips> strips;  // the CSV layout's STRIPS, when given
+  Strata strata;                  // the CSV layout's STRATUM and STRATUM_AREA; none for one stratum
 };
 
 // The per-time totals of a night's counts, for its picture.
@@ -102,6 +103,10 @@ inline constexpr std::uintmax_t kLargestSurveyFile = 64u * 1024u * 1024u;
 SurveyNight readSurveyFile(const std::string& name, text::Warnings warnings = text::Warnings{});
 // The same from the file's bytes, without the file system (a page's upload).
 SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Warnings warnings = text::Warnings{});
+
+// Whether the file `name` holds a survey in the CSV layout (isCsvSurvey on
+// its bytes); the errors of readSurveyFile for a file that cannot be read.
+bool isCsvSurveyFile(const std::string& name);
 
 // Analyses the nights. A RunTimeError when none is given, when nights give
 // MEANT's standard error but not the same MEANT and standard error, when a
