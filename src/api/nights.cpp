@@ -19,7 +19,14 @@ using fielddata::kHeaderFields;
 
 constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
 
+// A survey as plain values. A stratified night has no such form yet: it is
+// refused rather than analysed as one stratum (which would be another estimate).
 SurveyValues valuesOf(const fielddata::SurveyNight& night) {
+  if (night.strata.given()) {
+    throw text::RunTimeError("the survey '" + night.file +
+                             "' is stratified (STRATUM, STRATUM_AREA): analyse it with arribada --field or the page; "
+                             "its strata cannot be carried as a table of counts yet");
+  }
   SurveyValues out;
   out.file = night.file;
   out.title = night.title;
@@ -89,7 +96,10 @@ fielddata::SurveyNight nightOf(const SurveyValues& survey) {
           {survey.description, headerOf(survey), countsOf(survey),
            std::vector<float>(survey.weights.begin(), survey.weights.end())},
           MEANT_SE,
-          {survey.hours, survey.clock}};
+          {survey.hours, survey.clock},
+          {},
+          std::nullopt,
+          {}};
 }
 
 std::vector<TimeTotal> timeTotals(const fielddata::FieldAnalysis& analysis) {
@@ -155,7 +165,8 @@ SurveyRead readSurveyText(const std::string& name, const std::string& text) {
 SurveyValues surveyFromTable(const std::vector<std::string>& times, const std::vector<CountColumn>& columns,
                              const NamedValues& values, const std::string& description) {
   fielddata::CsvSurvey csv = fielddata::readCsvSurvey(csvLayout(times, columns, values), description);
-  return valuesOf({description, csv.title, std::move(csv.survey), csv.MEANT_SE, csv.times});
+  return valuesOf({description, csv.title, std::move(csv.survey), csv.MEANT_SE, csv.times, csv.date, csv.strips,
+                   csv.strata});
 }
 
 NightsProducts analyseNights(const std::vector<SurveyValues>& surveys) {

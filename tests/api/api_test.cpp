@@ -173,8 +173,9 @@ TEST(HostDesign, TheShippedSearchInTasksRecommendsWhatTheReadmeSays) {
   EXPECT_TRUE(products.recommendation.starts_with(
       "Recommended: IC 5, every 4 h, first strip (12.5 observer-hours at most)."))
       << products.recommendation;
-  EXPECT_NE(products.table.find(products.recommendation), std::string::npos);
-  EXPECT_NE(products.table.find("24.62 (0.74)"), std::string::npos);
+  // The table fits 80 columns and begins with the recommendation (wrapped).
+  EXPECT_TRUE(products.table.starts_with("Recommended: IC 5, every 4 h, first strip (12.5 observer-hours at most)."))
+      << products.table.substr(0, 160);
   EXPECT_EQ(products.designs.size(), 32u);
   EXPECT_DOUBLE_EQ(products.TARGET_CV, 0.10);
   EXPECT_TRUE(products.designsCsv.starts_with("scenario,")) << products.designsCsv.substr(0, 80);

@@ -24,7 +24,7 @@ namespace {
 
 fielddata::SurveyNight nightOf(const std::string& csv, const std::string& name = "pilot.csv") {
   fielddata::CsvSurvey read = fielddata::readCsvSurvey(csv, "'" + name + "'");
-  return {name, read.title, std::move(read.survey), read.MEANT_SE, read.times, read.strips};
+  return {name, read.title, std::move(read.survey), read.MEANT_SE, read.times, read.date, read.strips, read.strata};
 }
 
 // Two transects, three counts 2 hours apart. By hand: SAREA = 100 x 2 x 5 m^2
@@ -294,7 +294,7 @@ TEST_F(PilotFiles, FaultyPilotsAreRefusedWhereTheyAreFaulty) {
        "pilot survey 'pilot.csv': no turtle was counted"},
       {"# AREA = 0.1\n# WIDTH = 5\n# HOURS = 6\n# MEANT = 30\n# LENGTH = 100\ntime,T1\n0,7\n",
        "pilot survey 'pilot.csv': a single count gives no estimate"},
-      {"# AREA = 0.1\n# WIDTH = 5\n# HOURS = 6\n# MEANT = 30\n# LENGTH = 100\n"
+      {"# AREA = 0.1\n# WIDTH = 5\n# HOURS = 4\n# MEANT = 30\n# LENGTH = 100\n"
        "time,A,B,C,D,E,F,G,H,I,J,K\n0,1,1,1,1,1,1,1,1,1,1,1\n2,1,1,1,1,1,1,1,1,1,1,1\n",
        "pilot survey 'pilot.csv': its 11 transects do not fit on the design's NTR = 10 strips"},
   };

@@ -21,7 +21,7 @@ const std::string kWorkedCounts = "time,T1,T2\n0,1,3\n30,2,2\n";
 
 SurveyNight worked(const std::string& extra = "") {
   CsvSurvey csv = readCsvSurvey(kWorkedValues + extra + kWorkedCounts, "'worked.csv'");
-  return {"worked.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times, csv.date};
+  return {"worked.csv", csv.title, csv.survey, csv.MEANT_SE, csv.times, csv.date, csv.strips, csv.strata};
 }
 
 TEST(NightsTest, OneFileGivesExactlyTheFieldDataJob) {
