@@ -169,12 +169,14 @@ SurveyValues surveyFromTable(const std::vector<std::string>& times, const std::v
                    csv.strata});
 }
 
-NightsProducts analyseNights(const std::vector<SurveyValues>& surveys) {
-  std::vector<fielddata::SurveyNight> nights;
-  for (const SurveyValues& survey : surveys) nights.push_back(nightOf(survey));
+namespace {
+
+// The products of nights read whole (their dates and strata too).
+NightsProducts productsOf(const std::vector<fielddata::SurveyNight>& nights,
+                          text::Warnings warnings = text::Warnings{}) {
   fielddata::FieldAnalysis analysis;
   try {
-    analysis = fielddata::analyseNights(nights);
+    analysis = fielddata::analyseNights(nights, warnings);
   } catch (const std::invalid_argument&) {
     throw text::RunTimeError("a survey's counts or weights are not of the shape its header gives");
   }
@@ -187,14 +189,26 @@ NightsProducts analyseNights(const std::vector<SurveyValues>& surveys) {
   return out;
 }
 
+}  // namespace
+
+NightsProducts analyseNights(const std::vector<SurveyValues>& surveys) {
+  std::vector<fielddata::SurveyNight> nights;
+  for (const SurveyValues& survey : surveys) nights.push_back(nightOf(survey));
+  return productsOf(nights);
+}
+
+// The files' texts are read straight into nights, so that what plain values
+// do not carry (a night's DATE, its strata) still counts.
 NightsProducts analyseSurveyTexts(const std::vector<SurveyText>& files, std::vector<std::string>* warnings) {
-  std::vector<SurveyValues> surveys;
-  for (const SurveyText& file : files) {
-    SurveyRead read = readSurveyText(file.name, file.text);
-    if (warnings != nullptr) warnings->insert(warnings->end(), read.warnings.begin(), read.warnings.end());
-    surveys.push_back(std::move(read.survey));
+  detail::CollectedWarnings collected;
+  std::vector<fielddata::SurveyNight> nights;
+  for (const SurveyText& file : files) nights.push_back(fielddata::readSurveyBytes(file.name, file.text, collected.warnings()));
+  NightsProducts out = productsOf(nights, collected.warnings());
+  if (warnings != nullptr) {
+    const std::vector<std::string> lines = collected.lines();
+    warnings->insert(warnings->end(), lines.begin(), lines.end());
   }
-  return analyseNights(surveys);
+  return out;
 }
 
 }  // namespace arribada::api

@@ -338,6 +338,21 @@ TEST(HostNights, MessagesAndWarningsNameTheFile) {
   EXPECT_TRUE(warnings[0].starts_with("MEANT = 0.25 in the header of 'hours.dat' is below 5")) << warnings[0];
 }
 
+// What plain values do not carry still counts for texts: a night's DATE and its strata.
+TEST(HostNights, TextsKeepTheirDatesAndStrata) {
+  const std::string dated = "# DATE = 2026-11-03\n";
+  const std::string message =
+      refusal([&] { analyseSurveyTexts({{"a.csv", dated + example("night-1.csv")}, {"b.csv", dated + example("night-2.csv")}}); });
+  EXPECT_NE(message.find("both give DATE = 2026-11-03"), std::string::npos) << message;
+  // Two transects of equal counts in two strata of half the area each: the
+  // one sampling fraction gives the unstratified estimate, as a stratified night.
+  const std::string night = "# AREA = 0.08\n# WIDTH = 2\n# HOURS = 4\n# MEANT = 60\n# LENGTH = 100\n"
+                            "# STRATUM = 1, 2\n# STRATUM_AREA = 0.04, 0.04\ntime,T1,T2\n0,3,5\n2,4,6\n";
+  const NightsProducts p = analyseSurveyTexts({{"s.csv", night}});
+  EXPECT_NE(refusal([&] { readSurveyText("s.csv", night); }).find("is stratified"), std::string::npos);
+  ASSERT_FALSE(p.estimate.empty());
+}
+
 TEST(HostRows, RowsBecomeTheFoldersCsvText) {
   struct Case {
     Rows rows;
