@@ -388,7 +388,9 @@ TEST(DesignSearch, ClampedHoursAndTheWarningForTheSchedulesThatCountThem) {
     EXPECT_EQ(clampedHours(settings, 0), c.hours) << c.STDDEV << " " << c.KSW;
     const std::string warning = runScenario(settings, 0).warning;
     EXPECT_EQ(!warning.empty(), c.warned) << warning;
-    if (c.warned) EXPECT_NE(warning.find("counted every 2 h"), std::string::npos) << warning;
+    if (c.warned) {
+      EXPECT_NE(warning.find("counted every 2 h"), std::string::npos) << warning;
+    }
   }
 }
 

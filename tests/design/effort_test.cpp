@@ -247,7 +247,7 @@ TEST(CountError, LawAndRounding) {
   double sum = 0.0, squares = 0.0;
   for (std::size_t i = 0; i < erred.cells(); ++i) {
     sum += erred.cell(i);
-    squares += double{erred.cell(i)} * erred.cell(i);
+    squares += static_cast<double>(erred.cell(i)) * erred.cell(i);
   }
   const double n = static_cast<double>(erred.cells());
   const double mean = sum / n;

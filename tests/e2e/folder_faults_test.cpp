@@ -54,7 +54,9 @@ TEST_P(ShellFaultTest, LeavesTheFolderWholeOrAbsent) {
   EXPECT_EQ(fs::exists(box.directory() / "out"), c.folderWhole);
   for (const std::string& file : c.expectedFiles) EXPECT_TRUE(fs::exists(box.directory() / "out" / file)) << file;
   EXPECT_FALSE(unfinishedLeft(box.directory()));
-  if (c.tableShown) EXPECT_NE(readFile(box.directory() / "screen.out").find("total"), std::string::npos);
+  if (c.tableShown) {
+    EXPECT_NE(readFile(box.directory() / "screen.out").find("total"), std::string::npos);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
