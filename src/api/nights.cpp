@@ -1,5 +1,6 @@
 #include "api/nights.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <stdexcept>
@@ -19,14 +20,8 @@ using fielddata::kHeaderFields;
 
 constexpr std::int32_t kLargestCount = 32767;  // a cell of the count grid
 
-// A survey as plain values. A stratified night has no such form yet: it is
-// refused rather than analysed as one stratum (which would be another estimate).
+// A survey as plain values.
 SurveyValues valuesOf(const fielddata::SurveyNight& night) {
-  if (night.strata.given()) {
-    throw text::RunTimeError("the survey '" + night.file +
-                             "' is stratified (STRATUM, STRATUM_AREA): analyse it with arribada --field or the page; "
-                             "its strata cannot be carried as a table of counts yet");
-  }
   SurveyValues out;
   out.file = night.file;
   out.title = night.title;
@@ -46,6 +41,9 @@ SurveyValues valuesOf(const fielddata::SurveyNight& night) {
   if (night.MEANT_SE) out.MEANT_SE = *night.MEANT_SE;
   out.hours = night.times.hours;
   out.clock = night.times.clock;
+  out.date = night.date;
+  out.strata = night.strata.of;
+  out.stratumAreas.assign(night.strata.areas.begin(), night.strata.areas.end());
   return out;
 }
 
@@ -88,7 +86,22 @@ fielddata::SurveyCounts countsOf(const SurveyValues& survey) {
   return grid;
 }
 
+// Strata as a host gives them: a stratum (from 1) per transect, every
+// stratum with a transect and a nesting area above 0; none for one stratum.
+void checkStrata(const SurveyValues& survey) {
+  if (survey.strata.empty() && survey.stratumAreas.empty()) return;
+  const auto strata = static_cast<std::int32_t>(survey.stratumAreas.size());
+  bool fits = survey.strata.size() == static_cast<std::size_t>(survey.transects);
+  for (const std::int32_t s : survey.strata) fits = fits && s >= 1 && s <= strata;
+  for (std::int32_t s = 1; s <= strata; ++s) {
+    fits = fits && std::find(survey.strata.begin(), survey.strata.end(), s) != survey.strata.end() &&
+           survey.stratumAreas[static_cast<std::size_t>(s - 1)] > 0.0;
+  }
+  if (!fits) refuse(survey, "its strata are not a stratum (from 1) per transect, each with a transect and an area above 0");
+}
+
 fielddata::SurveyNight nightOf(const SurveyValues& survey) {
+  checkStrata(survey);
   std::optional<float> MEANT_SE;
   if (survey.MEANT_SE) MEANT_SE = static_cast<float>(*survey.MEANT_SE);
   return {survey.file,
@@ -97,9 +110,9 @@ fielddata::SurveyNight nightOf(const SurveyValues& survey) {
            std::vector<float>(survey.weights.begin(), survey.weights.end())},
           MEANT_SE,
           {survey.hours, survey.clock},
-          {},
+          survey.date,
           std::nullopt,
-          {}};
+          {survey.strata, std::vector<float>(survey.stratumAreas.begin(), survey.stratumAreas.end())}};
 }
 
 std::vector<TimeTotal> timeTotals(const fielddata::FieldAnalysis& analysis) {

@@ -37,6 +37,9 @@ struct SurveyValues {
   std::optional<double> MEANT_SE;    // minutes
   std::vector<double> hours;         // per sampling time, when known
   bool clock = false;                // hours are clock hours
+  std::string date;                  // the CSV layout's DATE (YYYY-MM-DD), or empty
+  std::vector<std::int32_t> strata;  // each transect's stratum (from 1), or none for one stratum
+  std::vector<double> stratumAreas;  // each stratum's nesting area, km^2
 };
 
 // A survey and the warnings its reading gave (input that reads but was

@@ -349,8 +349,19 @@ TEST(HostNights, TextsKeepTheirDatesAndStrata) {
   const std::string night = "# AREA = 0.08\n# WIDTH = 2\n# HOURS = 4\n# MEANT = 60\n# LENGTH = 100\n"
                             "# STRATUM = 1, 2\n# STRATUM_AREA = 0.04, 0.04\ntime,T1,T2\n0,3,5\n2,4,6\n";
   const NightsProducts p = analyseSurveyTexts({{"s.csv", night}});
-  EXPECT_NE(refusal([&] { readSurveyText("s.csv", night); }).find("is stratified"), std::string::npos);
   ASSERT_FALSE(p.estimate.empty());
+  // As plain values the night keeps its strata: 4 transects in strata of 2
+  // and 4 km^2 give 16 + 64 = 80 females (worked by hand in the strata test),
+  // where one stratum of 6 km^2 would give 72.
+  const std::string values = "# AREA = 6\n# WIDTH = 250\n# HOURS = 2\n# MEANT = 60\n# LENGTH = 4000\n"
+                             "# STRATUM = 1, 1, 2, 2\n# STRATUM_AREA = 2, 4\ntime,T1,T2,T3,T4\n0,1,3,2,4\n1,2,2,4,6\n";
+  const SurveyValues survey = readSurveyText("s.csv", values).survey;
+  EXPECT_EQ(survey.strata, (std::vector<std::int32_t>{1, 1, 2, 2}));
+  const NightsProducts again = analyseNights({survey});
+  EXPECT_NE(again.table.find("80.0"), std::string::npos) << again.table;
+  SurveyValues broken = survey;
+  broken.strata.pop_back();
+  EXPECT_NE(refusal([&] { analyseNights({broken}); }).find("its strata are not"), std::string::npos);
 }
 
 TEST(HostRows, RowsBecomeTheFoldersCsvText) {

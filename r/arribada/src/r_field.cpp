@@ -18,23 +18,20 @@ cpp11::writable::list headerToR(const std::vector<api::HeaderValue>& header) {
   return out;
 }
 
-cpp11::list nightToR(const api::SurveyValues& s) {
+cpp11::writable::list nightToR(const api::SurveyValues& s) {
   cpp11::writable::integers_matrix<> counts(s.times, s.transects);
   for (int k = 0; k < s.times; ++k) {
     for (int j = 0; j < s.transects; ++j) counts(k, j) = s.counts[static_cast<std::size_t>(k * s.transects + j)];
   }
-  cpp11::writable::list out;
-  out.push_back(cpp11::as_sexp(s.file));
-  out.push_back(cpp11::as_sexp(s.title));
-  out.push_back(headerToR(s.header));
-  out.push_back(counts);
-  out.push_back(cpp11::writable::doubles(s.weights.begin(), s.weights.end()));
-  out.push_back(cpp11::as_sexp(s.MEANT_SE.value_or(NA_REAL)));
-  out.push_back(cpp11::writable::doubles(s.hours.begin(), s.hours.end()));
-  out.push_back(cpp11::as_sexp(s.clock));
-  out.push_back(cpp11::as_sexp(s.description));
-  out.names() = {"file", "title", "header", "counts", "weights", "MEANT_SE", "hours", "clock", "description"};
-  return out;
+  using namespace cpp11::literals;
+  return cpp11::writable::list(
+      {"file"_nm = s.file, "title"_nm = s.title, "header"_nm = headerToR(s.header), "counts"_nm = counts,
+       "weights"_nm = cpp11::writable::doubles(s.weights.begin(), s.weights.end()),
+       "MEANT_SE"_nm = s.MEANT_SE.value_or(NA_REAL),
+       "hours"_nm = cpp11::writable::doubles(s.hours.begin(), s.hours.end()), "clock"_nm = s.clock,
+       "description"_nm = s.description, "date"_nm = s.date,
+       "strata"_nm = cpp11::writable::integers(s.strata.begin(), s.strata.end()),
+       "stratum_areas"_nm = cpp11::writable::doubles(s.stratumAreas.begin(), s.stratumAreas.end())});
 }
 
 api::SurveyValues nightFromR(cpp11::list in) {
@@ -53,8 +50,12 @@ api::SurveyValues nightFromR(cpp11::list in) {
   for (int k = 0; k < s.times; ++k) {
     for (int j = 0; j < s.transects; ++j) s.counts.push_back(counts(k, j) == NA_INTEGER ? -1 : counts(k, j));
   }
-  const cpp11::doubles weights(in["weights"]), hours(in["hours"]);
+  const cpp11::doubles weights(in["weights"]), hours(in["hours"]), areas(in["stratum_areas"]);
+  const cpp11::integers strata(in["strata"]);
   s.weights.assign(weights.begin(), weights.end());
+  s.date = cpp11::as_cpp<std::string>(in["date"]);
+  s.strata.assign(strata.begin(), strata.end());
+  s.stratumAreas.assign(areas.begin(), areas.end());
   const double se = cpp11::as_cpp<double>(in["MEANT_SE"]);
   if (!ISNA(se)) s.MEANT_SE = se;
   s.hours.assign(hours.begin(), hours.end());
@@ -101,14 +102,7 @@ cpp11::list analyse_nights(cpp11::list surveys) {
     hours.push_back(time.hours.value_or(NA_REAL));
     total.push_back(time.total);
   }
-  cpp11::writable::list times;
-  times.push_back(night);
-  times.push_back(hours);
-  times.push_back(total);
-  times.names() = {"night", "hours", "total"};
-  cpp11::writable::list out;
-  out.push_back(r::columnsOf(analysis.estimate));
-  out.push_back(times);
-  out.names() = {"estimate", "times"};
-  return out;
+  using namespace cpp11::literals;
+  const cpp11::writable::list times({"night"_nm = night, "hours"_nm = hours, "total"_nm = total});
+  return cpp11::writable::list({"estimate"_nm = r::columnsOf(analysis.estimate), "times"_nm = times});
 }

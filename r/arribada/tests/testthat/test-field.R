@@ -40,3 +40,17 @@ test_that("the field analyses equal the program's tables on the shipped examples
   program <- utils::read.csv(file.path(program_results("nights"), "field.csv"))
   expect_same_table(nights, program[names(program) != "file"])
 })
+
+test_that("a stratified night is the sum of its strata, as --field gives it", {
+  # Four transects in strata of 2 and 4 km^2 (worked by hand): 16 + 64 = 80
+  # females, variance 16 + 128 = 144, limits 56 and 104; one stratum of 6 km^2
+  # would give 72.
+  night <- tempfile(fileext = ".csv")
+  writeLines(c("# AREA = 6", "# WIDTH = 250", "# HOURS = 2", "# MEANT = 60", "# LENGTH = 4000",
+               "# STRATUM = 1, 1, 2, 2", "# STRATUM_AREA = 2, 4",
+               "time,T1,T2,T3,T4", "0,1,3,2,4", "1,2,2,4,6"), night)
+  estimate <- arribada_field(night)
+  expect_equal(estimate$estimate[1L], 80)
+  expect_equal(c(estimate$LCL[1L], estimate$UCL[1L]), c(56, 104))
+  expect_identical(arribada_field(read_arribada_field(night)), estimate)
+})
