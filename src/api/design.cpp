@@ -40,20 +40,20 @@ design::SearchSettings settingsOf(const std::string& text, const std::string& na
   }
 }
 
-// Every task's result once, read back from its text, in the order of the
-// scenarios (or, not asking for every task, the results as given); the
-// results must be those of the search whose settings text is given.
-std::vector<design::ScenarioResult> resultsOf(const std::vector<std::string>& texts, const std::string& settingsText,
-                                              bool everyTask = true) {
+// A task's result read back from its text; it must be of the search whose
+// settings text is given.
+design::NamedPart partOf(const std::string& text, const std::string& name, const std::string& settingsText) {
+  design::NamedPart part{name, design::readPart(text, name)};
+  if (part.part.settingsText != settingsText) throw text::RunTimeError(name + " is a part of another search than this one");
+  return part;
+}
+
+// Every task's result once, in the order of the scenarios.
+std::vector<design::ScenarioResult> resultsOf(const std::vector<std::string>& texts, const std::string& settingsText) {
   std::vector<design::NamedPart> parts;
   for (std::size_t k = 0; k < texts.size(); ++k) {
-    const std::string name = "task result " + std::to_string(k + 1);
-    parts.push_back({name, design::readPart(texts[k], name)});
-    if (parts.back().part.settingsText != settingsText) {
-      throw text::RunTimeError(name + " is a part of another search than this one");
-    }
+    parts.push_back(partOf(texts[k], "task result " + std::to_string(k + 1), settingsText));
   }
-  if (!everyTask) return {parts.front().part.result};
   return design::collectParts(parts).results;
 }
 
@@ -92,7 +92,7 @@ std::string DesignSearch::runTask(std::int32_t task, const DesignProgress& progr
 }
 
 Rows DesignSearch::taskRows(const std::string& result) const {
-  const design::ScenarioResult scenario = resultsOf({result}, text_, false).front();
+  const design::ScenarioResult scenario = partOf(result, "the task's result", text_).part.result;
   Rows rows;
   for (const design::DesignOutcome& outcome : scenario.designs) {
     rows.push_back(design::designRow(settings_, {&scenario, &outcome, false}));
