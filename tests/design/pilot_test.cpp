@@ -4,6 +4,7 @@
 // they are faulty.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -248,7 +249,7 @@ class PilotFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = std::filesystem::temp_directory_path() /
-              ("arribada-pilot-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("arribada-pilot-" + std::to_string(::getpid()) + "-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
   }

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "fielddata/nights.hpp"
 #include "text/errors.hpp"
 
@@ -40,7 +42,7 @@ std::string hourlyRows(int rows, const std::string& header = "time,T1,T2\n") {
 class SurveyFile {
  public:
   SurveyFile(const std::string& name, const std::string& text)
-      : path_(fs::temp_directory_path() / ("arribada_checks_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + name)) {
+      : path_(fs::temp_directory_path() / ("arribada_checks_" + std::to_string(::getpid()) + "_" + name)) {
     std::ofstream(path_, std::ios::binary) << text;
   }
   ~SurveyFile() { fs::remove(path_); }
