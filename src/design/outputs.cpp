@@ -137,7 +137,9 @@ std::string pilotDesignKey(const SearchSettings& settings, std::size_t width) {
   return key;
 }
 
-// The scenarios' warnings, one line each, in the order of the scenarios.
+// The scenarios' warnings in the order of the scenarios, one line for each
+// text: "warning in scenario 2: ..." or, for scenarios that share it (a
+// pilot at several NN_FACTORs), "warning in scenarios 1, 2, 3: ...".
 std::string warningLines(const SearchResult& search, std::size_t width) {
   std::vector<const ScenarioResult*> warned;
   for (const DesignRow& row : search.rows) {
@@ -148,9 +150,18 @@ std::string warningLines(const SearchResult& search, std::size_t width) {
   std::sort(warned.begin(), warned.end(), [](const ScenarioResult* a, const ScenarioResult* b) {
     return a->scenario.index < b->scenario.index;
   });
-  std::string lines;
+  std::vector<std::pair<std::string, std::vector<std::int32_t>>> texts;  // each text and its scenarios
   for (const ScenarioResult* r : warned) {
-    lines += wrapped("warning in scenario " + std::to_string(r->scenario.index + 1) + ": " + r->warning, width) + "\n";
+    auto same = std::find_if(texts.begin(), texts.end(), [&](const auto& t) { return t.first == r->warning; });
+    if (same == texts.end()) same = texts.insert(texts.end(), {r->warning, {}});
+    same->second.push_back(r->scenario.index + 1);
+  }
+  std::string lines;
+  for (const auto& [warning, scenarios] : texts) {
+    std::string numbers;
+    for (std::int32_t n : scenarios) numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
+    lines += wrapped((scenarios.size() == 1 ? "warning in scenario " : "warning in scenarios ") + numbers + ": " + warning,
+                     width) + "\n";
   }
   return lines;
 }

@@ -96,6 +96,31 @@ std::string clampWarning(const std::vector<std::int32_t>& clamped, const std::ve
          " h: those designs' bias and coverage include that pile (docs/limits.md)";
 }
 
+// The warning for designs counting a pilot's curve at another interval than
+// its steps: they meet the steps at other phases than the pilot's counts did,
+// and part of their bias can be the steps' (docs/method.md measures it).
+std::string pilotStepWarning(const engine::NestingTable& table, const std::vector<DesignOutcome>& designs) {
+  if (table.KK < 1) return {};
+  const float step = table.UINT[0];
+  std::vector<std::int32_t> every;
+  for (const DesignOutcome& o : designs) {
+    if (!o.skipped.empty() || static_cast<float>(o.design.EVERY) == step) continue;
+    if (std::find(every.begin(), every.end(), o.design.EVERY) == every.end()) every.push_back(o.design.EVERY);
+  }
+  if (every.empty()) return {};
+  std::sort(every.begin(), every.end());
+  std::string hours;
+  for (std::int32_t v : every) hours += (hours.empty() ? "" : ", ") + std::to_string(v);
+  return "the pilot's nesting curve steps every " + results::shortestReal(step) + " h; designs counting every " +
+         hours + " h meet its steps at other phases than its counts did, and part of their bias may be the "
+         "steps' (docs/method.md)";
+}
+
+// Both warnings of a scenario, on one line.
+std::string joinedWarnings(const std::string& first, const std::string& second) {
+  return first.empty() || second.empty() ? first + second : first + "; " + second;
+}
+
 // Why a density allocation cannot place the design's strips on these stretches; empty when it can.
 std::string allocationFault(const Design& d, const std::vector<Stretch>& stretches) {
   if (d.allocation != Allocation::density || d.IC >= leastDensityStrips(stretches)) return {};
@@ -208,6 +233,7 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
     }
   }
   result.warning = clampWarning(clampedHours(setup), result.designs);
+  if (setup.scenario.pilot >= 0) result.warning = joinedWarnings(result.warning, pilotStepWarning(setup.table, result.designs));
   measureScenario(settings, result);
   return result;
 }

@@ -175,6 +175,12 @@ TEST(PilotMapping, DesignsCountingLessOftenThanThePilotRunOnItsCurve) {
       << result.designs[1].skipped;
   EXPECT_EQ(result.designs[2].skipped, "");
   EXPECT_EQ(result.designs[2].replicates.size(), 2u);
+  // Every 3 h meets the 2-hour steps at other phases than the pilot's counts: said once; the
+  // skipped every 4 h and the pilot's own every 2 h are not named.
+  EXPECT_NE(result.warning.find("the pilot's nesting curve steps every 2 h; designs counting every 3 h meet"),
+            std::string::npos) << result.warning;
+  settings.EVERY = {2};
+  EXPECT_EQ(runScenario(settings, 0).warning, "");
 }
 
 // A pilot's beach is in stretches, one per transect, so a density

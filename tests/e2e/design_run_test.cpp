@@ -90,13 +90,16 @@ TEST(DesignRunTest, PilotBesideTheDesignFile) {
   std::filesystem::create_directories(box.directory() / "plans");
   box.writeFile("plans/pilot.csv", "# AREA = 0.1\n# WIDTH = 5\n# HOURS = 8\n# MEANT = 30\n# LENGTH = 150\n"
                                    "time,A,B,C\n0,1,4,2\n2,3,9,4\n4,2,6,3\n6,0,2,1\n");
-  box.writeFile("plans/next.design", "NTR = 9\nPILOT = pilot.csv\nIREP = 5\nIC = 9\nEVERY = 4\n"
+  box.writeFile("plans/next.design", "NTR = 9\nPILOT = pilot.csv\nNN_FACTOR = 1, 2\nIREP = 5\nIC = 9\nEVERY = 4\n"
                                      "ROUND_MINUTES = 10\nSTRIP_MINUTES = 1\nTARGET_CV = 0.5\n");
   const auto result = box.run("", "none", "--design plans/next.design");
   ASSERT_EQ(result.status, 0) << result.errors;
   EXPECT_NE(result.screen.find("from pilot pilot.csv: NN its estimate"), std::string::npos) << result.screen;
   EXPECT_NE(result.screen.find("IC 3, every 2 h, first strip is how pilot pilot.csv was counted"), std::string::npos)
       << result.screen;
+  // Every 4 h meets the pilot's 2-hour steps at other phases: one warning for both of its scenarios.
+  EXPECT_NE(result.screen.find("warning in scenarios 1, 2: the pilot's nesting curve steps every 2 h;"),
+            std::string::npos) << result.screen;
   EXPECT_NE(readFile(box.directory() / "plans" / "next-designs" / "designs.csv").find("pilot pilot.csv"),
             std::string::npos);
 }
