@@ -8,6 +8,8 @@
 #include "api/conversions.hpp"
 #include "fielddata/nights.hpp"
 #include "fielddata/nights_table.hpp"
+#include "fielddata/strata.hpp"
+#include "fielddata/survey_checks.hpp"
 #include "results/charts.hpp"
 #include "results/rows.hpp"
 #include "text/errors.hpp"
@@ -100,11 +102,28 @@ void checkStrata(const SurveyValues& survey) {
   if (!fits) refuse(survey, "its strata are not a stratum (from 1) per transect, each with a transect and an area above 0");
 }
 
+// A sample larger than the nesting area it stands for, the whole night's or a stratum's.
+void checkSampleAreas(const SurveyValues& survey, const fielddata::SurveyNight& night) {
+  const fielddata::FieldHeader& h = night.survey.header;
+  if (const auto fault = fielddata::sampleAreaFault(h, {})) refuse(survey, fault->why);
+  const bool shaped = night.survey.counts.transects() == h.NTR && night.survey.counts.times() == h.NT1 &&
+                      night.strata.of.size() == static_cast<std::size_t>(h.NTR) &&
+                      (!h.weighted() || night.survey.weights.size() == static_cast<std::size_t>(h.NTR));
+  if (!shaped) return;  // the analysis refuses the shape itself
+  for (std::size_t i = 0; i < night.strata.areas.size(); ++i) {
+    const auto stratum = static_cast<std::int32_t>(i + 1);
+    const fielddata::Survey part = fielddata::stratumSurvey(night.survey, night.strata, stratum);
+    if (const auto fault = fielddata::sampleAreaFault(part.header, {}, "the area of stratum " + std::to_string(stratum))) {
+      refuse(survey, fault->why);
+    }
+  }
+}
+
 fielddata::SurveyNight nightOf(const SurveyValues& survey) {
   checkStrata(survey);
   std::optional<float> MEANT_SE;
   if (survey.MEANT_SE) MEANT_SE = static_cast<float>(*survey.MEANT_SE);
-  return {survey.file,
+  fielddata::SurveyNight night{survey.file,
           survey.title,
           {survey.description, headerOf(survey), countsOf(survey),
            std::vector<float>(survey.weights.begin(), survey.weights.end())},
@@ -113,6 +132,8 @@ fielddata::SurveyNight nightOf(const SurveyValues& survey) {
           survey.date,
           std::nullopt,
           {survey.strata, std::vector<float>(survey.stratumAreas.begin(), survey.stratumAreas.end())}};
+  checkSampleAreas(survey, night);
+  return night;
 }
 
 std::vector<TimeTotal> timeTotals(const fielddata::FieldAnalysis& analysis) {

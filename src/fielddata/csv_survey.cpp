@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "fielddata/spreadsheet_text.hpp"
+#include "fielddata/strata.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::fielddata {
@@ -491,6 +492,21 @@ Strata strataOf(const Values& values, const FieldHeader& h, std::size_t NTR, con
   return strata;
 }
 
+// Each stratum's transects against its STRATUM_AREA, as the stratum is
+// analysed: a sample larger than the area it stands for.
+void refuseStrataSmallerThanTheirSamples(const Survey& survey, const Strata& strata, const Values& values,
+                                         const std::string& file) {
+  for (std::size_t i = 0; i < strata.areas.size(); ++i) {
+    const auto stratum = static_cast<std::int32_t>(i + 1);
+    const ValueLine& line = values.line("STRATUM_AREA");
+    const Place place{line.row, line.tokens[i].column};
+    const std::string name = "the STRATUM_AREA of stratum " + std::to_string(stratum);
+    if (const auto problem = sampleAreaFault(stratumSurvey(survey, strata, stratum).header, place, name)) {
+      fault(file, *problem);
+    }
+  }
+}
+
 }  // namespace
 
 bool isCsvSurvey(const std::string& name, std::string_view bytes) {
@@ -565,6 +581,7 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
   refuseHeaderProblem(h, values, file, headerRow);
   if (const auto warning = meantInHoursWarning(h.MEANT, " in " + file)) warnings.warn(*warning);
   survey.strata = strataOf(values, h, NTR, file);
+  if (survey.strata.given()) refuseStrataSmallerThanTheirSamples(survey.survey, survey.strata, values, file);
   return survey;
 }
 

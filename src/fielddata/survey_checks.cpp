@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/real.hpp"
 #include "text/errors.hpp"
 
 namespace arribada::fielddata {
@@ -142,6 +143,15 @@ std::optional<SurveyFault> widthFault(float WIDTH, Place line) {
   return SurveyFault{line, "WIDTH = " + text::shortReal(WIDTH) + ": the transect half-width must be above 0 metres"};
 }
 
+std::optional<SurveyFault> sampleAreaFault(const FieldHeader& h, Place line, const std::string& area) {
+  const double sampled = engine::wide(sampleArea(h));
+  if (!(h.AREA > 0.0f) || sampled <= engine::wide(h.AREA) * (1.0 + 1e-6)) return std::nullopt;
+  return SurveyFault{line, area + " = " + text::shortReal(h.AREA) + " km2 is less than the transects' own area, " +
+                               "their length x 2 x WIDTH = " + text::shortReal(sampleArea(h)) +
+                               " km2: a sample cannot be larger than the nesting area (areas are in km2, 1 ha = 0.01 "
+                               "km2; LENGTH and WIDTH, the half-width, in metres)"};
+}
+
 std::optional<SurveyFault> weightsFault(const std::vector<float>& weights, float LENGTH, Place line) {
   double sum = 0.0;
   for (std::size_t j = 0; j < weights.size(); ++j) {
@@ -171,6 +181,7 @@ std::optional<SurveyFault> surveyFault(const SurveyTable& t) {
   }
   if (auto fault = hoursFault(t.header.HOURS, t.valueLine("HOURS"), t.times)) return fault;
   if (auto fault = totalColumnFault(t.transects, t.counts, t.places)) return fault;
+  if (auto fault = sampleAreaFault(t.header, t.valueLine("AREA"))) return fault;
   return weightsFault(t.weights, t.header.LENGTH, t.valueLine("WEIGHTS"));
 }
 

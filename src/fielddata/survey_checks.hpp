@@ -2,10 +2,10 @@
 // A survey's values checked against each other and against its counts,
 // wherever a survey is read outside the dialogue (arribada --field, the R
 // package): HOURS against the sampling times, a column that is a total of
-// the others, WIDTH, the weights against LENGTH. Each check takes the survey
-// as read, with where its parts stand, and returns its fault with the row
-// and the column (none when the survey passes); the caller names the file
-// or the table. The dialogue's field-data job keeps its own checks only.
+// the others, WIDTH, the transects' area against AREA, the weights against
+// LENGTH. Each check takes the survey as read, with where its parts stand,
+// and returns its fault with the row and the column (none when the survey
+// passes); the caller names the file or the table. The dialogue's field-data job keeps its own checks only.
 //
 // The tolerances (docs/method.md, "Times, HOURS and the counts"):
 // - the sampling times are evenly spaced when every interval between two
@@ -90,6 +90,11 @@ std::optional<SurveyFault> totalColumnFault(const std::vector<std::string>& tran
 
 // A transect half-width at or below 0.
 std::optional<SurveyFault> widthFault(float WIDTH, Place line);
+
+// A sample larger than the nesting area: the transects' area LENGTH x 2 x
+// WIDTH above AREA, the sampled fraction C above 1 (a unit slip, such as
+// AREA in hectares); `area` names the value ("AREA", or a stratum's area).
+std::optional<SurveyFault> sampleAreaFault(const FieldHeader& h, Place line, const std::string& area = "AREA");
 
 // Weights that cannot be the transects' shares of LENGTH: one below 0, or a
 // sum that is not LENGTH (within 1%).

@@ -312,15 +312,18 @@ TEST(HostNights, SurveysWhoseValuesDoNotFitAreRefused) {
     SurveyValues survey;
     const char* message;
   };
-  SurveyValues shape = good, count = good, header = good, whole = good;
+  SurveyValues shape = good, count = good, header = good, whole = good, area = good;
   shape.counts.pop_back();
   count.counts[3] = 40000;
   header.header.pop_back();
   whole.header[5].value = 7.5;
+  area.header[0].value = 0.001;  // the transects cover 400 m x 2 x 2 m = 0.0016 km^2
   const Case cases[] = {{"counts short of one", shape, "not a table of its sampling times by its transects"},
                         {"a count too large", count, "outside 0 to 32767"},
                         {"a header of eight", header, "nine values"},
-                        {"NTR of 7.5", whole, "NTR must be a whole number"}};
+                        {"NTR of 7.5", whole, "NTR must be a whole number"},
+                        {"a nesting area smaller than the sample", area,
+                         "AREA = 0.001 km2 is less than the transects' own area, their length x 2 x WIDTH = 0.0016 km2"}};
   for (const Case& c : cases) {
     EXPECT_NE(refusal([&] { analyseNights({c.survey}); }).find(c.message), std::string::npos) << c.name;
   }
@@ -362,6 +365,11 @@ TEST(HostNights, TextsKeepTheirDatesAndStrata) {
   SurveyValues broken = survey;
   broken.strata.pop_back();
   EXPECT_NE(refusal([&] { analyseNights({broken}); }).find("its strata are not"), std::string::npos);
+  // Stratum 1's two transects sample 2 x 1000 m x 2 x 250 m = 1 km^2, more than its 0.5.
+  SurveyValues crowded = survey;
+  crowded.stratumAreas = {0.5, 5.5};
+  EXPECT_NE(refusal([&] { analyseNights({crowded}); }).find("the area of stratum 1 = 0.5 km2 is less than"),
+            std::string::npos);
 }
 
 TEST(HostRows, RowsBecomeTheFoldersCsvText) {

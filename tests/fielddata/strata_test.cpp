@@ -105,6 +105,13 @@ TEST(StrataTest, RefusalsNameTheRowAndColumn) {
       {"an area of 0", "6", "# STRATUM = 1, 1, 2, 2\n# STRATUM_AREA = 6, 0\n",
        "row 2, column 2: STRATUM_AREA: the area of stratum 2"},
       {"areas without strata", "6", "# STRATUM_AREA = 2, 4\n", "row 1, column 1: STRATUM_AREA needs STRATUM"},
+      // Two transects of 0.5 km^2 each sample 1 km^2, more than stratum 1's 0.5.
+      {"a stratum smaller than its sample", "6", "# STRATUM = 1, 1, 2, 2\n# STRATUM_AREA = 0.5, 5.5\n",
+       "row 2, column 1: the STRATUM_AREA of stratum 1 = 0.5 km2 is less than the transects' own area, their "
+       "length x 2 x WIDTH = 1 km2"},
+      // Four transects sample 2 km^2, more than AREA = 1.5.
+      {"a nesting area smaller than the sample", "1.5", "# STRATUM = 1, 1, 2, 2\n# STRATUM_AREA = 0.5, 1\n",
+       "row 3, column 1: AREA = 1.5 km2 is less than the transects' own area, their length x 2 x WIDTH = 2 km2"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -118,6 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
                   ", row 6, column 1", "the weights add up to 200, not LENGTH = 400"},
         BadSurvey{"NegativeWeightOldLayout", "n.dat", "NIGHT\n0.08 2.0 10 58 400 2 2 1 1\n1 2\n3 4\n-100 500\n",
                   ", line 5", "the weight of transect 1, -100"},
+        // 400 m x 2 x 2 m = 1600 m2 = 0.0016 km2 of transects, above AREA = 0.001 km2 (C = 1.6).
+        BadSurvey{"SampleLargerThanTheNestingArea", "n.csv", withValue("AREA", "# AREA = 0.001") + kCounts,
+                  ", row 1, column 1", "their length x 2 x WIDTH = 0.0016 km2: a sample cannot be larger"},
+        // WIDTH 2000 (centimetres for a 20 m half-width): 400 x 2 x 2000 m2 = 1.6 km2 above AREA = 0.08.
+        BadSurvey{"WidthInCentimetresOldLayout", "n.dat", "NIGHT\n0.08 2000 10 58 400 2 2 1 0\n1 2\n3 4\n", ", line 2",
+                  "AREA = 0.08 km2 is less than the transects' own area"},
         BadSurvey{"TabSeparated", "n.csv", kValues + "time\tT1\tT2\n20:00\t1\t2\n", ", row 6, column 1",
                   "separated by tabs"},
         BadSurvey{"DecimalCommaInACommaFile", "n.csv", "# AREA = 0,08\n" + kValues.substr(14) + kCounts,
