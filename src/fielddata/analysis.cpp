@@ -9,6 +9,7 @@
 #include "engine/estimate.hpp"
 #include "engine/real.hpp"
 #include "fielddata/field_file.hpp"
+#include "fielddata/survey_checks.hpp"
 #include "fielddata/value_line.hpp"
 #include "text/errors.hpp"
 
@@ -246,6 +247,10 @@ FieldResult analyseHeaderAndCounts(const FieldHeader& h, const std::string& file
 FieldResult analyseFieldData(text::LineSource& file, text::RecordSink& console, text::RecordSink& report,
                              engine::SimulationParameters& params, text::Warnings warnings) {
   const FieldHeader h = readHeader(file, params.NTR, warnings);
+  // The job keeps its report; a sample larger than the nesting area is said beside it.
+  if (const auto fault = sampleAreaFault(h, {})) {
+    warnings.warn("the header of " + file.description() + ": " + fault->why + "; the estimate below takes C above 1");
+  }
   params.NTR = h.NTR;
   echoHeader(h, console, report);
   params.NN = h.NT1 * h.NTR;  // at most 205 x 1000

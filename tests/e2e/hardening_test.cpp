@@ -510,6 +510,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "MEANT = 1 in the header of 'two.dat' is below 5: it is read in minutes, and a time given in "
                     "hours gives an estimate 60 times too large",
                     ""},
+        // The transects cover 1000 m x 2 x 250 m = 0.5 km^2, more than AREA = 0.4.
+        WarningCase{"SampleLargerThanTheArea", "0.4 250 60 60 1000 2 2 1 0\n1 3\n2 2\n",
+                    "the header of 'two.dat': AREA = 0.4 km2 is less than the transects' own area, their length x 2 "
+                    "x WIDTH = 0.5 km2: a sample cannot be larger than the nesting area (areas are in km2, 1 ha = "
+                    "0.01 km2; LENGTH and WIDTH, the half-width, in metres); the estimate below takes C above 1",
+                    ""},
         WarningCase{"DecimalCommas", "1.0 250 60 60 1000 2 2 1,0 0\n1 3\n2 2\n",
                     "the header of 'two.dat', line 2, has commas between digits: a comma separates two values, so "
                     "\"0,5\" is read as 0 and 5; write decimal points (0.5) if decimals were meant",
