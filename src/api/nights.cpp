@@ -102,9 +102,11 @@ void checkStrata(const SurveyValues& survey) {
   if (!fits) refuse(survey, "its strata are not a stratum (from 1) per transect, each with a transect and an area above 0");
 }
 
-// A sample larger than the nesting area it stands for, the whole night's or a stratum's.
-void checkSampleAreas(const SurveyValues& survey, const fielddata::SurveyNight& night) {
+// Values that cannot stand together: a MEANT longer than the arribada, a
+// sample larger than the nesting area it stands for (the whole night's or a stratum's).
+void checkValuesAgainstEachOther(const SurveyValues& survey, const fielddata::SurveyNight& night) {
   const fielddata::FieldHeader& h = night.survey.header;
+  if (const auto fault = fielddata::meantFault(h.MEANT, h.HOURS, {})) refuse(survey, fault->why);
   if (const auto fault = fielddata::sampleAreaFault(h, {})) refuse(survey, fault->why);
   const bool shaped = night.survey.counts.transects() == h.NTR && night.survey.counts.times() == h.NT1 &&
                       night.strata.of.size() == static_cast<std::size_t>(h.NTR) &&
@@ -132,7 +134,7 @@ fielddata::SurveyNight nightOf(const SurveyValues& survey) {
           survey.date,
           std::nullopt,
           {survey.strata, std::vector<float>(survey.stratumAreas.begin(), survey.stratumAreas.end())}};
-  checkSampleAreas(survey, night);
+  checkValuesAgainstEachOther(survey, night);
   return night;
 }
 

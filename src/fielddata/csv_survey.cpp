@@ -579,7 +579,7 @@ CsvSurvey readCsvSurvey(std::string_view bytes, const std::string& file, text::W
   for (std::size_t c = 1; c < headerCells.size(); ++c) table.transects.push_back(trimmed(headerCells[c]));
   if (const std::optional<SurveyFault> problem = surveyFault(table)) fault(file, *problem);
   refuseHeaderProblem(h, values, file, headerRow);
-  if (const auto warning = meantInHoursWarning(h.MEANT, " in " + file)) warnings.warn(*warning);
+  if (const auto warning = meantUnitWarning(h.MEANT, " in " + file)) warnings.warn(*warning);
   survey.strata = strataOf(values, h, NTR, file);
   if (survey.strata.given()) refuseStrataSmallerThanTheirSamples(survey.survey, survey.strata, values, file);
   return survey;

@@ -96,7 +96,7 @@ void warnAboutHeader(const FieldHeader& h, const text::ReadOutcome& read, const 
                   ", has commas between digits: a comma separates two values, so \"0,5\" is read as 0 and 5; "
                   "write decimal points (0.5) if decimals were meant");
   }
-  if (const auto warning = meantInHoursWarning(h.MEANT, " in the header of " + file.description())) {
+  if (const auto warning = meantUnitWarning(h.MEANT, " in the header of " + file.description())) {
     warnings.warn(*warning);
   }
 }

@@ -84,6 +84,7 @@ SurveyNight readFieldDataFile(const std::string& name, std::string bytes, text::
   refuseFieldDataFault(widthFault(h.WIDTH, headerLine), file);
   refuseFieldDataFault(hoursFault(h.HOURS, headerLine, std::nullopt), file);
   refuseFieldDataFault(sampleAreaFault(h, headerLine), file);
+  refuseFieldDataFault(meantFault(h.MEANT, h.HOURS, headerLine), file);
   night.survey.header = h;
   if (h.NT1 * h.NTR > 1) {
     // A single count is not read, as in the dialogue.

@@ -17,6 +17,7 @@ constexpr double kHoursShare = 0.02;              // of the HOURS the times impl
 constexpr double kWeightsShare = 0.01;            // of LENGTH, for the sum of the weights
 constexpr std::size_t kFewestOtherTransects = 3;  // for a column to be told a total by its counts
 constexpr float kFewestLikelyMinutes = 5.0f;
+constexpr float kMostLikelyMinutes = 240.0f;  // four hours of egg-laying activity
 
 std::string lowered(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -168,10 +169,24 @@ std::optional<SurveyFault> weightsFault(const std::vector<float>& weights, float
                                "wrong); give the transects' lengths in metres"};
 }
 
-std::optional<std::string> meantInHoursWarning(float MEANT, const std::string& where) {
-  if (!(MEANT > 0.0f && MEANT < kFewestLikelyMinutes)) return std::nullopt;
-  return "MEANT = " + text::shortReal(MEANT) + where +
-         " is below 5: it is read in minutes, and a time given in hours gives an estimate 60 times too large";
+std::optional<std::string> meantUnitWarning(float MEANT, const std::string& where) {
+  if (MEANT > 0.0f && MEANT < kFewestLikelyMinutes) {
+    return "MEANT = " + text::shortReal(MEANT) + where +
+           " is below 5: it is read in minutes, and a time given in hours gives an estimate 60 times too large";
+  }
+  if (MEANT > kMostLikelyMinutes) {
+    return "MEANT = " + text::shortReal(MEANT) + where + " is above " + text::shortReal(kMostLikelyMinutes) +
+           ": it is read in minutes, and a time given in seconds gives an estimate 60 times too small";
+  }
+  return std::nullopt;
+}
+
+std::optional<SurveyFault> meantFault(float MEANT, float HOURS, Place line) {
+  if (!(MEANT > 0.0f && HOURS > 0.0f) || engine::wide(MEANT) <= engine::wide(HOURS) * 60.0) return std::nullopt;
+  return SurveyFault{line, "MEANT = " + text::shortReal(MEANT) + " minutes is longer than the whole arribada, HOURS = " +
+                               text::shortReal(HOURS) + " (" + text::shortReal(engine::stored(engine::wide(HOURS) * 60.0)) +
+                               " minutes): MEANT is in minutes (" + text::shortReal(MEANT) + " seconds would be " +
+                               text::shortReal(engine::stored(engine::wide(MEANT) / 60.0)) + ")"};
 }
 
 std::optional<SurveyFault> surveyFault(const SurveyTable& t) {
@@ -180,6 +195,7 @@ std::optional<SurveyFault> surveyFault(const SurveyTable& t) {
     if (auto fault = unevenTimesFault(*t.times, t.places)) return fault;
   }
   if (auto fault = hoursFault(t.header.HOURS, t.valueLine("HOURS"), t.times)) return fault;
+  if (auto fault = meantFault(t.header.MEANT, t.header.HOURS, t.valueLine("MEANT"))) return fault;
   if (auto fault = totalColumnFault(t.transects, t.counts, t.places)) return fault;
   if (auto fault = sampleAreaFault(t.header, t.valueLine("AREA"))) return fault;
   return weightsFault(t.weights, t.header.LENGTH, t.valueLine("WEIGHTS"));

@@ -2,8 +2,8 @@
 // A survey's values checked against each other and against its counts,
 // wherever a survey is read outside the dialogue (arribada --field, the R
 // package): HOURS against the sampling times, a column that is a total of
-// the others, WIDTH, the transects' area against AREA, the weights against
-// LENGTH. Each check takes the survey as read, with where its parts stand,
+// the others, WIDTH, MEANT against HOURS, the transects' area against AREA,
+// the weights against LENGTH. Each check takes the survey as read, with where its parts stand,
 // and returns its fault with the row and the column (none when the survey
 // passes); the caller names the file or the table. The dialogue's field-data job keeps its own checks only.
 //
@@ -100,9 +100,14 @@ std::optional<SurveyFault> sampleAreaFault(const FieldHeader& h, Place line, con
 // sum that is not LENGTH (within 1%).
 std::optional<SurveyFault> weightsFault(const std::vector<float>& weights, float LENGTH, Place line);
 
-// The warning for a MEANT below 5 (minutes that look like hours); `where`
-// follows the value in the text (" in the header of 'x.dat'").
-std::optional<std::string> meantInHoursWarning(float MEANT, const std::string& where);
+// The warning for a MEANT below 5 (minutes that look like hours) or above
+// 240 (minutes that look like seconds); `where` follows the value in the
+// text (" in the header of 'x.dat'").
+std::optional<std::string> meantUnitWarning(float MEANT, const std::string& where);
+
+// A MEANT longer than the whole arribada (HOURS): every female would be in
+// egg-laying activity from the first count to the last.
+std::optional<SurveyFault> meantFault(float MEANT, float HOURS, Place line);
 
 // Hours as messages quote them: at most two decimals, no trailing zeros.
 std::string hoursText(double hours);

@@ -510,6 +510,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "MEANT = 1 in the header of 'two.dat' is below 5: it is read in minutes, and a time given in "
                     "hours gives an estimate 60 times too large",
                     ""},
+        WarningCase{"MeanTimeInSeconds", "1.0 250 60 300 1000 2 2 1 0\n1 3\n2 2\n",
+                    "MEANT = 300 in the header of 'two.dat' is above 240: it is read in minutes, and a time given "
+                    "in seconds gives an estimate 60 times too small",
+                    ""},
         // The transects cover 1000 m x 2 x 250 m = 0.5 km^2, more than AREA = 0.4.
         WarningCase{"SampleLargerThanTheArea", "0.4 250 60 60 1000 2 2 1 0\n1 3\n2 2\n",
                     "the header of 'two.dat': AREA = 0.4 km2 is less than the transects' own area, their length x 2 "

@@ -124,6 +124,12 @@ INSTANTIATE_TEST_SUITE_P(
         // WIDTH 2000 (centimetres for a 20 m half-width): 400 x 2 x 2000 m2 = 1.6 km2 above AREA = 0.08.
         BadSurvey{"WidthInCentimetresOldLayout", "n.dat", "NIGHT\n0.08 2000 10 58 400 2 2 1 0\n1 2\n3 4\n", ", line 2",
                   "AREA = 0.08 km2 is less than the transects' own area"},
+        // 58 minutes given in seconds: longer than the 4 hours (240 minutes) of the counts.
+        BadSurvey{"MeantInSeconds", "n.csv", withValue("MEANT", "# MEANT = 3480") + kCounts, ", row 4, column 1",
+                  "MEANT = 3480 minutes is longer than the whole arribada, HOURS = 4 (240 minutes): MEANT is in "
+                  "minutes (3480 seconds would be 58)"},
+        BadSurvey{"MeantLongerThanHoursOldLayout", "n.dat", "NIGHT\n0.08 2.0 10 900 400 2 2 1 0\n1 2\n3 4\n",
+                  ", line 2", "MEANT = 900 minutes is longer than the whole arribada, HOURS = 10 (600 minutes)"},
         BadSurvey{"TabSeparated", "n.csv", kValues + "time\tT1\tT2\n20:00\t1\t2\n", ", row 6, column 1",
                   "separated by tabs"},
         BadSurvey{"DecimalCommaInACommaFile", "n.csv", "# AREA = 0,08\n" + kValues.substr(14) + kCounts,
@@ -151,15 +157,33 @@ TEST(SurveyChecksTest, FieldClocksAndLeftOutHoursPass) {
   EXPECT_EQ(readSurveyFile(weighted.name()).survey.weights, (std::vector<float>{150.0f, 250.0f}));
 }
 
-TEST(SurveyChecksTest, MinutesThatLookLikeHoursAreWarnedOfInBothLayouts) {
-  std::ostringstream csvWarnings;
-  const SurveyFile csv("m.csv", withValue("MEANT", "# MEANT = 1") + kCounts);
-  readSurveyFile(csv.name(), text::Warnings(&csvWarnings));
-  EXPECT_NE(csvWarnings.str().find("MEANT = 1 in '"), std::string::npos) << csvWarnings.str();
-  std::ostringstream oldWarnings;
-  const SurveyFile old("m.dat", "NIGHT\n0.08 2.0 10.0 1 400 2 2 1 0\n1 2\n3 4\n");
-  readSurveyFile(old.name(), text::Warnings(&oldWarnings));
-  EXPECT_NE(oldWarnings.str().find("MEANT = 1 in the header of '"), std::string::npos) << oldWarnings.str();
+// Minutes that look like hours (below 5) or seconds (above 240, four hours
+// of egg-laying activity) are warned of; 240 itself and 5 are not.
+TEST(SurveyChecksTest, MinutesThatLookLikeHoursOrSecondsAreWarnedOfInBothLayouts) {
+  const struct {
+    const char* MEANT;
+    const char* warning;  // empty: none
+  } cases[] = {{"1", "is below 5: it is read in minutes, and a time given in hours"},
+               {"5", ""},
+               {"240", ""},
+               {"300", "is above 240: it is read in minutes, and a time given in seconds"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.MEANT);
+    std::ostringstream csvWarnings;
+    const SurveyFile csv("m.csv", "# AREA = 0.08\n# WIDTH = 2\n# HOURS = 8\n# MEANT = " + std::string(c.MEANT) + "\n# LENGTH = 400\n" + hourlyRows(8));
+    readSurveyFile(csv.name(), text::Warnings(&csvWarnings));
+    std::ostringstream oldWarnings;
+    const SurveyFile old("m.dat", std::string("NIGHT\n0.08 2.0 10.0 ") + c.MEANT + " 400 2 2 1 0\n1 2\n3 4\n");
+    readSurveyFile(old.name(), text::Warnings(&oldWarnings));
+    if (*c.warning == '\0') {
+      EXPECT_EQ(csvWarnings.str() + oldWarnings.str(), "");
+      continue;
+    }
+    EXPECT_NE(csvWarnings.str().find(std::string("MEANT = ") + c.MEANT + " in '"), std::string::npos) << csvWarnings.str();
+    EXPECT_NE(csvWarnings.str().find(c.warning), std::string::npos) << csvWarnings.str();
+    EXPECT_NE(oldWarnings.str().find(std::string("MEANT = ") + c.MEANT + " in the header of '"), std::string::npos)
+        << oldWarnings.str();
+  }
 }
 
 }  // namespace
