@@ -116,6 +116,15 @@ std::string pilotStepWarning(const engine::NestingTable& table, const std::vecto
          "steps' (docs/method.md)";
 }
 
+// The warning for a MIN that looks like seconds: above four hours of egg-laying activity.
+std::string secondsWarning(const Scenario& s) {
+  constexpr float kMostLikelyMinutes = 240.0f;
+  if (!(s.MIN > kMostLikelyMinutes)) return {};
+  return "MIN = " + results::shortestReal(s.MIN) + " is above " + results::shortestReal(kMostLikelyMinutes) +
+         " minutes of egg-laying activity: MIN is in minutes (" + results::shortestReal(s.MIN) + " seconds would be " +
+         results::shortestReal(s.MIN / 60.0f) + ")";
+}
+
 // Both warnings of a scenario, on one line.
 std::string joinedWarnings(const std::string& first, const std::string& second) {
   return first.empty() || second.empty() ? first + second : first + "; " + second;
@@ -234,6 +243,7 @@ ScenarioResult runScenario(const SearchSettings& settings, std::int32_t index, c
   }
   result.warning = clampWarning(clampedHours(setup), result.designs);
   if (setup.scenario.pilot >= 0) result.warning = joinedWarnings(result.warning, pilotStepWarning(setup.table, result.designs));
+  result.warning = joinedWarnings(result.warning, secondsWarning(setup.scenario));
   measureScenario(settings, result);
   return result;
 }

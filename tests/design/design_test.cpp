@@ -365,18 +365,27 @@ TEST(DesignSearch, ScenarioFromItsIndexWithoutListingTheOthers) {
 // intervals (midpoints 6, 18, ..., 54 of a 60-hour arribada): STDDEV 1 gives
 // the odd hours 3, 9, ..., 57, which counts every 2 hours read; STDDEV 2
 // gives the interval ends 0, 12, ..., 60, which no accepted schedule reads.
+// The clamp's warning names the schedules that count its hours; a MIN that
+// looks like seconds (above 240 minutes) is warned of on the same line.
 TEST(DesignSearch, ClampedHoursAndTheWarningForTheSchedulesThatCountThem) {
+  const std::string clamp = "counted every 2 h";
+  const std::string seconds = "MIN = 300 is above 240 minutes of egg-laying activity: MIN is in minutes (300 seconds would be 5)";
   const struct {
     float STDDEV;
     std::int32_t KSW;
+    float MIN;
     std::vector<std::int32_t> hours;
-    bool warned;
+    std::string warning;  // "" for none; else what it says, in order
   } cases[] = {
-      {1.0f, 1, {3, 9, 15, 21, 27, 33, 39, 45, 51, 57}, true},
-      {2.0f, 1, {0, 12, 12, 24, 24, 36, 36, 48, 48, 60}, false},
-      {1.0f, 3, {}, false},
+      {1.0f, 1, 60.0f, {3, 9, 15, 21, 27, 33, 39, 45, 51, 57}, clamp},
+      {2.0f, 1, 60.0f, {0, 12, 12, 24, 24, 36, 36, 48, 48, 60}, ""},
+      {1.0f, 3, 60.0f, {}, ""},
+      {1.0f, 3, 240.0f, {}, ""},
+      {1.0f, 3, 300.0f, {}, seconds},
+      {1.0f, 1, 300.0f, {3, 9, 15, 21, 27, 33, 39, 45, 51, 57}, clamp + "|" + seconds},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.STDDEV) + " " + std::to_string(c.KSW) + " " + std::to_string(c.MIN));
     SearchSettings settings = smallSpec();
     settings.IHR = {60};
     settings.NN = {1000};
@@ -385,12 +394,19 @@ TEST(DesignSearch, ClampedHoursAndTheWarningForTheSchedulesThatCountThem) {
     settings.EVERY = {2, 3};
     settings.STDDEV = {c.STDDEV};
     settings.KSW = {c.KSW};
-    EXPECT_EQ(clampedHours(settings, 0), c.hours) << c.STDDEV << " " << c.KSW;
+    settings.MIN = {c.MIN};
+    EXPECT_EQ(clampedHours(settings, 0), c.hours);
     const std::string warning = runScenario(settings, 0).warning;
-    EXPECT_EQ(!warning.empty(), c.warned) << warning;
-    if (c.warned) {
-      EXPECT_NE(warning.find("counted every 2 h"), std::string::npos) << warning;
+    if (c.warning.empty()) {
+      EXPECT_EQ(warning, "");
+      continue;
     }
+    std::size_t from = 0;
+    for (std::size_t bar = 0; from <= c.warning.size(); from = bar + 1) {
+      bar = std::min(c.warning.find('|', from), c.warning.size());
+      EXPECT_NE(warning.find(c.warning.substr(from, bar - from)), std::string::npos) << warning;
+    }
+    EXPECT_EQ(warning.find("; ") != std::string::npos, c.warning.find('|') != std::string::npos) << warning;
   }
 }
 
