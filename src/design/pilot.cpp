@@ -106,7 +106,7 @@ std::vector<double> stripDensities(const std::vector<std::int32_t>& strips, cons
 Pilot pilotFromSurvey(const fielddata::SurveyNight& night, const std::string& file, std::int32_t NTR) {
   const fielddata::FieldHeader& h = night.survey.header;
   requireUsableHeader(h, file);
-  const fielddata::FieldResult result = fielddata::analyseSurvey(night.survey);
+  const fielddata::FieldResult result = fielddata::analyseNight(night);
   if (!result.MHAT || !(*result.MHAT > 0.0f)) refuse(file, "no turtle was counted, so it says nothing of an arribada");
   Pilot pilot;
   pilot.file = file;

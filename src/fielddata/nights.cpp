@@ -251,14 +251,17 @@ void refuseRepeatedNights(const std::vector<SurveyNight>& nights, text::Warnings
   }
 }
 
+FieldResult analyseNight(const SurveyNight& night) {
+  return night.strata.given() ? analyseStrata(night.survey, night.strata) : analyseSurvey(night.survey);
+}
+
 FieldAnalysis analyseNights(const std::vector<SurveyNight>& nights, text::Warnings warnings) {
   if (nights.empty()) throw text::RunTimeError("no survey file to analyse");
   refuseRepeatedNights(nights, warnings);
   const SharedMEANT shared = sharedMEANT(nights);
   FieldAnalysis analysis;
   for (const SurveyNight& night : nights) {
-    const FieldResult result =
-        night.strata.given() ? analyseStrata(night.survey, night.strata) : analyseSurvey(night.survey);
+    const FieldResult result = analyseNight(night);
     FieldRow row = programRow(result);
     row.night = static_cast<std::int32_t>(analysis.nights.size() + 1);
     row.file = night.file;

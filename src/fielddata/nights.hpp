@@ -108,6 +108,10 @@ SurveyNight readSurveyBytes(const std::string& name, std::string bytes, text::Wa
 // its bytes); the errors of readSurveyFile for a file that cannot be read.
 bool isCsvSurveyFile(const std::string& name);
 
+// One night as the field-data job analyses its survey, stratum by stratum
+// when it has strata (their estimates and variances added).
+FieldResult analyseNight(const SurveyNight& night);
+
 // Analyses the nights. A RunTimeError when none is given, when nights give
 // MEANT's standard error but not the same MEANT and standard error, when a
 // night is given twice (the same file, or the same values and counts) or

@@ -183,6 +183,18 @@ TEST(PilotMapping, DesignsCountingLessOftenThanThePilotRunOnItsCurve) {
   EXPECT_EQ(runScenario(settings, 0).warning, "");
 }
 
+// A stratified pilot stands for the arribada --field estimates from it: 4
+// transects in strata of 2 and 4 km^2 give 16 + 64 = 80 females (worked by
+// hand in the strata test), where the survey taken whole would give 72.
+TEST(PilotMapping, AStratifiedPilotGivesItsStratifiedEstimate) {
+  const std::string csv = "# AREA = 6\n# WIDTH = 250\n# HOURS = 2\n# MEANT = 60\n# LENGTH = 4000\n"
+                          "# STRATUM = 1, 1, 2, 2\n# STRATUM_AREA = 2, 4\ntime,T1,T2,T3,T4\n0,1,3,2,4\n1,2,2,4,6\n";
+  EXPECT_FLOAT_EQ(static_cast<float>(pilotFromSurvey(nightOf(csv), "s.csv", 8).estimate), 80.0f);
+  std::string whole = csv;
+  whole.erase(whole.find("# STRATUM ="), whole.find("time,") - whole.find("# STRATUM ="));
+  EXPECT_FLOAT_EQ(static_cast<float>(pilotFromSurvey(nightOf(whole), "s.csv", 8).estimate), 72.0f);
+}
+
 // A pilot's beach is in stretches, one per transect, so a density
 // allocation can sample it: 4 transects, 2 strips each of 8.
 TEST(PilotMapping, ADensityAllocationRunsOnAPilotsStretches) {
