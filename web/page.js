@@ -323,24 +323,30 @@ const DESIGN_FIELDS = [
   { key: 'TARGET_COVERAGE', value: '0.95' },
 ];
 
+// One labelled field of a form: its box, holding the label `labelWord` and
+// `input` (given the id, name and starting value), added to `fields`.
+function addField(fields, id, labelWord, input, key, value) {
+  const box = document.createElement('div');
+  box.className = 'field';
+  const label = worded('label', labelWord);
+  label.htmlFor = id;
+  input.id = id;
+  input.name = key;
+  input.value = String(value);
+  box.append(label, input);
+  fields.appendChild(box);
+  return box;
+}
+
 function buildDesignForm() {
   const fields = $('design-fields');
   for (const field of DESIGN_FIELDS) {
-    const box = document.createElement('div');
-    box.className = 'field';
-    const id = `design-${field.key}`;
-    const label = worded('label', `field${field.key}`);
-    label.htmlFor = id;
     const input = document.createElement(field.lines ? 'textarea' : 'input');
-    input.id = id;
-    input.name = field.key;
-    input.value = field.value;
     input.spellcheck = false;
     input.autocomplete = 'off';
     if (field.lines) input.rows = 3;
     else input.type = 'text';
-    box.append(label, input);
-    fields.appendChild(box);
+    addField(fields, `design-${field.key}`, `field${field.key}`, input, field.key, field.value);
   }
 }
 
@@ -419,11 +425,7 @@ const SIMULATION_FIELDS = [
 function buildSimulationForm() {
   const fields = $('simulation-fields');
   for (const field of SIMULATION_FIELDS) {
-    const box = document.createElement('div');
-    box.className = 'field';
     const id = `simulation-${field.key}`;
-    const label = worded('label', `param${field.key}`);
-    label.htmlFor = id;
     let input;
     if (field.choices) {
       input = document.createElement('select');
@@ -440,10 +442,7 @@ function buildSimulationForm() {
       if ('min' in field) input.min = String(field.min);
       if ('max' in field) input.max = String(field.max);
     }
-    input.id = id;
-    input.name = field.key;
-    input.value = String(field.value);
-    box.append(label, input);
+    const box = addField(fields, id, `param${field.key}`, input, field.key, field.value);
     if (!field.choices) {
       const note = worded('span', 'allowed', { range: '' });
       note.className = 'range';
@@ -453,7 +452,6 @@ function buildSimulationForm() {
       input.setAttribute('aria-describedby', note.id);
       box.appendChild(note);
     }
-    fields.appendChild(box);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "engine/estimate.hpp"
 #include "results/csv.hpp"
 #include "results/files.hpp"
+#include "text/errors.hpp"
 
 namespace arribada::design {
 namespace {
@@ -158,9 +159,8 @@ std::string warningLines(const SearchResult& search, std::size_t width) {
   }
   std::string lines;
   for (const auto& [warning, scenarios] : texts) {
-    std::string numbers;
-    for (std::int32_t n : scenarios) numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
-    lines += wrapped((scenarios.size() == 1 ? "warning in scenario " : "warning in scenarios ") + numbers + ": " + warning,
+    lines += wrapped((scenarios.size() == 1 ? "warning in scenario " : "warning in scenarios ") +
+                         text::numberList(scenarios) + ": " + warning,
                      width) + "\n";
   }
   return lines;

@@ -259,12 +259,12 @@ CollectedSearch collectParts(const std::vector<NamedPart>& parts) {
     if (!inserted)
       throw text::RunTimeError(p.name + " and " + at->second->name + " are both task " + std::to_string(p.part.task));
   }
-  std::string missing;
+  std::vector<std::int32_t> missing;
   for (std::int32_t k = 1; k <= tasks; ++k) {
-    if (byTask.count(k) == 0) missing += (missing.empty() ? "" : ", ") + std::to_string(k);
+    if (byTask.count(k) == 0) missing.push_back(k);
   }
   if (!missing.empty())
-    throw text::RunTimeError("the parts of task(s) " + missing + " of " + std::to_string(tasks) + " are missing");
+    throw text::RunTimeError("the parts of task(s) " + text::numberList(missing) + " of " + std::to_string(tasks) + " are missing");
   for (const auto& [task, p] : byTask) search.results.push_back(p->part.result);
   std::sort(search.results.begin(), search.results.end(),
             [](const ScenarioResult& a, const ScenarioResult& b) { return a.scenario.index < b.scenario.index; });

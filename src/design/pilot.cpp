@@ -143,8 +143,7 @@ std::optional<std::int32_t> pilotNN(const Pilot& pilot, double factor) {
 }
 
 std::string pilotKey(const Pilot& pilot, double factor) {
-  std::string strips;
-  for (std::int32_t s : pilot.transectStrips) strips += (strips.empty() ? "" : ", ") + std::to_string(s);
+  const std::string strips = text::numberList(pilot.transectStrips);
   return "from pilot " + pilot.file + ": NN its estimate " + shortNumber(std::round(pilot.estimate)) + " x " +
          shortNumber(factor) + ", MIN its MEANT, nesting curve its counts in " +
          std::to_string(pilot.table.hourMarks.size()) + " intervals (uniform within each), density its transects at strips " + strips +

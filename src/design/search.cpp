@@ -86,13 +86,8 @@ std::string clampWarning(const std::vector<std::int32_t>& clamped, const std::ve
   }
   if (every.empty()) return {};
   std::sort(hit.begin(), hit.end());
-  const auto joined = [](const std::vector<std::int32_t>& values) {
-    std::string text;
-    for (std::int32_t v : values) text += (text.empty() ? "" : ", ") + std::to_string(v);
-    return text;
-  };
-  return "the normal law puts every female drawn beyond 3 standard deviations on hour(s) " + joined(hit) +
-         ", counted every " + joined(every) +
+  return "the normal law puts every female drawn beyond 3 standard deviations on hour(s) " + text::numberList(hit) +
+         ", counted every " + text::numberList(every) +
          " h: those designs' bias and coverage include that pile (docs/limits.md)";
 }
 
@@ -109,10 +104,8 @@ std::string pilotStepWarning(const engine::NestingTable& table, const std::vecto
   }
   if (every.empty()) return {};
   std::sort(every.begin(), every.end());
-  std::string hours;
-  for (std::int32_t v : every) hours += (hours.empty() ? "" : ", ") + std::to_string(v);
   return "the pilot's nesting curve steps every " + results::shortestReal(step) + " h; designs counting every " +
-         hours + " h meet its steps at other phases than its counts did, and part of their bias may be the "
+         text::numberList(every) + " h meet its steps at other phases than its counts did, and part of their bias may be the "
          "steps' (docs/method.md)";
 }
 

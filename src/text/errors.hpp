@@ -2,9 +2,11 @@
 // The two ways a run ends early: a run-time error (a failed open, an unreadable
 // value, an end of input, a refused value from a file) and an orderly stop.
 
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace arribada::text {
 
@@ -27,6 +29,13 @@ inline std::string shortReal(float value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
   return buffer;
+}
+
+// Whole numbers as the messages list them: "1, 2, 3".
+inline std::string numberList(const std::vector<std::int32_t>& values) {
+  std::string text;
+  for (const std::int32_t v : values) text += (text.empty() ? "" : ", ") + std::to_string(v);
+  return text;
 }
 
 }  // namespace arribada::text
